@@ -1,0 +1,40 @@
+# Compiler settings shared by every target of the project.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+    set(CMAKE_C_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+    set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+endif()
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+# Everything is hidden by default; the plug-in exports its two entry points explicitly.
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+add_compile_options(-Wall -Wextra)
+if(PROJECT_WARNINGS_AS_ERRORS)
+    add_compile_options(-Werror)
+endif()
+
+# Qt deprecations are errors so that the code stays on the Qt 6 API.
+add_compile_definitions(QT_DISABLE_DEPRECATED_UP_TO=0x060400 QT_NO_KEYWORDS)
+
+# Adds a GoogleTest executable for one module's tests and registers it with CTest.
+#   project_add_test(NAME name SOURCES ... LIBS ...)
+function(project_add_test)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE test_support ${ARG_LIBS})
+    gtest_discover_tests(${ARG_NAME}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT_MODIFICATION "${PROJECT_TEST_ENVIRONMENT}")
+endfunction()
