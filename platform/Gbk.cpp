@@ -12,8 +12,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from)
-        : handle_(iconv_open(to, from))
-    {
+        : handle_(iconv_open(to, from)) {
         if (handle_ == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error("iconv cannot convert between GBK and UTF-8");
     }
@@ -23,8 +22,7 @@ public:
 
     // Converts as much of `in` as possible and appends to `out`. Returns the number of
     // input bytes consumed; stops at the first sequence it cannot convert.
-    std::size_t convert(std::string_view in, std::string& out)
-    {
+    std::size_t convert(std::string_view in, std::string& out) {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char* inPtr = const_cast<char*>(in.data());
         std::size_t inLeft = in.size();
@@ -44,27 +42,23 @@ private:
     iconv_t handle_;
 };
 
-Converter& encoder()
-{
+Converter& encoder() {
     thread_local Converter converter("GBK", "UTF-8");
     return converter;
 }
 
-Converter& decoder()
-{
+Converter& decoder() {
     thread_local Converter converter("UTF-8", "GBK");
     return converter;
 }
 
-bool isAscii(std::string_view text)
-{
+bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Length of the UTF-8 sequence starting with `lead`, or 1 for a stray byte.
-std::size_t utf8SequenceLength(unsigned char lead)
-{
+std::size_t utf8SequenceLength(unsigned char lead) {
     if (lead >= 0xF0 && lead <= 0xF4)
         return 4;
     if (lead >= 0xE0)
@@ -76,8 +70,7 @@ std::size_t utf8SequenceLength(unsigned char lead)
 
 } // namespace
 
-std::string toGbk(std::string_view utf8)
-{
+std::string toGbk(std::string_view utf8) {
     if (isAscii(utf8))
         return std::string(utf8);
     std::string out;
@@ -96,8 +89,7 @@ std::string toGbk(std::string_view utf8)
     return out;
 }
 
-std::string fromGbk(std::string_view gbk)
-{
+std::string fromGbk(std::string_view gbk) {
     if (isAscii(gbk))
         return std::string(gbk);
     static constexpr std::string_view replacement = "\xEF\xBF\xBD";
@@ -114,15 +106,13 @@ std::string fromGbk(std::string_view gbk)
     return out;
 }
 
-std::size_t gbkLength(std::string_view utf8)
-{
+std::size_t gbkLength(std::string_view utf8) {
     if (isAscii(utf8))
         return utf8.size();
     return toGbk(utf8).size();
 }
 
-std::string trimBlanks(std::string_view text)
-{
+std::string trimBlanks(std::string_view text) {
     auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
@@ -131,8 +121,7 @@ std::string trimBlanks(std::string_view text)
     return std::string(text);
 }
 
-std::string trimRightBlanks(std::string_view text)
-{
+std::string trimRightBlanks(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
         text.remove_suffix(1);
     return std::string(text);

@@ -20,20 +20,20 @@ struct KeyMapping {
 };
 
 constexpr KeyMapping kKeyTable[] = {
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},
-    {Qt::Key_Return, VK_RETURN},  {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Shift, VK_SHIFT},
+    {Qt::Key_Backspace, VK_BACK},  {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN},   {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Shift, VK_SHIFT},
     {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},      {Qt::Key_Escape, VK_ESCAPE},
-    {Qt::Key_Space, VK_SPACE},    {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
-    {Qt::Key_End, VK_END},        {Qt::Key_Home, VK_HOME},     {Qt::Key_Left, VK_LEFT},
-    {Qt::Key_Up, VK_UP},          {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Down, VK_DOWN},
-    {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Semicolon, 186},
-    {Qt::Key_Colon, 186},         {Qt::Key_Equal, 187},        {Qt::Key_Plus, 187},
-    {Qt::Key_Comma, 188},         {Qt::Key_Less, 188},         {Qt::Key_Minus, 189},
-    {Qt::Key_Underscore, 189},    {Qt::Key_Period, 190},       {Qt::Key_Greater, 190},
-    {Qt::Key_Slash, 191},         {Qt::Key_Question, 191},     {Qt::Key_QuoteLeft, 192},
-    {Qt::Key_AsciiTilde, 192},    {Qt::Key_BracketLeft, 219},  {Qt::Key_BraceLeft, 219},
-    {Qt::Key_Backslash, 220},     {Qt::Key_Bar, 220},          {Qt::Key_BracketRight, 221},
-    {Qt::Key_BraceRight, 221},    {Qt::Key_Apostrophe, 222},   {Qt::Key_QuoteDbl, 222},
+    {Qt::Key_Space, VK_SPACE},     {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_End, VK_END},         {Qt::Key_Home, VK_HOME},     {Qt::Key_Left, VK_LEFT},
+    {Qt::Key_Up, VK_UP},           {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Down, VK_DOWN},
+    {Qt::Key_Insert, VK_INSERT},   {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Semicolon, 186},
+    {Qt::Key_Colon, 186},          {Qt::Key_Equal, 187},        {Qt::Key_Plus, 187},
+    {Qt::Key_Comma, 188},          {Qt::Key_Less, 188},         {Qt::Key_Minus, 189},
+    {Qt::Key_Underscore, 189},     {Qt::Key_Period, 190},       {Qt::Key_Greater, 190},
+    {Qt::Key_Slash, 191},          {Qt::Key_Question, 191},     {Qt::Key_QuoteLeft, 192},
+    {Qt::Key_AsciiTilde, 192},     {Qt::Key_BracketLeft, 219},  {Qt::Key_BraceLeft, 219},
+    {Qt::Key_Backslash, 220},      {Qt::Key_Bar, 220},          {Qt::Key_BracketRight, 221},
+    {Qt::Key_BraceRight, 221},     {Qt::Key_Apostrophe, 222},   {Qt::Key_QuoteDbl, 222},
 };
 
 struct Preview {
@@ -41,8 +41,7 @@ struct Preview {
     KeyHandlers handlers;
 };
 
-Preview* previewFor(QWidget* target)
-{
+Preview* previewFor(QWidget* target) {
     for (QWidget* w = target; w; w = w->parentWidget()) {
         const QVariant v = w->property(kPreviewProperty);
         if (v.isValid())
@@ -53,8 +52,7 @@ Preview* previewFor(QWidget* target)
 
 } // namespace
 
-Word virtualKeyOf(const QKeyEvent& event)
-{
+Word virtualKeyOf(const QKeyEvent& event) {
     const int key = event.key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return static_cast<Word>(key);
@@ -68,8 +66,7 @@ Word virtualKeyOf(const QKeyEvent& event)
     return 0;
 }
 
-Qt::Key qtKeyOf(Word vk)
-{
+Qt::Key qtKeyOf(Word vk) {
     if ((vk >= VK_0 && vk <= VK_0 + 9) || (vk >= VK_A && vk <= VK_A + 25))
         return static_cast<Qt::Key>(vk);
     if (vk >= VK_F1 && vk <= VK_F1 + 23)
@@ -80,8 +77,7 @@ Qt::Key qtKeyOf(Word vk)
     return Qt::Key_unknown;
 }
 
-TShiftState shiftStateOf(Qt::KeyboardModifiers modifiers)
-{
+TShiftState shiftStateOf(Qt::KeyboardModifiers modifiers) {
     TShiftState s;
     if (modifiers & Qt::ShiftModifier)
         s |= ShiftFlag::Shift;
@@ -92,8 +88,7 @@ TShiftState shiftStateOf(Qt::KeyboardModifiers modifiers)
     return s;
 }
 
-QString charactersOf(const QKeyEvent& event)
-{
+QString charactersOf(const QKeyEvent& event) {
     if (event.modifiers() & Qt::AltModifier)
         return {}; // Alt combinations are menu keys, not characters
     switch (event.key()) {
@@ -120,8 +115,7 @@ QString charactersOf(const QKeyEvent& event)
     return text;
 }
 
-KeyPressResult runKeyPress(QWidget* target, const QKeyEvent& event, const KeyHandlers& handlers)
-{
+KeyPressResult runKeyPress(QWidget* target, const QKeyEvent& event, const KeyHandlers& handlers) {
     Preview* preview = previewFor(target);
     if (preview && preview->form == target)
         preview = nullptr; // the form's own keys reach its handlers directly
@@ -148,8 +142,7 @@ KeyPressResult runKeyPress(QWidget* target, const QKeyEvent& event, const KeyHan
     return result;
 }
 
-void runKeyRelease(QWidget* target, const QKeyEvent& event, const KeyHandlers& handlers)
-{
+void runKeyRelease(QWidget* target, const QKeyEvent& event, const KeyHandlers& handlers) {
     Preview* preview = previewFor(target);
     if (preview && preview->form == target)
         preview = nullptr;
@@ -163,27 +156,27 @@ void runKeyRelease(QWidget* target, const QKeyEvent& event, const KeyHandlers& h
         handlers.keyUp(key, shift);
 }
 
-void markOwnKeyPhases(QWidget* widget) { widget->setProperty(kOwnPhasesProperty, true); }
+void markOwnKeyPhases(QWidget* widget) {
+    widget->setProperty(kOwnPhasesProperty, true);
+}
 
 // Gives the form's handlers the first look at key events aimed at Qt's own controls.
 class KeyPreview::Filter : public QObject {
 public:
     Filter(QWidget* form, KeyHandlers handlers)
         : preview_{form, std::move(handlers)}
-        , form_(form)
-    {
-        form->setProperty(kPreviewProperty, QVariant::fromValue(reinterpret_cast<quintptr>(&preview_)));
+        , form_(form) {
+        form->setProperty(kPreviewProperty,
+                          QVariant::fromValue(reinterpret_cast<quintptr>(&preview_)));
         qApp->installEventFilter(this);
     }
-    ~Filter() override
-    {
+    ~Filter() override {
         if (form_)
             form_->setProperty(kPreviewProperty, QVariant());
     }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
             return false;
         auto* target = qobject_cast<QWidget*>(watched);
@@ -198,8 +191,7 @@ protected:
 
 private:
     // Returns true when the event must not reach the control as it is.
-    bool preview(QWidget* target, const QKeyEvent& event)
-    {
+    bool preview(QWidget* target, const QKeyEvent& event) {
         const TShiftState shift = shiftStateOf(event.modifiers());
         Word vk = virtualKeyOf(event);
         if (event.type() == QEvent::KeyRelease) {
@@ -224,9 +216,9 @@ private:
         if (kept == original)
             return false;
         // Deliver the key-down part with the characters the preview left.
-        QKeyEvent rewritten(QEvent::KeyPress, kept.isEmpty() && event.key() == Qt::Key_unknown
-                                                  ? Qt::Key_unknown
-                                                  : event.key(),
+        QKeyEvent rewritten(QEvent::KeyPress,
+                            kept.isEmpty() && event.key() == Qt::Key_unknown ? Qt::Key_unknown
+                                                                             : event.key(),
                             event.modifiers(), kept);
         QPointer<QWidget> guard(target);
         rewriting_ = true;
@@ -241,10 +233,10 @@ private:
 };
 
 KeyPreview::KeyPreview(QWidget* form, KeyHandlers handlers)
-    : filter_(new Filter(form, std::move(handlers)))
-{
-}
+    : filter_(new Filter(form, std::move(handlers))) {}
 
-KeyPreview::~KeyPreview() { delete filter_; }
+KeyPreview::~KeyPreview() {
+    delete filter_;
+}
 
 } // namespace platform

@@ -57,21 +57,17 @@ class TShiftState {
 public:
     constexpr TShiftState() = default;
     constexpr TShiftState(ShiftFlag f)
-        : bits_(static_cast<std::uint8_t>(f))
-    {
-    }
+        : bits_(static_cast<std::uint8_t>(f)) {}
     constexpr bool contains(ShiftFlag f) const { return bits_ & static_cast<std::uint8_t>(f); }
     constexpr bool empty() const { return bits_ == 0; }
     constexpr TShiftState operator|(TShiftState o) const { return fromBits(bits_ | o.bits_); }
-    constexpr TShiftState& operator|=(TShiftState o)
-    {
+    constexpr TShiftState& operator|=(TShiftState o) {
         bits_ |= o.bits_;
         return *this;
     }
     constexpr bool operator==(const TShiftState&) const = default;
     constexpr std::uint8_t bits() const { return bits_; }
-    static constexpr TShiftState fromBits(unsigned b)
-    {
+    static constexpr TShiftState fromBits(unsigned b) {
         TShiftState s;
         s.bits_ = static_cast<std::uint8_t>(b);
         return s;
@@ -81,8 +77,7 @@ private:
     std::uint8_t bits_ = 0;
 };
 
-constexpr TShiftState operator|(ShiftFlag a, ShiftFlag b)
-{
+constexpr TShiftState operator|(ShiftFlag a, ShiftFlag b) {
     return TShiftState(a) | TShiftState(b);
 }
 

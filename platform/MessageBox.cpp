@@ -11,8 +11,7 @@ namespace {
 
 constexpr const char* kHookProperty = "platform.message-box-hook";
 
-const PlatformMessageBoxHook* installedHook()
-{
+const PlatformMessageBoxHook* installedHook() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return nullptr;
@@ -20,15 +19,13 @@ const PlatformMessageBoxHook* installedHook()
         app->property(kHookProperty).value<quintptr>());
 }
 
-void setInstalledHook(const PlatformMessageBoxHook* hook)
-{
+void setInstalledHook(const PlatformMessageBoxHook* hook) {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->setProperty(kHookProperty,
                          hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
 }
 
-int firstButtonResult(unsigned flags)
-{
+int firstButtonResult(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
     case MB_YESNO:
     case MB_YESNOCANCEL:
@@ -38,8 +35,7 @@ int firstButtonResult(unsigned flags)
     }
 }
 
-int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags)
-{
+int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags) {
     QMessageBox box(owner);
     box.setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     box.setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
@@ -97,8 +93,7 @@ int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, 
 
 } // namespace
 
-int cancelResultFor(unsigned flags)
-{
+int cancelResultFor(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
     case MB_OK:
         return IDOK;
@@ -110,8 +105,7 @@ int cancelResultFor(unsigned flags)
 }
 
 int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
-               unsigned flags)
-{
+               unsigned flags) {
     if (const PlatformMessageBoxHook* hook = installedHook()) {
         const std::string t(text), c(caption);
         return hook->show(hook->context, owner, t.c_str(), c.c_str(), flags);
@@ -119,26 +113,25 @@ int MessageBox(WindowHandle owner, std::string_view text, std::string_view capti
     return showWithQt(widgetOf(owner), text, caption, flags);
 }
 
-int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags)
-{
+int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags) {
     if (installedHook())
         return MessageBox(handleOf(owner), text, caption, flags);
     return showWithQt(owner, text, caption, flags);
 }
 
 ScriptedMessageBoxes::ScriptedMessageBoxes()
-    : previous_(installedHook())
-{
+    : previous_(installedHook()) {
     hook_.show = &ScriptedMessageBoxes::show;
     hook_.context = this;
     setInstalledHook(&hook_);
 }
 
-ScriptedMessageBoxes::~ScriptedMessageBoxes() { setInstalledHook(previous_); }
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    setInstalledHook(previous_);
+}
 
-int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text,
-                               const char* caption, unsigned flags)
-{
+int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text, const char* caption,
+                               unsigned flags) {
     auto* self = static_cast<ScriptedMessageBoxes*>(context);
     self->records_.push_back({owner, text ? text : "", caption ? caption : "", flags});
     if (self->answers_.empty())

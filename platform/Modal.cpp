@@ -13,16 +13,15 @@ namespace {
 
 constexpr const char* kHookProperty = "platform.modal-hook";
 
-const PlatformModalHook* installedHook()
-{
+const PlatformModalHook* installedHook() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return nullptr;
-    return reinterpret_cast<const PlatformModalHook*>(app->property(kHookProperty).value<quintptr>());
+    return reinterpret_cast<const PlatformModalHook*>(
+        app->property(kHookProperty).value<quintptr>());
 }
 
-void setInstalledHook(const PlatformModalHook* hook)
-{
+void setInstalledHook(const PlatformModalHook* hook) {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->setProperty(kHookProperty,
                          hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
@@ -30,8 +29,7 @@ void setInstalledHook(const PlatformModalHook* hook)
 
 } // namespace
 
-int execModal(QDialog& dialog)
-{
+int execModal(QDialog& dialog) {
     if (const PlatformModalHook* hook = installedHook()) {
         QPointer<QDialog> guard(&dialog);
         QTimer::singleShot(0, &dialog, [hook, guard] {
@@ -45,17 +43,17 @@ int execModal(QDialog& dialog)
 
 ModalHook::ModalHook(std::function<void(QWidget*)> handler)
     : handler_(std::move(handler))
-    , previous_(installedHook())
-{
+    , previous_(installedHook()) {
     hook_.onModal = &ModalHook::call;
     hook_.context = this;
     setInstalledHook(&hook_);
 }
 
-ModalHook::~ModalHook() { setInstalledHook(previous_); }
+ModalHook::~ModalHook() {
+    setInstalledHook(previous_);
+}
 
-void ModalHook::call(void* context, QWidget* window)
-{
+void ModalHook::call(void* context, QWidget* window) {
     auto* self = static_cast<ModalHook*>(context);
     ++self->count_;
     guarded(window, [&] { self->handler_(window); });

@@ -17,13 +17,11 @@ public:
     static constexpr const char* kObjectName = "platform.window-handles";
 
     explicit HandleRegistry(QObject* parent)
-        : QObject(parent)
-    {
+        : QObject(parent) {
         setObjectName(QLatin1String(kObjectName));
     }
 
-    Q_INVOKABLE quintptr add(QObject* object)
-    {
+    Q_INVOKABLE quintptr add(QObject* object) {
         if (!object)
             return 0;
         const QVariant existing = object->property(kHandleProperty);
@@ -46,13 +44,11 @@ private:
 
 namespace {
 
-bool acceptsMessages(const QObject* target)
-{
+bool acceptsMessages(const QObject* target) {
     return target->metaObject()->indexOfMethod("windowMessage(uint,quintptr,qintptr)") >= 0;
 }
 
-QObject* registry()
-{
+QObject* registry() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return nullptr;
@@ -65,8 +61,7 @@ QObject* registry()
 } // namespace
 } // namespace detail
 
-WindowHandle handleOf(QObject* object)
-{
+WindowHandle handleOf(QObject* object) {
     QObject* reg = detail::registry();
     if (!object || !reg)
         return 0;
@@ -76,8 +71,7 @@ WindowHandle handleOf(QObject* object)
     return handle;
 }
 
-QObject* objectOf(WindowHandle handle)
-{
+QObject* objectOf(WindowHandle handle) {
     QObject* reg = detail::registry();
     if (!handle || !reg)
         return nullptr;
@@ -87,13 +81,11 @@ QObject* objectOf(WindowHandle handle)
     return object;
 }
 
-QWidget* widgetOf(WindowHandle handle)
-{
+QWidget* widgetOf(WindowHandle handle) {
     return qobject_cast<QWidget*>(objectOf(handle));
 }
 
-qintptr sendMessage(WindowHandle handle, unsigned message, quintptr wParam, qintptr lParam)
-{
+qintptr sendMessage(WindowHandle handle, unsigned message, quintptr wParam, qintptr lParam) {
     QObject* target = objectOf(handle);
     if (!target || !detail::acceptsMessages(target))
         return 0;
@@ -104,11 +96,17 @@ qintptr sendMessage(WindowHandle handle, unsigned message, quintptr wParam, qint
     return result;
 }
 
-bool postMessage(WindowHandle handle, unsigned message, quintptr wParam, qintptr lParam)
-{
+bool postMessage(WindowHandle handle, unsigned message, quintptr wParam, qintptr lParam) {
     QObject* target = objectOf(handle);
     if (!target || !detail::acceptsMessages(target))
         return false;
+    // Queued calls copy their arguments, which needs the typedef names registered.
+    static const bool registered = [] {
+        qRegisterMetaType<quintptr>("quintptr");
+        qRegisterMetaType<qintptr>("qintptr");
+        return true;
+    }();
+    Q_UNUSED(registered);
     return QMetaObject::invokeMethod(target, "windowMessage", Qt::QueuedConnection,
                                      Q_ARG(uint, message), Q_ARG(quintptr, wParam),
                                      Q_ARG(qintptr, lParam));

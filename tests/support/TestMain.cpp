@@ -9,12 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (!std::getenv("TEST_DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 

@@ -7,8 +7,7 @@
 
 namespace testsupport {
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
         if (deadline.hasExpired())
@@ -20,14 +19,12 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-void processEvents()
-{
+void processEvents() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QString dataPath(const QString& relative)
-{
+QString dataPath(const QString& relative) {
     return QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/") + relative;
 }
 
