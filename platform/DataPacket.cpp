@@ -212,11 +212,14 @@ DataPacket decodeDataPacket(std::span<const std::uint8_t> bytes) {
     return packet;
 }
 
+DataPacket decodeDataPacket(const ByteArray& bytes) {
+    return decodeDataPacket(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+}
+
 DataPacket decodeDataPacket(const Variant& packet) {
     if (!packet.isBytes())
         throw EDataPacketError("返回的数据不是数据包(类型 " + std::string(packet.typeName()) + ")");
-    const ByteArray& bytes = packet.bytesValue();
-    return decodeDataPacket(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+    return decodeDataPacket(packet.bytesValue());
 }
 
 DataPacketWriter::DataPacketWriter(std::vector<std::string> fields)

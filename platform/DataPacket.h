@@ -44,6 +44,7 @@ Variant dataPacketVariant(const DataPacket& packet);
 
 // Decodes a packet; EDataPacketError (Chinese text) on anything malformed.
 DataPacket decodeDataPacket(std::span<const std::uint8_t> bytes);
+DataPacket decodeDataPacket(const ByteArray& bytes);
 // Same, from a Variant that must hold a byte array.
 DataPacket decodeDataPacket(const Variant& packet);
 

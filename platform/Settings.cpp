@@ -116,8 +116,10 @@ Document load(const std::filesystem::path& path) {
             continue;
         if (line.front() == '[') {
             auto close = line.rfind(']');
-            if (close == std::string_view::npos || close == 0)
-                continue; // damaged header: its values are skipped until the next section
+            if (close == std::string_view::npos || close == 0) {
+                current = nullptr; // damaged header: its values are skipped
+                continue;
+            }
             std::string name = unescape(line.substr(1, close - 1));
             current = nullptr;
             for (auto& section : doc) {
