@@ -4,6 +4,8 @@
 
 namespace platform {
 
+static_assert(sizeof(PlatformVariant) == 24, "PlatformVariant is part of the ABI");
+
 namespace detail {
 namespace {
 
@@ -321,7 +323,8 @@ int32_t DispatchObject::invokeThunk(PlatformDispatch* self, int32_t dispId, Plat
     try {
         if (!self || !result)
             return PLATFORM_DISP_BAD_VARIANT;
-        platform_variant_clear(result);
+        // The caller passes an Empty result; never free what it may not own.
+        platform_variant_init(result);
         if (argCount < 0 || (argCount > 0 && !args))
             return PLATFORM_DISP_BAD_ARG_COUNT;
 

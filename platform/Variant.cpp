@@ -101,11 +101,13 @@ std::string formatDouble(double value) {
         return value > 0 ? "INF" : "-INF";
     if (value == 0)
         return "0";
+    // to_chars, unlike printf, ignores the process locale (Qt sets it from the environment).
     char buffer[64];
-    int n = std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    std::string text(buffer, static_cast<std::size_t>(n));
-    // "1E+20" → "1E20", "1E-05" → "1E-5".
-    auto e = text.find('E');
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    // "1e+20" → "1E20", "1e-05" → "1E-5".
+    auto e = text.find('e');
     if (e != std::string::npos) {
         std::string mantissa = text.substr(0, e);
         std::string_view exponent(text.data() + e + 1, text.size() - e - 1);
