@@ -163,12 +163,17 @@ std::int64_t daysFromCivil(int year, int month, int day) {
 }
 
 constexpr std::int64_t kUnixEpochDay = 25569; // 1970-01-01 as a day number
+
+// Days of years 1 to 9999: 0001-01-01 is -693593, 9999-12-31 is 2958465.
+bool isCalendarDay(double days) {
+    return std::isfinite(days) && days > -693594.0 && days < 2958466.0;
+}
 constexpr std::int64_t kMsPerDay = 86400000;
 
 std::string formatDate(DateTime value) {
     double days = value.days;
     // Beyond years 1..9999 the value is not a calendar date; show the number.
-    if (!std::isfinite(days) || days < -693593.0 || days > 2958466.0)
+    if (!isCalendarDay(days))
         return formatDouble(days);
     auto whole = static_cast<std::int64_t>(std::trunc(days));
     auto ms = static_cast<std::int64_t>(std::llround(std::fabs(days - double(whole)) * kMsPerDay));
@@ -502,7 +507,8 @@ DateTime Variant::toDateTime() const {
         const auto& text = std::get<std::string>(value_);
         if (auto date = parseDate(text))
             return *date;
-        if (auto number = parseNumber(text))
+        // A day number in text, within years 1 to 9999.
+        if (auto number = parseNumber(text); number && isCalendarDay(*number))
             return DateTime{*number};
         break;
     }

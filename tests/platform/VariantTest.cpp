@@ -116,6 +116,10 @@ TEST(VariantTest, BooleansCurrencyAndDates) {
     EXPECT_DOUBLE_EQ(Variant("2000/01/02").toDateTime().days, 36527.0);
     EXPECT_DOUBLE_EQ(Variant("12:00:00").toDateTime().days, 0.5);
     EXPECT_THROW(Variant("2001-02-29").toDateTime(), EVariantError);
+    EXPECT_DOUBLE_EQ(Variant("45000.5").toDateTime().days, 45000.5);
+    EXPECT_THROW(Variant("20261209095900").toDateTime(), EVariantError); // not a day number
+    EXPECT_THROW(Variant("abc").toDateTime(), EVariantError);
+    EXPECT_EQ(Variant(DateTime{1e9}).toString(), "1000000000"); // beyond the calendar
     EXPECT_THROW(DateTime::fromParts(2026, 13, 1), EVariantError);
     // Every calendar day survives text and back.
     for (double day = -1000; day < 80000; day += 997) {
