@@ -53,6 +53,7 @@ QFont baseFont(const TFont& font) {
     f.setStrikeOut(font.strikeOut());
     // Widths must add up character by character, as the system's text measuring does.
     f.setKerning(false);
+    f.setHintingPreference(QFont::PreferFullHinting);
     return f;
 }
 
