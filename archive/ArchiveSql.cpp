@@ -46,6 +46,17 @@ std::string selectOperatorName(std::string_view operatorCode) {
     return "select f_zymc from tbzyda where f_zybm=" + quoted(operatorCode);
 }
 
+std::vector<std::string> messageTexts(const platform::Variant& messages) {
+    std::vector<std::string> texts;
+    try {
+        for (const platform::Variant& m : messages.arrayValue())
+            texts.push_back(m.toString());
+    } catch (const platform::EVariantError&) {
+        texts.push_back("未知错误！");
+    }
+    return texts;
+}
+
 std::string failureText(std::string_view heading, const std::vector<std::string>& messages) {
     std::string text(heading);
     text += "\r\n";
