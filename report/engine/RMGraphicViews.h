@@ -1,0 +1,117 @@
+#pragma once
+
+// Non-text views: picture, line, subreport, shape, check box and rich text (its RTF is
+// kept as bytes; layout comes with the rich-text renderer).
+
+#include "report/engine/RMView.h"
+
+namespace report {
+
+class TRMPictureView : public TRMView {
+public:
+    // Picture flags.
+    static constexpr std::uint16_t Stretched = 0x01, Center = 0x02, KeepAspect = 0x04,
+                                   Transparent = 0x08;
+    enum BlobKind : std::uint8_t { btBMP = 0, btJPG = 1, btWMF = 2, btICO = 3 };
+
+    TRMPictureView();
+    std::string ClassName() const override { return "TRMPictureView"; }
+    std::unique_ptr<TRMView> clone() const override {
+        return std::make_unique<TRMPictureView>(*this);
+    }
+    bool SetPropValue(std::string_view name, const platform::Variant& value) override;
+    bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+
+    TRMPicture Picture;
+    std::uint8_t BlobType = btBMP;
+
+protected:
+    void saveExtra(RMStream& stream) const override;
+    void loadExtra(RMStream& stream) override;
+};
+
+// Straight line drawn with the frame settings; vertical (left side) when created.
+class TRMLineView : public TRMStretcheable {
+public:
+    TRMLineView();
+    std::string ClassName() const override { return "TRMLineView"; }
+    std::unique_ptr<TRMView> clone() const override { return std::make_unique<TRMLineView>(*this); }
+};
+
+// Places another template page as a subreport.
+class TRMSubReportView : public TRMView {
+public:
+    TRMSubReportView();
+    std::string ClassName() const override { return "TRMSubReportView"; }
+    std::unique_ptr<TRMView> clone() const override {
+        return std::make_unique<TRMSubReportView>(*this);
+    }
+    std::int32_t SubPage = 0; // index of the target page
+
+protected:
+    void saveExtra(RMStream& stream) const override { stream.writeInt32(SubPage); }
+    void loadExtra(RMStream& stream) override { SubPage = stream.readInt32(); }
+};
+
+class TRMShapeView : public TRMView {
+public:
+    enum Kind : std::uint8_t {
+        skRectangle = 0,
+        skRoundRectangle = 1,
+        skEllipse = 2,
+        skTriangle = 3,
+        skDiagonal1 = 4,
+        skDiagonal2 = 5,
+        skSquare = 100,
+        skRoundSquare = 101,
+        skCircle = 102
+    };
+    TRMShapeView();
+    std::string ClassName() const override { return "TRMShapeView"; }
+    std::unique_ptr<TRMView> clone() const override {
+        return std::make_unique<TRMShapeView>(*this);
+    }
+    bool SetPropValue(std::string_view name, const platform::Variant& value) override;
+    bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+
+    std::uint8_t Shape = skRectangle;
+    std::uint8_t PenMode = 4; // stored only; drawing copies
+
+protected:
+    void saveExtra(RMStream& stream) const override;
+    void loadExtra(RMStream& stream) override;
+};
+
+class TRMCheckBoxView : public TRMView {
+public:
+    enum Style : std::uint8_t { csCross = 0, csCheck = 1 };
+    TRMCheckBoxView();
+    std::string ClassName() const override { return "TRMCheckBoxView"; }
+    std::unique_ptr<TRMView> clone() const override {
+        return std::make_unique<TRMCheckBoxView>(*this);
+    }
+    bool SetPropValue(std::string_view name, const platform::Variant& value) override;
+    bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+
+    std::uint8_t CheckStyle = csCross;
+    TColor CheckColor = clBlack;
+
+protected:
+    void saveExtra(RMStream& stream) const override;
+    void loadExtra(RMStream& stream) override;
+};
+
+class TRMRichView : public TRMStretcheable {
+public:
+    TRMRichView();
+    std::string ClassName() const override { return "TRMRichView"; }
+    std::unique_ptr<TRMView> clone() const override { return std::make_unique<TRMRichView>(*this); }
+
+    std::string RichText; // RTF bytes as saved; empty when the view has no text
+
+protected:
+    void saveExtra(RMStream& stream) const override;
+    void loadExtra(RMStream& stream) override;
+};
+
+} // namespace report

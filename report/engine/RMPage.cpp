@@ -1,0 +1,234 @@
+#include "report/engine/RMPage.h"
+
+#include "report/engine/RMUnits.h"
+
+#include <cmath>
+
+namespace report {
+
+TRMPage::TRMPage() {
+    ChangePaper(9, 2100, 2970, 0xFFFF, poPortrait);
+}
+
+TRMPage::~TRMPage() = default;
+
+TRMView* TRMPage::addView(std::unique_ptr<TRMView> view) {
+    objects.push_back(std::move(view));
+    return objects.back().get();
+}
+
+void TRMPage::deleteView(TRMView* view) {
+    std::erase_if(objects, [view](const std::unique_ptr<TRMView>& v) { return v.get() == view; });
+}
+
+TRMView* TRMPage::FindObject(std::string_view name) const {
+    for (const auto& view : objects)
+        if (sameName(view->Name, name))
+            return view.get();
+    return nullptr;
+}
+
+void TRMPage::moveViews(int dx, int dy) {
+    if (dx == 0 && dy == 0)
+        return;
+    for (const auto& view : objects) {
+        view->Left += dx;
+        view->Top += dy;
+    }
+}
+
+void TRMPage::setLeftMargin(std::int32_t value) {
+    if (value == LeftMargin || IsSubReport)
+        return;
+    moveViews(marginToPixels(value) - marginToPixels(LeftMargin), 0);
+    LeftMargin = value;
+}
+
+void TRMPage::setTopMargin(std::int32_t value) {
+    if (value == TopMargin)
+        return;
+    moveViews(0, marginToPixels(value) - marginToPixels(TopMargin));
+    TopMargin = value;
+}
+
+TRMPage::PixelRect TRMPage::marginsInPixels() const {
+    return {marginToPixels(LeftMargin), marginToPixels(TopMargin), marginToPixels(RightMargin),
+            marginToPixels(BottomMargin)};
+}
+
+void TRMPage::setMarginsInPixels(const PixelRect& margins) {
+    const PixelRect old = marginsInPixels();
+    if (margins.left != old.left || margins.top != old.top)
+        moveViews(IsSubReport ? 0 : margins.left - old.left, margins.top - old.top);
+    LeftMargin = pixelsToMargin(margins.left);
+    TopMargin = pixelsToMargin(margins.top);
+    RightMargin = pixelsToMargin(margins.right);
+    BottomMargin = pixelsToMargin(margins.bottom);
+}
+
+void TRMPage::ChangePaper(int size, std::int32_t width, std::int32_t height, std::int32_t bin,
+                          std::uint8_t orientation) {
+    Size = size;
+    Orientation = orientation;
+    PageBin = bin;
+    TRMPaperRequest request{size, width, height, orientation, bin};
+    if (size != rmCustomPaperSize) {
+        std::int32_t w = 0, h = 0;
+        if (currentPrinter().paperSize(size, w, h)) {
+            request.width = w;
+            request.height = h;
+        }
+    }
+    PageWidth = request.width * 100;
+    PageHeight = request.height * 100;
+    if (orientation == poLandscape && PageWidth < PageHeight)
+        std::swap(PageWidth, PageHeight);
+    if (orientation == poPortrait && PageWidth > PageHeight && size != rmCustomPaperSize)
+        std::swap(PageWidth, PageHeight);
+    currentPrinter().applyPaper(request, PrinterInfo);
+}
+
+void TRMPage::applyPaperToPrinter() {
+    std::int32_t width = PageWidth / 100, height = PageHeight / 100;
+    if (Orientation == poLandscape)
+        std::swap(width, height);
+    currentPrinter().applyPaper({Size, width, height, Orientation, PageBin}, PrinterInfo);
+}
+
+bool TRMPage::SetPropValue(std::string_view name, const platform::Variant& value) {
+    auto is = [&](std::string_view n) { return sameName(name, n); };
+    if (is("Name"))
+        Name = value.toString();
+    else if (is("LeftMargin"))
+        setLeftMargin(value.toInt());
+    else if (is("TopMargin"))
+        setTopMargin(value.toInt());
+    else if (is("RightMargin"))
+        RightMargin = value.toInt();
+    else if (is("BottomMargin"))
+        BottomMargin = value.toInt();
+    else if (is("Width"))
+        ChangePaper(rmCustomPaperSize, value.toInt(), PageHeight / 100, PageBin, Orientation);
+    else if (is("Height"))
+        ChangePaper(rmCustomPaperSize, PageWidth / 100, value.toInt(), PageBin, Orientation);
+    else if (is("Size"))
+        ChangePaper(value.toInt(), PageWidth / 100, PageHeight / 100, PageBin, Orientation);
+    else if (is("Orientation"))
+        ChangePaper(Size, PageWidth / 100, PageHeight / 100, PageBin,
+                    static_cast<std::uint8_t>(value.toInt()));
+    else if (is("Columns"))
+        Columns = value.toInt();
+    else if (is("ColumnGap"))
+        ColumnGap = value.toInt();
+    else if (is("PrintToPrevPage"))
+        PrintToPrevPage = value.toBool();
+    else if (is("ShowBackPicture"))
+        ShowBackPicture = value.toBool();
+    else if (is("AutoHCenter"))
+        AutoHCenter = value.toBool();
+    else if (is("Visible"))
+        Visible = value.toBool();
+    else if (is("Caption"))
+        Caption = value.toString();
+    else if (is("PrintPagePerPage")) {
+        if (PrintPagePerPage)
+            *PrintPagePerPage = value.toBool();
+    } else
+        return false;
+    return true;
+}
+
+bool TRMPage::GetPropValue(std::string_view name, platform::Variant& value) const {
+    auto is = [&](std::string_view n) { return sameName(name, n); };
+    if (is("Name"))
+        value = Name;
+    else if (is("LeftMargin"))
+        value = LeftMargin;
+    else if (is("TopMargin"))
+        value = TopMargin;
+    else if (is("RightMargin"))
+        value = RightMargin;
+    else if (is("BottomMargin"))
+        value = BottomMargin;
+    else if (is("Width"))
+        value = widthTenths();
+    else if (is("Height"))
+        value = heightTenths();
+    else if (is("Size"))
+        value = Size;
+    else if (is("Orientation"))
+        value = static_cast<int>(Orientation);
+    else if (is("Columns"))
+        value = Columns;
+    else if (is("ColumnGap"))
+        value = ColumnGap;
+    else if (is("PrintToPrevPage"))
+        value = PrintToPrevPage;
+    else if (is("ShowBackPicture"))
+        value = ShowBackPicture;
+    else if (is("AutoHCenter"))
+        value = AutoHCenter;
+    else if (is("Visible"))
+        value = Visible;
+    else if (is("Caption"))
+        value = Caption;
+    else if (is("PrintPagePerPage"))
+        value = PrintPagePerPage ? *PrintPagePerPage : false;
+    else
+        return false;
+    return true;
+}
+
+TRMPage* TRMPages::Page(int index) const {
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return pages[static_cast<std::size_t>(index)].get();
+}
+
+TRMPage* TRMPages::Add() {
+    auto page = std::make_unique<TRMPage>();
+    for (int n = 1; n <= 10000; ++n) {
+        const std::string candidate = "Page" + std::to_string(n);
+        bool used = false;
+        for (const auto& p : pages)
+            used = used || sameName(p->Name, candidate);
+        if (!used) {
+            page->Name = candidate;
+            break;
+        }
+    }
+    page->PrintPagePerPage = PrintPagePerPage;
+    page->ChangePaper(defaultPaper.size, defaultPaper.width, defaultPaper.height, defaultPaper.bin,
+                      defaultPaper.orientation);
+    pages.push_back(std::move(page));
+    return pages.back().get();
+}
+
+void TRMPages::Delete(int index) {
+    if (index >= 0 && index < Count())
+        pages.erase(pages.begin() + index);
+}
+
+int TRMPages::IndexOf(const TRMPage* page) const {
+    for (int i = 0; i < Count(); ++i)
+        if (pages[static_cast<std::size_t>(i)].get() == page)
+            return i;
+    return -1;
+}
+
+TRMView* TRMPages::FindObject(std::string_view name) const {
+    for (const auto& page : pages)
+        if (TRMView* view = page->FindObject(name))
+            return view;
+    return nullptr;
+}
+
+std::string TRMPages::makeUniqueName(std::string_view baseName) const {
+    for (long n = 1;; ++n) {
+        std::string candidate = std::string(baseName) + std::to_string(n);
+        if (FindObject(candidate) == nullptr)
+            return candidate;
+    }
+}
+
+} // namespace report

@@ -1,0 +1,86 @@
+#pragma once
+
+// Byte stream of the report file formats: little-endian numbers, GBK strings with a
+// uint16 length and a trailing 0, string lists with 13/0 separators. Every read is
+// checked against the bytes present; a short or malformed stream throws EStreamError,
+// never reads past the end and never allocates more than the stream holds.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace report {
+
+using TRMStrings = std::vector<std::string>; // UTF-8 lines
+
+class EStreamError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class RMStream {
+public:
+    RMStream() = default;
+    explicit RMStream(std::string bytes)
+        : buffer(std::move(bytes)) {}
+
+    const std::string& bytes() const { return buffer; }
+    std::string takeBytes() {
+        pos = 0;
+        return std::move(buffer);
+    }
+    std::size_t size() const { return buffer.size(); }
+    std::size_t position() const { return pos; }
+    std::size_t remaining() const { return buffer.size() - pos; }
+    bool atEnd() const { return pos >= buffer.size(); }
+    // Positions past the end are refused: offsets read from files go through here.
+    void seek(std::size_t position);
+    void clear() {
+        buffer.clear();
+        pos = 0;
+    }
+
+    // Writers overwrite at the position and extend the stream as needed.
+    void writeByte(std::uint8_t value);
+    void writeBool(bool value) { writeByte(value ? 1 : 0); }
+    void writeInt16(std::int16_t value);
+    void writeUInt16(std::uint16_t value) { writeInt16(static_cast<std::int16_t>(value)); }
+    void writeBool16(bool value) { writeInt16(value ? -1 : 0); }
+    void writeInt32(std::int32_t value);
+    void writeBytes(std::string_view bytes);
+    // UTF-8 text stored as GBK; longer texts are cut at 65535 bytes on a character boundary.
+    void writeString(std::string_view utf8);
+    void writeStrings(const TRMStrings& lines);
+    // Reserves an int32 for an absolute end offset; patchEndOffset fills it with the position.
+    std::size_t beginEndOffset();
+    void patchEndOffset(std::size_t slot);
+
+    std::uint8_t readByte();
+    bool readBool() { return readByte() != 0; }
+    std::int16_t readInt16();
+    std::uint16_t readUInt16() { return static_cast<std::uint16_t>(readInt16()); }
+    bool readBool16() { return readInt16() != 0; }
+    std::int32_t readInt32();
+    std::string readBytes(std::size_t count);
+    void skip(std::size_t count);
+    std::string readString();
+    TRMStrings readStrings();
+    // An end offset read from the stream, checked to lie inside it, not before `from` and
+    // not before the position after it.
+    std::size_t readEndOffset(std::size_t from);
+
+private:
+    void need(std::size_t count) const;
+
+    std::string buffer;
+    std::size_t pos = 0; // invariant: pos <= buffer.size()
+};
+
+// Encoding of a GBK string list as stored (helpers for memo text).
+std::string joinLines(const TRMStrings& lines); // lines joined by CR LF
+TRMStrings splitLines(std::string_view text);   // at CR LF, CR or LF
+
+} // namespace report
