@@ -39,6 +39,10 @@ struct TCanvas::Cache {
     QPaintDevice* device{nullptr};
     QFont qfont;
     std::optional<QFontMetrics> metrics;
+    // Cell of the font in device pixels (see detail::fixedCell).
+    int ascent{0};
+    int descent{0};
+    int height() const { return ascent + descent; }
 
     const QFontMetrics& use(const TFont& f, double s, int e, QPaintDevice* d) {
         if (valid && font == f && scale == s && extra == e && device == d)
@@ -49,6 +53,13 @@ struct TCanvas::Cache {
         device = d;
         qfont = QFont(toQFont(f, s, e), d);
         metrics.emplace(qfont, d);
+        if (const auto fixed = detail::fixedCell(f)) {
+            ascent = int(std::lround(fixed->Ascent * s));
+            descent = int(std::lround(fixed->Descent * s));
+        } else {
+            ascent = metrics->ascent();
+            descent = metrics->descent();
+        }
         valid = true;
         return *metrics;
     }
@@ -901,18 +912,18 @@ TRect TCanvas::drawEdge(const TRect& rect, unsigned edge, unsigned flags) {
 namespace {
 
 // Draws one line of text with its top-left corner at `at` (device coordinates).
-void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font,
-                   const QFontMetrics& fm, int width, bool opaque, TColor background, TColor color,
+void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font, int ascent,
+                   int height, int width, bool opaque, TColor background, TColor color,
                    int escapement) {
     p.save();
     p.translate(at);
     if (escapement != 0)
         p.rotate(-escapement / 10.0);
     if (opaque && background != clNone)
-        p.fillRect(QRect(0, 0, width, fm.height()), toQColor(background));
+        p.fillRect(QRect(0, 0, width, height), toQColor(background));
     p.setFont(font);
     p.setPen(color == clNone ? QColor(Qt::transparent) : toQColor(color));
-    p.drawText(QPoint(0, fm.ascent()), s);
+    p.drawText(QPoint(0, ascent), s);
     p.restore();
 }
 
@@ -936,7 +947,7 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
     const QFontMetrics& fm = cache_->use(Font, scaleY_, characterExtra_, measureDevice());
     const QString s = qs(text);
     const int width = fm.horizontalAdvance(s);
-    const TRect box{at.x(), at.y(), at.x() + width, at.y() + fm.height()};
+    const TRect box{at.x(), at.y(), at.x() + width, at.y() + cache_->height()};
     if (recording_) {
         TMetaRecord r =
             makeRecord(int((options & (ETO_CLIPPED | ETO_OPAQUE)) ? TMetaRecordKind::TextRect
@@ -956,8 +967,8 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
         painter_->setClipRect(qrect(d), Qt::IntersectClip);
     if ((options & ETO_OPAQUE) && Brush.Color != clNone && !d.isEmpty())
         painter_->fillRect(qrect(d), toQColor(Brush.Color));
-    paintTextLine(*painter_, at, s, cache_->qfont, fm, width, bkMode() == TBkMode::Opaque,
-                  Brush.Color, Font.Color, Font.Escapement);
+    paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width,
+                  bkMode() == TBkMode::Opaque, Brush.Color, Font.Color, Font.Escapement);
 }
 
 int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
@@ -1007,7 +1018,7 @@ int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
         lines = std::move(paragraphs);
     }
 
-    const int lineHeight = fm.height();
+    const int lineHeight = cache_->height();
     const int total = lineHeight * int(lines.size());
     int y = d.Top;
     if (format & DT_SINGLELINE) {
@@ -1052,15 +1063,15 @@ int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
         painter_->setClipRect(qrect(d), Qt::IntersectClip);
     const bool opaque = bkMode() == TBkMode::Opaque;
     for (const LaidLine& l : laid)
-        paintTextLine(*painter_, QPoint(l.x, l.y), l.text, cache_->qfont, fm, l.width, opaque,
-                      Brush.Color, Font.Color, 0);
+        paintTextLine(*painter_, QPoint(l.x, l.y), l.text, cache_->qfont, cache_->ascent,
+                      cache_->height(), l.width, opaque, Brush.Color, Font.Color, 0);
     return resultHeight;
 }
 
 QSize TCanvas::textExtent(std::string_view text) const {
     const QFontMetrics& fm = cache_->use(Font, scaleY_, characterExtra_, measureDevice());
     const int w = fm.horizontalAdvance(qs(text));
-    return QSize(int(std::lround(w / scaleX_)), int(std::lround(fm.height() / scaleY_)));
+    return QSize(int(std::lround(w / scaleX_)), int(std::lround(cache_->height() / scaleY_)));
 }
 
 int TCanvas::textWidth(std::string_view text) const {
@@ -1076,10 +1087,10 @@ TTextMetric TCanvas::textMetrics() const {
     const auto ly = [&](int v) { return int(std::lround(v / scaleY_)); };
     const auto lx = [&](int v) { return int(std::lround(v / scaleX_)); };
     TTextMetric t;
-    t.Ascent = ly(fm.ascent());
-    t.Descent = ly(fm.descent());
-    t.Height = ly(fm.height());
-    t.InternalLeading = std::max(0, ly(fm.height() - cache_->qfont.pixelSize()));
+    t.Ascent = ly(cache_->ascent);
+    t.Descent = ly(cache_->descent);
+    t.Height = ly(cache_->height());
+    t.InternalLeading = std::max(0, ly(cache_->height() - cache_->qfont.pixelSize()));
     t.ExternalLeading = std::max(0, ly(fm.leading()));
     t.AveCharWidth = lx(fm.averageCharWidth());
     t.MaxCharWidth = lx(fm.maxWidth());

@@ -1,6 +1,7 @@
 #include "platform/GdiObjects.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRect>
@@ -57,21 +58,37 @@ QFont baseFont(const TFont& font) {
     return f;
 }
 
-// Em size per pixel of cell height (ascent + descent) of a face and style.
-double emPerCellPixel(const TFont& font) {
-    static QHash<QString, double> cache;
+// Largest pixel size whose hinted cell (ascent + descent) is at most `cell`.
+int pixelSizeForCell(const TFont& font, int cell) {
+    static QHash<QString, int> cache;
     const QString key = QString::fromStdString(font.Name) + QChar(u'\x1') +
-                        QString::number(int(font.Style & (fsBold | fsItalic)));
+                        QString::number(int(font.Style & (fsBold | fsItalic))) + QChar(u'\x1') +
+                        QString::number(cell);
     if (auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     QFont f = baseFont(font);
+    const auto cellAt = [&](int px) {
+        f.setPixelSize(px);
+        const QFontMetrics m(f);
+        return m.ascent() + m.descent();
+    };
     f.setPixelSize(100);
-    const QFontMetricsF m(f);
-    const double cell = m.ascent() + m.descent();
-    const double ratio = cell > 0 ? 100.0 / cell : 1.0;
-    cache.insert(key, ratio);
-    return ratio;
+    const QFontMetricsF m100(f);
+    const double ratio =
+        m100.ascent() + m100.descent() > 0 ? 100.0 / (m100.ascent() + m100.descent()) : 1.0;
+    int px = std::max(1, int(std::lround(cell * ratio)));
+    while (px > 1 && cellAt(px) > cell)
+        --px;
+    while (cellAt(px + 1) <= cell)
+        ++px;
+    cache.insert(key, px);
+    return px;
 }
+
+// The bitmap face's sizes: 8, 10, 12, 14, 18 and 24 points.
+constexpr detail::FixedCell SansSerifCells[] = {
+    {11, 11, 2}, {13, 13, 3}, {16, 16, 4}, {19, 19, 5}, {23, 23, 6}, {29, 29, 8},
+};
 
 } // namespace
 
@@ -80,10 +97,14 @@ QFont toQFont(const TFont& font, double scale, int characterExtra) {
     const int height = font.Height == 0 ? -12 : font.Height;
     const double scaled = std::abs(height) * scale;
     int pixels = 0;
-    if (height < 0)
+    if (const auto fixed = detail::fixedCell(font))
+        pixels = int(std::lround(fixed->EmHeight * scale));
+    else if (height < 0)
         pixels = int(std::lround(scaled));
+    else if (scale == 1.0)
+        pixels = pixelSizeForCell(font, height);
     else
-        pixels = int(std::lround(scaled * emPerCellPixel(font)));
+        pixels = int(std::lround(pixelSizeForCell(font, height) * scale));
     f.setPixelSize(std::max(1, pixels));
     if (font.Width > 0) {
         const QFontMetricsF m(f);
@@ -96,6 +117,17 @@ QFont toQFont(const TFont& font, double scale, int characterExtra) {
     if (characterExtra != 0)
         f.setLetterSpacing(QFont::AbsoluteSpacing, characterExtra * scale);
     return f;
+}
+
+std::optional<detail::FixedCell> detail::fixedCell(const TFont& font) {
+    if (QString::fromStdString(font.Name).compare(u"MS Sans Serif", Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    for (const FixedCell& c : SansSerifCells) {
+        if ((font.Height < 0 && -font.Height == c.EmHeight) ||
+            (font.Height > 0 && font.Height == c.Ascent + c.Descent))
+            return c;
+    }
+    return std::nullopt;
 }
 
 } // namespace platform

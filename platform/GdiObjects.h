@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QFont;
@@ -98,6 +99,20 @@ struct TFont {
 // positive heights converted from cell height to em size). Character spacing is added
 // to every character.
 QFont toQFont(const TFont& font, double scale = 1.0, int characterExtra = 0);
+
+namespace detail {
+
+// Cell metrics of a bitmap face the system names ("MS Sans Serif"), which its substitute
+// cannot reproduce: text is drawn in the substitute at EmHeight pixels on the fixed
+// baseline, and measured with the fixed cell.
+struct FixedCell {
+    int EmHeight;
+    int Ascent;
+    int Descent;
+};
+std::optional<FixedCell> fixedCell(const TFont& font);
+
+} // namespace detail
 
 enum TPenStyle : std::uint8_t {
     psSolid,

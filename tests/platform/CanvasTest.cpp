@@ -3,9 +3,13 @@
 
 #include "platform/Canvas.h"
 
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -88,14 +92,25 @@ TEST(CanvasFont, HeightSemanticsWithSubstitutedFaces) {
         // A wide character of the song face is one em wide.
         EXPECT_EQ(c.textWidth("宋"), 12);
 
-        // Positive: the cell height itself.
-        for (int cell : {13, 16, 20, 33}) {
-            c.Font.Height = cell;
-            EXPECT_NEAR(c.textHeight("A"), cell, 1) << cell;
-        }
+        // Positive: the cell height itself (the largest size whose cell fits).
+        for (const char* face : {"宋体", "黑体", "Arial"})
+            for (int cell : {12, 13, 16, 20, 33}) {
+                c.Font.Name = face;
+                c.Font.Height = cell;
+                const int h = c.textHeight("A");
+                EXPECT_LE(h, cell) << face << cell;
+                EXPECT_GE(h, cell - 1) << face << cell;
+            }
+        // The bitmap sans serif face keeps its own cells: 8 points (-11) is 13 pixels high,
+        // so a title row of TextHeight + 6 is 19.
         c.Font.Name = "MS Sans Serif";
-        c.Font.Height = 19;
-        EXPECT_NEAR(c.textHeight("A"), 19, 1);
+        c.Font.Height = -11;
+        EXPECT_EQ(c.textHeight("A"), 13);
+        EXPECT_EQ(c.textMetrics().Ascent, 11);
+        EXPECT_EQ(c.textMetrics().InternalLeading, 2);
+        c.Font.Height = 13;
+        EXPECT_EQ(c.textHeight("A"), 13);
+        EXPECT_EQ(toQFont(c.Font).pixelSize(), 11);
     });
 }
 
@@ -433,4 +448,43 @@ TEST(CanvasViewport, ScalesGeometryFontsAndPens) {
     for (int y = 50; y < 70; ++y)
         dark += px(img, 30, y) == 0 ? 1 : 0;
     EXPECT_EQ(dark, 2);
+}
+
+TEST(CanvasDevices, PdfWriterKeepsPixelHeightsAndText) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("canvas.pdf");
+    int imageHeight = 0;
+    {
+        QImage img = blank();
+        paint(img, [&](TCanvas& c) {
+            c.Font.Height = -40;
+            imageHeight = c.textHeight("A");
+        });
+    }
+    {
+        QPdfWriter pdf(path);
+        pdf.setResolution(600);
+        QPainter painter(&pdf);
+        TCanvas c(painter);
+        EXPECT_EQ(c.pixelsPerInchX(), 600);
+        c.Font.Height = -40;
+        EXPECT_NEAR(c.textHeight("A"), imageHeight, 1);
+        c.Brush.Style = bsClear;
+        c.textOut(100, 100, "核算单位档案 Archive");
+        c.Pen.Mode = pmNotXor; // no raster operations on PDF: drawn plainly
+        c.moveTo(100, 300);
+        c.lineTo(2000, 300);
+        c.drawFocusRect({100, 400, 600, 500});
+        c.Brush = TBrush::pattern({0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0});
+        c.patBlt({100, 600, 600, 700}, PATAND);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {path, "-"});
+    if (!pdftotext.waitForFinished(10000) || pdftotext.exitCode() != 0)
+        GTEST_SKIP() << "pdftotext not available";
+    EXPECT_TRUE(
+        QString::fromUtf8(pdftotext.readAllStandardOutput()).contains("核算单位档案 Archive"));
 }
