@@ -156,6 +156,12 @@ using namespace detail;
 
 ByteArray encodeDataPacket(const DataPacket& packet) {
     ByteArray out = encodeHeader(packet.fields, packet.rows.size());
+    std::size_t size = out.size();
+    for (const auto& row : packet.rows) {
+        for (const auto& cell : row)
+            size += cell ? 5 + cell->size() : 1;
+    }
+    out.reserve(size);
     for (const auto& row : packet.rows)
         encodeRow(out, row, packet.fields.size());
     return out;
