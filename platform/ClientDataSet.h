@@ -24,7 +24,8 @@ public:
 
 class TClientDataSet;
 
-// A field of an open dataset; reads the value of the current record.
+// A field of an open dataset; reads the value of the current record. A reference to it stays
+// valid until the dataset is closed or loaded again.
 class TField {
 public:
     const std::string& FieldName() const { return name_; }
