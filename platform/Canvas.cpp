@@ -278,11 +278,16 @@ bool isWideChar(QChar c) {
 std::vector<QString> breakTokens(const QString& s) {
     std::vector<QString> tokens;
     QString cur;
-    for (QChar c : s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
         if (isWideChar(c)) {
             if (!cur.isEmpty())
                 tokens.push_back(cur);
-            tokens.push_back(QString(c));
+            // A surrogate pair stays one character.
+            const bool pair = c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+            tokens.push_back(s.mid(i, pair ? 2 : 1));
+            if (pair)
+                ++i;
             cur.clear();
             continue;
         }
@@ -449,7 +454,6 @@ struct Map {
 
 void TCanvas::setClipRect(const TRect& rect) {
     const Map m = Map{scaleX_, scaleY_, origin_};
-    setClipRegion(QRegion());
     clip_ = QRegion(qrect(m.rect(rect)));
 }
 
@@ -475,8 +479,9 @@ void TCanvas::excludeClipRect(const TRect& rect) {
         const QSize s = recording_
                             ? QSize(recording_->width(), recording_->height())
                             : QSize(painter_->device()->width(), painter_->device()->height());
-        // Unclipped means everything; a generous bound keeps content outside the device too.
-        clip_ = QRegion(QRect(-100000, -100000, 200000 + s.width(), 200000 + s.height()));
+        // Unclipped means the whole device (a recording without a frame: a generous area).
+        clip_ = s.isEmpty() ? QRegion(QRect(-100000, -100000, 200000, 200000))
+                            : QRegion(QRect(QPoint(0, 0), s));
     }
     clip_ = clip_->subtracted(r);
 }
@@ -515,9 +520,9 @@ TMetaRecord TCanvas::makeRecord(int kind) const {
         const int h = Font.Height == 0 ? -12 : Font.Height;
         const int scaled = std::max(1, int(std::lround(std::abs(h) * scaleY_)));
         r.Font.Height = h < 0 ? -scaled : scaled;
-        if (Font.Width > 0)
-            r.Font.Width = std::max(1, int(std::lround(Font.Width * scaleX_)));
     }
+    if (scaleX_ != 1.0 && Font.Width > 0)
+        r.Font.Width = std::max(1, int(std::lround(Font.Width * scaleX_)));
     r.BkMode = bkMode();
     r.CharacterExtra = int(std::lround(characterExtra_ * scaleX_));
     r.Clip = clip_;

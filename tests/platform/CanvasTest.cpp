@@ -488,3 +488,84 @@ TEST(CanvasDevices, PdfWriterKeepsPixelHeightsAndText) {
     EXPECT_TRUE(
         QString::fromUtf8(pdftotext.readAllStandardOutput()).contains("核算单位档案 Archive"));
 }
+
+TEST(CanvasText, EscapementRotatesAndWrapBreaksBetweenWideCharacters) {
+    QImage img = blank(100, 100);
+    paint(img, [](TCanvas& c) {
+        c.Font.Name = "Arial";
+        c.Font.Height = -16;
+        c.Font.Escapement = 900; // base line upwards
+        c.Brush.Style = bsClear;
+        c.textOut(40, 90, "HHHHHH");
+    });
+    const QRect ink = inkBox(img);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width());
+    EXPECT_LE(ink.bottom(), 90);
+    EXPECT_GE(ink.left(), 40);
+
+    QImage scratch = blank();
+    paint(scratch, [](TCanvas& c) {
+        c.Font.Name = "宋体";
+        c.Font.Height = -12;
+        // Wide characters break anywhere; a surrogate pair is never split.
+        TRect r{0, 0, 40, 0};
+        EXPECT_EQ(c.drawText("核算单位档案", r, DT_CALCRECT | DT_WORDBREAK), 24);
+        EXPECT_EQ(r.width(), 36);
+        TRect narrow{0, 0, 1, 0};
+        c.drawText("a\U0001F600b", narrow, DT_CALCRECT | DT_WORDBREAK);
+        EXPECT_EQ(narrow.height(), 36); // "a", the pair, "b"
+        // A word wider than the rectangle stays whole on its own line.
+        TRect word{0, 0, 10, 0};
+        EXPECT_EQ(c.drawText("abcdefgh ij", word, DT_CALCRECT | DT_WORDBREAK), 24);
+        EXPECT_EQ(word.width(), c.textWidth("abcdefgh"));
+    });
+}
+
+TEST(CanvasClip, ExcludeWithoutAClipStartsFromTheDevice) {
+    QImage img = blank(40, 40);
+    paint(img, [](TCanvas& c) {
+        c.excludeClipRect({10, 10, 20, 20});
+        EXPECT_EQ(c.clipRect(), (TRect{0, 0, 40, 40}));
+        c.Brush.Color = clBlack;
+        c.fillRect({0, 0, 40, 40});
+    });
+    EXPECT_EQ(px(img, 5, 5), 0u);
+    EXPECT_EQ(px(img, 15, 15), 0xFFFFFFu);
+}
+
+TEST(CanvasMisc, InvisiblePensBadCountsAndRawPainting) {
+    QImage img = blank(40, 40);
+    const QImage before = img;
+    paint(img, [](TCanvas& c) {
+        c.Pen.Style = psClear;
+        c.moveTo(0, 0);
+        c.lineTo(40, 40);
+        c.Pen = TPen{};
+        c.Pen.Color = clNone;
+        c.moveTo(0, 5);
+        c.lineTo(40, 5);
+        c.Pen.Color = clBlack;
+        c.Pen.Mode = pmNop;
+        c.moveTo(0, 6);
+        c.lineTo(40, 6);
+        // Counts beyond the points are ignored, not read past the end.
+        c.Pen.Mode = pmCopy;
+        const std::vector<QPoint> pts{{0, 30}, {10, 30}};
+        const std::vector<int> counts{2, 5, 7};
+        c.polyPolyline(pts, counts);
+    });
+    EXPECT_EQ(px(img, 20, 20), 0xFFFFFFu);
+    EXPECT_EQ(px(img, 20, 5), 0xFFFFFFu);
+    EXPECT_EQ(px(img, 20, 6), 0xFFFFFFu);
+    EXPECT_EQ(px(img, 5, 30), 0u);
+
+    QImage raw = blank(40, 40);
+    paint(raw, [](TCanvas& c) {
+        c.setViewport(2, 2);
+        c.setClipRect({0, 0, 10, 20});
+        c.paintRaw({0, 0, 20, 20}, [](QPainter& p) { p.fillRect(0, 0, 20, 20, Qt::red); });
+    });
+    EXPECT_EQ(px(raw, 19, 39), 0xFF0000u);
+    EXPECT_EQ(px(raw, 20, 5), 0xFFFFFFu);
+}
