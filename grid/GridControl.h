@@ -1,0 +1,416 @@
+#pragma once
+
+// The string grid's widget-free control: counts and extents, the cell store, columns, row
+// colours, the current cell and selection, navigation, the editor protocol, the row
+// operations and the scroll state. The widget (TAdvStringGrid) is a thin shell that
+// overrides the protected view hooks; without a widget the hooks do nothing, which is how
+// the model is exercised on its own.
+//
+// Invariants (checkConsistency verifies them):
+//  - 1 <= ColCount, 1 <= RowCount; 0 <= FixedCols < ColCount; 0 <= FixedRows < RowCount.
+//  - 0 <= Col < ColCount and 0 <= Row < RowCount after every completed move.
+//  - FixedCols <= FirstVisibleCol <= max(FixedCols, ColCount-1), same for rows.
+//  - colWidths_ / rowHeights_ are empty (all default) or hold exactly ColCount / RowCount.
+//  - With goRowSelect: Col == FixedCols and the anchor column is ColCount-1.
+//  - EditorCol and EditorRow are both -1 or both name a cell.
+
+#include "grid/CellStore.h"
+#include "grid/GridColumns.h"
+#include "grid/GridTypes.h"
+#include "platform/Keys.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QObject;
+
+namespace grid {
+
+using platform::TShiftState;
+using platform::Word;
+
+enum class TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+
+// Scroll-bar commands, as the scroll bars deliver them.
+enum class ScrollCode : std::uint8_t {
+    LineUp,
+    LineDown,
+    PageUp,
+    PageDown,
+    ThumbPosition,
+    ThumbTrack,
+    Top,
+    Bottom
+};
+
+struct ScrollBarState {
+    int Min = 0;
+    int Max = 0;
+    int Position = 0;
+    bool operator==(const ScrollBarState&) const = default;
+};
+
+// Geometry of one axis for the current client extent.
+struct TGridAxisDrawInfo {
+    int EffectiveLineWidth = 0;
+    int FixedBoundary = 0;
+    int GridBoundary = 0;
+    int GridExtent = 0;
+    int LastFullVisibleCell = 0;
+    int FullVisBoundary = 0;
+    int FixedCellCount = 0;
+    int FirstGridCell = 0;
+    int GridCellCount = 0;
+    const std::vector<int>* Extents = nullptr; // empty = all default
+    int DefaultExtent = 0;
+    int extent(int index) const;
+};
+
+struct TGridDrawInfo {
+    TGridAxisDrawInfo Horz;
+    TGridAxisDrawInfo Vert;
+};
+
+// Event types; the sender is the grid's QObject (nullptr for a grid without a widget).
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TSelectCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TDrawCellEvent =
+    std::function<void(QObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
+using TGetEditEvent = std::function<void(QObject* Sender, int ACol, int ARow, std::string& Value)>;
+using TSetEditEvent =
+    std::function<void(QObject* Sender, int ACol, int ARow, const std::string& Value)>;
+using TMovedEvent = std::function<void(QObject* Sender, int FromIndex, int ToIndex)>;
+using TKeyEvent = std::function<void(QObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(QObject* Sender, char32_t& Key)>;
+using TMouseEvent =
+    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(QObject* Sender, TShiftState Shift, int X, int Y, bool& Handled)>;
+
+class GridControl {
+public:
+    GridControl();
+    virtual ~GridControl();
+    GridControl(const GridControl&) = delete;
+    GridControl& operator=(const GridControl&) = delete;
+
+    // ---- published properties (defaults as constructed)
+    int ColCount() const { return colCount_; }
+    void setColCount(int value);
+    int RowCount() const { return rowCount_; }
+    void setRowCount(int value);
+    int FixedCols() const { return fixedCols_; }
+    void setFixedCols(int value);
+    int FixedRows() const { return fixedRows_; }
+    void setFixedRows(int value);
+    int DefaultColWidth() const { return defaultColWidth_; }
+    void setDefaultColWidth(int value);
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    void setDefaultRowHeight(int value);
+    int GridLineWidth() const { return gridLineWidth_; }
+    void setGridLineWidth(int value);
+    TGridOptions Options() const { return options_; }
+    void setOptions(TGridOptions value);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void setScrollBars(TScrollStyle value);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void setBorderStyle(TBorderStyle value);
+    TColor Color() const { return color_; }
+    void setColor(TColor value);
+    TColor FixedColor() const { return fixedColor_; }
+    void setFixedColor(TColor value);
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void setDefaultDrawing(bool value);
+    const TFont& Font() const { return font_; }
+    void setGridFont(const TFont& value);
+    const TFont& TitleFont() const { return titleFont_; }
+    void setTitleFont(const TFont& value);
+    TColor TitleColor() const { return titleColor_; }
+    void setTitleColor(TColor value);
+    bool Title3D() const { return title3D_; }
+    void setTitle3D(bool value);
+    TColor LineColor() const { return lineColor_; }
+    void setLineColor(TColor value);
+    TGridColumns& Columns() { return *columns_; }
+    const TGridColumns& Columns() const { return *columns_; }
+    void setColumns(const TGridColumns& value);
+    bool Modifed() const { return modifed_; }
+    void setModifed(bool value) { modifed_ = value; }
+    TColor EditColor() const { return editColor_; }
+    void setEditColor(TColor value);
+    int VisibleColCount() const;
+    int VisibleRowCount() const;
+    int TitleLevels() const { return titleLevels_; }
+    void setTitleLevels(int levels) { titleLevels_ = levels; }
+    bool TabStop() const { return tabStop_; }
+    void setTabStop(bool value) { tabStop_ = value; }
+
+    // ---- cells, extents, colours
+    std::string Cells(int col, int row) const { return cells_.text(col, row); }
+    const std::string& cellText(int col, int row) const { return cells_.textRef(col, row); }
+    void setCells(int col, int row, std::string_view text);
+    void* CellObject(int col, int row) const { return cells_.object(col, row); }
+    void setCellObject(int col, int row, void* object);
+    int ColWidths(int index) const;
+    void setColWidths(int index, int value);
+    int RowHeights(int index) const;
+    void setRowHeights(int index, int value);
+    TRect CellBounds(int col, int row) const;
+    // On-screen rectangle of the visible part of a cell range; empty when none shows.
+    TRect gridRectToScreen(const TGridRect& cells) const;
+    TColor RowColor(int row) const;
+    void setRowColor(int row, TColor color);
+    bool hasRowColor(int row) const { return rowColors_.count(row) != 0; }
+    const CellStore& cellStore() const { return cells_; }
+
+    // ---- current cell and view
+    int Col() const { return current_.X; }
+    void setCol(int value);
+    int Row() const { return current_.Y; }
+    void setRow(int value);
+    TGridCoord Anchor() const { return anchor_; }
+    TGridRect Selection() const;
+    int LeftCol() const { return topLeft_.X; }
+    int TopRow() const { return topLeft_.Y; }
+    void SetFirstVisible(int col, int row);
+    bool EditorActive() const { return editorActive_; }
+    void setEditorActive(bool value);
+    int EditorCol() const { return editorCol_; }
+    int EditorRow() const { return editorRow_; }
+    TGridMouseMode MouseMode() const { return mouseMode_; }
+    int SizingPos() const { return sizingPos_; }
+    int MovePos() const { return movePos_; }
+    int MoveIndex() const { return moveIndex_; }
+
+    void FocusCellAt(int col, int row, bool moveAnchor);
+    void MoveCurrentCell(int col, int row, bool moveAnchor, bool show);
+    virtual bool CanSelectCell(int col, int row);
+    void ScrollIntoView(int col, int row);
+    void MoveAnchor(int col, int row);
+
+    // ---- row and column operations
+    void InsertRow(int index);
+    void AppendRow();
+    virtual void DeleteRow(int row);
+    void ChangeGridSize(int newColCount, int newRowCount);
+    void MoveColumnTo(int from, int to);
+    void MoveRowTo(int from, int to);
+    virtual void RemoveColumnAt(int col);
+    virtual void RemoveRowAt(int row);
+
+    // ---- editor protocol
+    virtual bool CanShowEditor() const;
+    void SyncEditor();
+    void CommitEditorText();
+    void CommitAndHideEditor();
+    void ReloadEditor();
+    void OpenEditor();
+    void CloseEditor();
+    virtual std::string EditTextFor(int col, int row);
+    virtual void StoreEditText(int col, int row, const std::string& text);
+    virtual std::string EditMaskFor(int col, int row);
+    virtual bool EditorCanModify() const { return editAllowed_; }
+    virtual bool EditorAcceptsKey(char32_t) const { return true; }
+    virtual bool GridAcceptsKey(Word, TShiftState) const { return true; }
+
+    // ---- input (the widget feeds its phases here)
+    // Grid key-down handling: OnKeyDown, then the movement table and the hidden-column bounce.
+    void KeyDown(Word& key, TShiftState shift);
+    // Grid key-press handling: OnKeyPress, the Enter toggle / Right move, column limits.
+    void KeyPress(char32_t& key);
+    void KeyUp(Word& key, TShiftState shift);
+    // The editor's key-down rules; leaves key non-zero when the edit control handles it.
+    void EditorKeyDown(Word& key, TShiftState shift);
+    // Characters typed in the editor; leaves key non-zero when the edit control types it.
+    void EditorKeyPress(char32_t& key);
+    // A character typed while the grid itself has the focus; true when it opened the
+    // editor and must be re-delivered there.
+    bool GridCharOpensEditor(char32_t key) const;
+
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick);
+    void MouseMove(TShiftState shift, int x, int y);
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void TimerTick();
+    void CancelMouseMode();
+    // Returns true (the wheel always counts as handled).
+    bool MouseWheel(bool down, TShiftState shift, int x, int y);
+    void FocusGained(bool fromEditor);
+    void FocusLost(bool toEditor);
+    void Exited();
+
+    // Which mode and index a press at (x, y) would start; Idle when none.
+    struct SizingHit {
+        TGridMouseMode mode = TGridMouseMode::Idle;
+        int index = -1;
+        int pos = 0;
+        int offset = 0;
+    };
+    SizingHit HitSizingZone(int x, int y, const TGridDrawInfo& info) const;
+    TGridCoord MouseCoord(int x, int y) const;
+
+    // ---- geometry and scrolling
+    void setClientSize(int width, int height);
+    int clientWidth() const { return clientWidth_; }
+    int clientHeight() const { return clientHeight_; }
+    TGridDrawInfo CalcDrawInfo() const;
+    TGridCoord MaxFirstVisible() const;
+    ScrollBarState HorzScroll() const { return hScroll_; }
+    ScrollBarState VertScroll() const { return vScroll_; }
+    int ColOffset() const { return colOffset_; }
+    void UpdateScrollRange();
+    void ScrollCommand(bool vertical, ScrollCode code, int position = 0);
+
+    // ---- events
+    TNotifyEvent OnClick, OnDblClick, OnEnter, OnExit, OnTopLeftChanged;
+    TKeyEvent OnKeyDown, OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TMouseWheelUpDownEvent OnMouseWheelDown, OnMouseWheelUp;
+    TDrawCellEvent OnDrawCell;
+    TSelectCellEvent OnSelectCell;
+    TGetEditEvent OnGetEditText, OnGetEditMask;
+    TSetEditEvent OnSetEditText;
+    TMovedEvent OnColumnMoved, OnRowMoved;
+
+    bool checkConsistency(std::string* why = nullptr) const;
+
+protected:
+    // ---- view hooks (no-ops without a widget)
+    virtual QObject* eventSender() const { return nullptr; }
+    virtual bool windowExists() const { return false; }
+    // The grid or its editor holds the keyboard focus.
+    virtual bool isActiveControl() const { return false; }
+    virtual bool gridHasFocus() const { return false; }
+    // Gives the grid the focus; true when it then is the active control.
+    virtual bool takeFocus() { return false; }
+    virtual void invalidateRect(const TRect&) {}
+    virtual void invalidateGrid() {}
+    virtual void scrollContent(int /*dx*/, int /*dy*/, const TRect& /*area*/) { invalidateGrid(); }
+    virtual void scrollBarsChanged() {}
+    virtual void scrollBarsStyleChanged() {}
+    virtual void sizingLineChanged() {}
+    virtual void startSelectTimer() {}
+    virtual void stopSelectTimer() {}
+    virtual void beep() {}
+    // Delivers a key-down to the grid as a message of its own: an exception raised while it
+    // is handled ends that message only.
+    virtual void sendKeyDown(Word key);
+    virtual void fontChanged() {}
+
+    // Editor hooks.
+    virtual bool editorExists() const { return false; }
+    virtual void createEditor() {}
+    virtual std::string editorText() const { return {}; }
+    // Programmatic text: no change notification; clears the editor's modification flag.
+    virtual void setEditorText(const std::string&) {}
+    virtual void setEditorMask(const std::string&) {}
+    virtual bool editorModified() const { return false; }
+    virtual int editorMaxLength() const { return 0; }
+    virtual void setEditorLimits(int /*maxBytes*/, bool /*readOnly*/) {}
+    virtual void editorSelectAll() {}
+    virtual void editorDeselect() {}
+    // Selection start and end (in characters) and text length.
+    virtual void editorSelection(int& start, int& end, int& length) const {
+        start = end = length = 0;
+    }
+    virtual void moveEditor(const TRect& /*rect*/, bool /*redraw*/) {}
+    virtual void hideEditor() {}
+    virtual bool editorVisible() const { return false; }
+
+    // Cell-update step: invalidate (or mark for repaint) and reload the editor when the
+    // cell is the current one and no commit runs.
+    void cellUpdated(int col, int row);
+    void invalidateCell(int col, int row);
+    void invalidateGridRect(const TGridRect& r);
+    void invalidateSelectionChange(const TGridRect& oldSel);
+
+    // Notifications.
+    virtual void ColumnMoved(int from, int to);
+    virtual void RowMoved(int from, int to);
+    virtual void ColWidthsChanged();
+    virtual void RowHeightsChanged();
+    virtual void TopLeftChanged();
+    virtual void SizeChanged(int /*oldColCount*/, int /*oldRowCount*/) {}
+
+    friend class TColumn;
+    friend class TGridColumns;
+    friend class GridPainter;
+    void columnCreated();
+    void columnDestroyed(int remaining, int before);
+
+private:
+    TRect boxRect(int col, int row) const;
+    void resetPositions();
+    void applyGridSize(int oldColCount, int oldRowCount, int newColCount, int newRowCount);
+    // Moves the colour entries of rows from..to by delta.
+    void shiftRowColors(int from, int to, int delta);
+    void resizeExtents(std::vector<int>& list, int newCount, int defaultValue);
+    void clampFirstVisible();
+    void updateScrollPositions();
+    void moveAndScroll(int col, int row, bool moveAnchor, bool show);
+    void bounceHiddenColumn(Word key);
+    void applyColumnLimits();
+    void setMouseModeIdle();
+    void scrollAxis(bool vertical, ScrollCode code, int position);
+
+    // State, in the order the stored form lists it.
+    TGridCoord anchor_{1, 1};
+    TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+    bool editAllowed_ = true;
+    int colCount_ = 5;
+    std::vector<int> colWidths_; // empty = every column DefaultColWidth
+    TGridCoord current_{1, 1};
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    int fixedCols_ = 1;
+    int fixedRows_ = 1;
+    TColor fixedColor_ = clBtnFace;
+    int gridLineWidth_ = 1;
+    TGridOptions options_ = kDefaultGridOptions;
+    int rowCount_ = 5;
+    std::vector<int> rowHeights_; // empty = every row DefaultRowHeight
+    TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+    TGridCoord topLeft_{1, 1};
+    int sizingIndex_ = -1;
+    int sizingPos_ = 0;
+    int sizingOffset_ = 0;
+    int moveIndex_ = -1;
+    int movePos_ = -1;
+    int editorCol_ = -1;
+    int editorRow_ = -1;
+    int colOffset_ = 0; // horizontal pixel scroll, used only when ColCount is 1
+    bool defaultDrawing_ = true;
+    bool editorActive_ = false;
+    TFont font_;
+    TFont titleFont_;
+    TColor titleColor_ = clBtnFace;
+    bool title3D_ = true;
+    TColor lineColor_ = clSilver;
+    std::unique_ptr<TGridColumns> columns_;
+    bool modifed_ = false;
+    int titleLevels_ = 1;
+    TColor editColor_ = clWhite;
+    TGridMouseMode mouseMode_ = TGridMouseMode::Idle;
+    TColor color_ = clWindow;
+    bool tabStop_ = true;
+
+    // String-grid state.
+    std::map<int, TColor> rowColors_; // explicit entries; other rows read Color
+    CellStore cells_;
+    int editUpdate_ = 0;  // > 0 while the editor's text is being stored
+    int bounceDepth_ = 0; // nesting of hidden-column bounces
+    int clientWidth_ = 325;
+    int clientHeight_ = 125;
+    ScrollBarState hScroll_;
+    ScrollBarState vScroll_;
+    TGridCoord selectCell_{-1, -1}; // last cell the drag selection reached
+    TGridCoord lastMouse_{0, 0};    // last pointer position seen while a button is down
+};
+
+} // namespace grid

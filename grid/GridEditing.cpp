@@ -1,0 +1,111 @@
+// The in-place editor protocol of GridControl: when the editor shows, where its text comes
+// from and how typed text flows back into the cells.
+
+#include "grid/GridControl.h"
+
+namespace grid {
+
+bool GridControl::CanShowEditor() const {
+    return options_.contains(goEditing) && !options_.contains(goRowSelect) && editorActive_ &&
+           windowExists() && (options_.contains(goAlwaysShowEditor) || isActiveControl());
+}
+
+void GridControl::SyncEditor() {
+    if (!CanShowEditor())
+        return;
+    auto load = [this] {
+        editorCol_ = current_.X;
+        editorRow_ = current_.Y;
+        setEditorText({});
+        setEditorMask(EditMaskFor(current_.X, current_.Y));
+        setEditorText(EditTextFor(current_.X, current_.Y));
+        editAllowed_ = editorMaxLength() != -1;
+        editorSelectAll();
+    };
+    if (!editorExists()) {
+        createEditor();
+        load();
+    } else if (current_.X != editorCol_ || current_.Y != editorRow_) {
+        CommitAndHideEditor();
+        load();
+    }
+    if (CanShowEditor())
+        moveEditor(CellBounds(current_.X, current_.Y), true);
+}
+
+void GridControl::CommitEditorText() {
+    if (editorCol_ == -1 || editorRow_ == -1)
+        return;
+    StoreEditText(editorCol_, editorRow_, editorText());
+    if (!modifed_)
+        modifed_ = editorModified();
+}
+
+void GridControl::CommitAndHideEditor() {
+    if (!editorExists())
+        return;
+    struct Hide {
+        GridControl* grid;
+        ~Hide() {
+            grid->editorCol_ = grid->editorRow_ = -1;
+            grid->hideEditor();
+        }
+    } hide{this};
+    CommitEditorText();
+}
+
+void GridControl::ReloadEditor() {
+    editorCol_ = editorRow_ = -1;
+    SyncEditor();
+}
+
+void GridControl::OpenEditor() {
+    editorActive_ = true;
+    SyncEditor();
+}
+
+void GridControl::CloseEditor() {
+    editorActive_ = false;
+    CommitAndHideEditor();
+}
+
+void GridControl::setEditorActive(bool value) {
+    if (!value) {
+        CloseEditor();
+        return;
+    }
+    OpenEditor();
+    if (editorExists())
+        editorDeselect();
+}
+
+std::string GridControl::EditTextFor(int col, int row) {
+    std::string value = Cells(col, row);
+    if (OnGetEditText)
+        OnGetEditText(eventSender(), col, row, value);
+    return value;
+}
+
+void GridControl::StoreEditText(int col, int row, const std::string& text) {
+    ++editUpdate_;
+    struct Restore {
+        int& counter;
+        ~Restore() { --counter; }
+    };
+    {
+        Restore restore{editUpdate_};
+        if (text != cellText(col, row))
+            setCells(col, row, text);
+    }
+    if (OnSetEditText)
+        OnSetEditText(eventSender(), col, row, text);
+}
+
+std::string GridControl::EditMaskFor(int col, int row) {
+    std::string value;
+    if (OnGetEditMask)
+        OnGetEditMask(eventSender(), col, row, value);
+    return value;
+}
+
+} // namespace grid

@@ -1,0 +1,143 @@
+#pragma once
+
+// The editable string grid widget: a custom-drawn scroll area over GridControl. It paints
+// only through the platform canvas (so every paint can be recorded in a metafile), feeds
+// keys through the platform's key phases, mouse, wheel, focus and scroll-bar commands into
+// the control, and hosts the in-place editor TInplaceEdit.
+
+#include "grid/GridControl.h"
+#include "platform/Metafile.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
+namespace platform {
+class TCanvas;
+}
+
+namespace grid {
+
+class TInplaceEdit;
+
+class TAdvStringGrid : public QAbstractScrollArea, public GridControl {
+    Q_OBJECT
+
+public:
+    explicit TAdvStringGrid(QWidget* parent = nullptr);
+    ~TAdvStringGrid() override;
+
+    // Toolkit operations the owner uses.
+    void Refresh();
+    void Invalidate();
+    void SetFocus();
+
+    // The in-place editor, null until the first SyncEditor that can show it.
+    TInplaceEdit* InplaceEditor() const { return editor_; }
+
+    // Paints the whole client area (clipped to `clip` when given) on `canvas`; the same
+    // code the paint event runs.
+    void PaintGrid(platform::TCanvas& canvas);
+    // When on, every paint event is recorded into lastPaint() and then played onto the
+    // screen, so tests can walk exactly what was drawn.
+    void setPaintRecording(bool on) { recordPaints_ = on; }
+    const platform::TMetafile& lastPaint() const { return lastPaint_; }
+    int paintCount() const { return paintCount_; }
+
+    // Used by the editor.
+    void editorTextEdited();
+    void editorKeyPressEvent(QKeyEvent* event);
+    void editorKeyReleaseEvent(QKeyEvent* event);
+    void editorCharacters(const QString& text);
+    void editorFocusIn();
+    void editorFocusOut();
+    void editorDoubleClick();
+    void editorWheel(QWheelEvent* event);
+    qint64 msSinceLastGridPress() const;
+
+protected:
+    // Qt event handlers; each runs inside platform::guarded.
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    // GridControl view hooks.
+    QObject* eventSender() const override { return const_cast<TAdvStringGrid*>(this); }
+    bool windowExists() const override;
+    bool isActiveControl() const override;
+    bool gridHasFocus() const override;
+    bool takeFocus() override;
+    void invalidateRect(const TRect& rect) override;
+    void invalidateGrid() override;
+    void scrollContent(int dx, int dy, const TRect& area) override;
+    void scrollBarsChanged() override;
+    void scrollBarsStyleChanged() override;
+    void sizingLineChanged() override;
+    void startSelectTimer() override;
+    void stopSelectTimer() override;
+    void beep() override;
+    void sendKeyDown(Word key) override;
+    void fontChanged() override;
+    bool editorExists() const override { return editor_ != nullptr; }
+    void createEditor() override;
+    std::string editorText() const override;
+    void setEditorText(const std::string& text) override;
+    void setEditorMask(const std::string& mask) override;
+    bool editorModified() const override;
+    int editorMaxLength() const override { return 0; }
+    void setEditorLimits(int maxBytes, bool readOnly) override;
+    void editorSelectAll() override;
+    void editorDeselect() override;
+    void editorSelection(int& start, int& end, int& length) const override;
+    void moveEditor(const TRect& rect, bool redraw) override;
+    void hideEditor() override;
+    bool editorVisible() const override;
+
+private:
+    void scrollBarAction(bool vertical, int action);
+    void scrollBarReleased(bool vertical);
+    void gridCharacter(char32_t ch);
+    platform::KeyHandlers gridKeyHandlers();
+
+    // Painting (GridPaint.cpp).
+    void paintLines(platform::TCanvas& canvas, const TGridDrawInfo& info);
+    void paintAreaLines(platform::TCanvas& canvas, const TGridDrawInfo& info, bool fixedCols,
+                        bool fixedRows, TColor onColor, TColor offColor, bool vertOption,
+                        bool horzOption);
+    void paintCells(platform::TCanvas& canvas, const TGridDrawInfo& info, bool fixedCols,
+                    bool fixedRows);
+    void PaintCell(platform::TCanvas& canvas, int col, int row, const TRect& rect,
+                   TGridDrawState state);
+    void paintMerged(platform::TCanvas& canvas);
+    void paintTitle(platform::TCanvas& canvas);
+    void paintFinish(platform::TCanvas& canvas, const TGridDrawInfo& info);
+    void paintDragLine(platform::TCanvas& canvas, const TGridDrawInfo& info);
+
+    TInplaceEdit* editor_ = nullptr;
+    QTimer selectTimer_;
+    QElapsedTimer lastGridPress_;
+    Qt::KeyboardModifiers lastModifiers_ = Qt::NoModifier;
+    bool syncingBars_ = false;
+    bool focusFromEditor_ = false; // the grid's next focus-in comes from its editor
+    bool focusToEditor_ = false;   // the editor's next focus-in comes from the grid
+    bool shownOnce_ = false;
+    bool recordPaints_ = false;
+    platform::TMetafile lastPaint_;
+    int paintCount_ = 0;
+    TRect dragLine_; // area of the XOR line drawn last, empty when none
+};
+
+} // namespace grid
