@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cstdio>
+
 namespace platform {
 
 const char* kindName(TMetaRecordKind kind) {
@@ -77,6 +79,29 @@ TRect TMetafile::bounds() const {
     for (const TMetaRecord& r : records_)
         b = unionRect(b, r.Bounds);
     return b;
+}
+
+std::string TMetafile::dump() const {
+    std::string out;
+    const auto rect = [](const TRect& r) {
+        return "[" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
+               std::to_string(r.Right) + "," + std::to_string(r.Bottom) + "]";
+    };
+    for (const TMetaRecord& r : records_) {
+        out += kindName(r.Kind);
+        if (!r.Rect.isEmpty())
+            out += " " + rect(r.Rect);
+        for (const QPoint& p : r.Points)
+            out += " (" + std::to_string(p.x()) + "," + std::to_string(p.y()) + ")";
+        if (!r.Text.empty())
+            out += " \"" + r.Text + "\"";
+        char state[96];
+        std::snprintf(state, sizeof state,
+                      " pen=%08X/%d brush=%08X font=%d/%08X bounds=", r.Pen.Color, r.Pen.Width,
+                      r.Brush.Color, r.Font.Height, r.Font.Color);
+        out += state + rect(r.Bounds) + "\n";
+    }
+    return out;
 }
 
 void TMetafile::play(TCanvas& target, QPointF origin, double scaleX, double scaleY) const {

@@ -102,6 +102,8 @@ public:
     std::vector<std::string> texts() const;
     // Union of every record's bounds.
     TRect bounds() const;
+    // One line per record ("TextOut (8,24) 核算单位 ..."), for test failure messages.
+    std::string dump() const;
 
     // Replays every record onto `target`: metafile point p lands at logical p * scale +
     // origin of the target.

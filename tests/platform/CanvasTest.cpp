@@ -569,3 +569,23 @@ TEST(CanvasMisc, InvisiblePensBadCountsAndRawPainting) {
     EXPECT_EQ(px(raw, 19, 39), 0xFF0000u);
     EXPECT_EQ(px(raw, 20, 5), 0xFFFFFFu);
 }
+
+TEST(CanvasBrush, EllipseRoundRectAndPenlessRectangle) {
+    QImage img = blank(60, 60);
+    paint(img, [](TCanvas& c) {
+        c.Brush.Color = clRed;
+        c.ellipse({0, 0, 20, 20});
+        c.roundRect({30, 0, 60, 20}, 10, 10);
+        c.Pen.Style = psClear;
+        c.Brush.Color = clBlue;
+        c.rectangle(0, 30, 10, 40);
+    });
+    EXPECT_EQ(px(img, 10, 10), 0x0000FFu + 0xFF0000u - 0x0000FFu); // red inside
+    EXPECT_EQ(px(img, 1, 1), 0xFFFFFFu);                           // corner outside the ellipse
+    EXPECT_EQ(px(img, 10, 0), 0u);                                 // outline at the top
+    EXPECT_EQ(px(img, 30, 0), 0xFFFFFFu);                          // rounded corner
+    EXPECT_EQ(px(img, 45, 0), 0u);
+    EXPECT_EQ(px(img, 45, 10), 0xFF0000u);
+    // Without a pen the fill ends one pixel short on the right and bottom.
+    EXPECT_EQ(inkBox(img.copy(0, 25, 20, 20)), QRect(0, 5, 9, 9));
+}

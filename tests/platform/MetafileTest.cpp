@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -215,4 +216,12 @@ TEST(Metafile, NestedPlayAndRawDrawingStaySearchable) {
     const QImage img = outer.toImage();
     EXPECT_EQ(img.pixel(50, 30) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(img.pixel(50, 19) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(Metafile, DumpListsRecords) {
+    const TMetafile mf = record();
+    const std::string dump = mf.dump();
+    EXPECT_NE(dump.find("TextRect [6,22,50,38] (8,24) \"核算单位\""), std::string::npos) << dump;
+    EXPECT_NE(dump.find("PolyPolyline (0,20) (100,20) (0,40) (100,40)"), std::string::npos) << dump;
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), std::ptrdiff_t(mf.records().size()));
 }
