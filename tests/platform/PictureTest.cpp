@@ -165,7 +165,9 @@ TEST(Picture, BitmapsIconsAndMetafiles) {
     ASSERT_TRUE(picture.loadFromBytes(bmp, TPictureKind::Jpeg));
     EXPECT_EQ(picture.kind(), TPictureKind::Bitmap);
 
-    const QByteArray ico = encodeWithQt(QImage(32, 32, QImage::Format_ARGB32), "ICO");
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    const QByteArray ico = encodeWithQt(icon, "ICO");
     ASSERT_FALSE(ico.isEmpty());
     ASSERT_TRUE(picture.loadFromBytes(ico));
     EXPECT_EQ(picture.kind(), TPictureKind::Icon);
