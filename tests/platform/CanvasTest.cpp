@@ -3,6 +3,8 @@
 
 #include "platform/Canvas.h"
 
+#include "platform/BitmapCanvas.h"
+
 #include <QFile>
 #include <QFontInfo>
 #include <QImage>
@@ -588,4 +590,16 @@ TEST(CanvasBrush, EllipseRoundRectAndPenlessRectangle) {
     EXPECT_EQ(px(img, 45, 10), 0xFF0000u);
     // Without a pen the fill ends one pixel short on the right and bottom.
     EXPECT_EQ(inkBox(img.copy(0, 25, 20, 20)), QRect(0, 5, 9, 9));
+}
+
+TEST(CanvasDevices, OffscreenBitmapCanvas) {
+    TBitmapCanvas bitmap(30, 20, clSilver);
+    EXPECT_EQ(bitmap.size(), QSize(30, 20));
+    EXPECT_EQ(bitmap.pixelsPerInchX(), 96);
+    EXPECT_EQ(bitmap.image().pixel(0, 0) & 0xFFFFFF, 0xC0C0C0u);
+    bitmap.Brush.Color = clNavy;
+    bitmap.fillRect({0, 0, 10, 10});
+    EXPECT_EQ(bitmap.image().pixel(5, 5) & 0xFFFFFF, 0x000080u);
+    bitmap.Font.Height = -12;
+    EXPECT_EQ(bitmap.textWidth("核算"), 24);
 }
