@@ -117,8 +117,15 @@ void GridControl::InsertRow(int index) {
     const int last = rowCount_ - 1;
     cells_.shiftRowsDown(index, last);
     // Colour entries travel with their rows; the entry at `last` is overwritten.
+    // RowColor(b + 1) := RowColor(b): copies, so row `index` keeps its entry until the
+    // new row is recoloured below.
     rowColors_.erase(last);
+    std::optional<TColor> atIndex;
+    if (auto it = rowColors_.find(index); it != rowColors_.end())
+        atIndex = it->second;
     shiftRowColors(index, last - 1, +1);
+    if (atIndex)
+        rowColors_[index] = *atIndex;
     invalidateGrid();
     if (current_.Y >= index && editUpdate_ == 0)
         ReloadEditor();
