@@ -1177,7 +1177,7 @@ void TCanvas::paintRaw(const TRect& bounds, const std::function<void(QPainter&)>
         }
         TMetaRecord r = makeRecord(int(TMetaRecordKind::Raw));
         r.Rect = m.rect(bounds);
-        r.Picture = std::move(picture);
+        r.Drawing = std::move(picture);
         r.Text = std::string(text);
         r.Bounds = r.Rect;
         addRecord(std::move(r));
@@ -1259,8 +1259,8 @@ void TCanvas::replay(const TMetaRecord& r) {
         drawImage(r.Rect, r.Image, r.Flags);
         break;
     case TMetaRecordKind::Raw:
-        if (r.Picture) {
-            const auto picture = r.Picture;
+        if (r.Drawing) {
+            const auto picture = r.Drawing;
             paintRaw(
                 r.Rect, [picture](QPainter& p) { p.drawPicture(0, 0, *picture); }, r.Text);
         }

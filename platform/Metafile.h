@@ -37,7 +37,7 @@ enum class TMetaRecordKind : std::uint8_t {
     TextRect,     // Rect = clip, Points[0] = reference point, Text, Flags = ETO_* options
     DrawText,     // Rect = layout rectangle, Text, Flags = DT_* format
     Image,        // Rect = destination, Image, Flags = raster operation
-    Raw,          // Rect = bounds, Picture, Text
+    Raw,          // Rect = bounds, Drawing, Text
 };
 
 // Name of a kind ("TextOut", ...), for messages and dumps.
@@ -63,7 +63,7 @@ struct TMetaRecord {
     unsigned Flags{0};
     unsigned Extra{0};
     QImage Image;
-    std::shared_ptr<const QPicture> Picture;
+    std::shared_ptr<const QPicture> Drawing; // Raw records
 
     // Area the record may paint (for text: the text's extent, clipped to its rectangle).
     TRect Bounds;
