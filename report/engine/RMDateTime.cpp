@@ -233,10 +233,15 @@ void formatInto(std::string& out, std::string_view pattern, double days, const T
                 formatInto(out, n == 1 ? s.ShortTimeFormat : s.LongTimeFormat, days, s, depth + 1);
         } else if (c == 'c') {
             ++i;
+            // Date alone at midnight, time alone on day 0.
+            const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
+            const bool hasDate = std::trunc(days) != 0 || !hasTime;
             if (depth < 2) {
-                formatInto(out, s.ShortDateFormat, days, s, depth + 1);
-                if (p.hour != 0 || p.minute != 0 || p.second != 0) {
-                    out += ' ';
+                if (hasDate)
+                    formatInto(out, s.ShortDateFormat, days, s, depth + 1);
+                if (hasTime) {
+                    if (hasDate)
+                        out += ' ';
                     formatInto(out, s.LongTimeFormat, days, s, depth + 1);
                 }
             }

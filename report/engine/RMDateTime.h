@@ -26,7 +26,7 @@ struct TRMFormatSettings {
     char TimeSeparator = ':';
     char DecimalSeparator = '.';
     char ThousandSeparator = ',';
-    std::string ShortDateFormat = "yyyy-m-d";
+    std::string ShortDateFormat = "yyyy-mm-dd";
     std::string LongDateFormat = "yyyy'年'm'月'd'日'";
     std::string ShortTimeFormat = "h:nn";
     std::string LongTimeFormat = "h:nn:ss";

@@ -279,6 +279,8 @@ bool isFloatValue(const platform::Variant& v) {
 std::string plainText(const platform::Variant& value) {
     if (isFloatValue(value))
         return formatFloat("0.########", value.toDouble());
+    if (value.type() == platform::VarType::Date)
+        return formatDateTime("c", value.toDateTime().days);
     return value.toString();
 }
 

@@ -1,0 +1,347 @@
+#include "report/engine/RMEMFPages.h"
+
+#include "platform/EngineTexts.h"
+#include "report/engine/RMCompressor.h"
+#include "report/engine/RMReport.h"
+#include "report/engine/RMUnits.h"
+#include "report/engine/RMViewFactory.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace report {
+
+namespace {
+
+constexpr std::string_view preparedMagic = "Quarvelinthos Prepared Report File\x1A";
+
+struct EPreparedError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+TRMEMFPage* TRMEMFPages::operator[](int index) const {
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return pages[static_cast<std::size_t>(index)].get();
+}
+
+void TRMEMFPages::clearAll() {
+    pages.clear();
+    backgrounds.clear();
+    CurrentBackground = 255;
+}
+
+void TRMEMFPages::Clear() {
+    if (ClearHandler) {
+        ClearHandler();
+        return;
+    }
+    clearAll();
+}
+
+std::unique_ptr<TRMEMFPage> TRMEMFPages::makePage(const TRMPage& t) {
+    auto page = std::make_unique<TRMEMFPage>();
+    page->PaperSize = static_cast<std::int16_t>(t.Size);
+    page->PaperWidth = t.PageWidth / 100;
+    page->PaperHeight = t.PageHeight / 100;
+    page->Orientation = t.Orientation;
+    page->Bin = t.PageBin;
+    const TRMPage::PixelRect margins = t.marginsInPixels();
+    page->LeftMargin = margins.left;
+    page->TopMargin = margins.top;
+    page->RightMargin = margins.right;
+    page->BottomMargin = margins.bottom;
+    page->PrinterInfo = t.PrinterInfo;
+    page->Stream.writeByte(rmCurrentVersion);
+    page->BackgroundIndex = t.ShowBackPicture ? static_cast<std::uint8_t>(CurrentBackground) : 255;
+    if (report != nullptr) {
+        const int index = report->Pages.IndexOf(&t);
+        page->TemplatePageNo = static_cast<std::uint8_t>(index < 0 ? 1 : index + 1);
+    }
+    return page;
+}
+
+TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& templatePage) {
+    if (report != nullptr && report->OnBeginPage)
+        report->OnBeginPage(Count());
+    if (OnBeginPage)
+        OnBeginPage(Count());
+    pages.push_back(makePage(templatePage));
+    return pages.back().get();
+}
+
+TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMPage& templatePage) {
+    index = std::clamp(index, 0, Count());
+    if (report != nullptr && report->OnBeginPage)
+        report->OnBeginPage(index);
+    if (OnBeginPage)
+        OnBeginPage(index);
+    auto it = pages.insert(pages.begin() + index, makePage(templatePage));
+    return it->get();
+}
+
+void TRMEMFPages::AddBackground(const TRMPage& t) {
+    auto picture = std::make_unique<TRMBkPicture>();
+    picture->Left = t.BackGroundLeft;
+    picture->Top = t.BackGroundTop;
+    picture->Width = t.BackGroundWidth;
+    picture->Height = t.BackGroundHeight;
+    picture->Picture = t.BackGround;
+    backgrounds.push_back(std::move(picture));
+    CurrentBackground = backgrounds.size() > 255 ? 255 : static_cast<int>(backgrounds.size()) - 1;
+}
+
+TRMBkPicture* TRMEMFPages::Background(int index) const {
+    if (index < 0 || index >= BackgroundCount())
+        return nullptr;
+    return backgrounds[static_cast<std::size_t>(index)].get();
+}
+
+void TRMEMFPages::WriteView(RMStream& stream, const TRMView& view) {
+    stream.writeByte(view.ObjectType);
+    if (view.ObjectType == gtAddIn)
+        stream.writeString(view.ClassName());
+    const std::uint8_t mode = view.StreamMode;
+    const_cast<TRMView&>(view).StreamMode = smPrepared;
+    view.SaveToStream(stream);
+    const_cast<TRMView&>(view).StreamMode = mode;
+}
+
+TRMPage* TRMEMFPages::LoadPageViews(int index) {
+    TRMEMFPage* record = (*this)[index];
+    if (record == nullptr)
+        return nullptr;
+    if (record->Page)
+        return record->Page.get();
+    auto page = std::make_unique<TRMPage>();
+    page->Size = record->PaperSize;
+    page->PageWidth = record->PaperWidth * 100;
+    page->PageHeight = record->PaperHeight * 100;
+    page->Orientation = record->Orientation;
+    page->PageBin = record->Bin;
+    page->PrinterInfo = record->PrinterInfo;
+    page->LeftMargin = pixelsToMargin(record->LeftMargin);
+    page->TopMargin = pixelsToMargin(record->TopMargin);
+    page->RightMargin = pixelsToMargin(record->RightMargin);
+    page->BottomMargin = pixelsToMargin(record->BottomMargin);
+    RMStream& stream = record->Stream;
+    // Views without an end offset: a damaged record ends the page at that view.
+    try {
+        stream.seek(0);
+        if (!stream.atEnd())
+            stream.readByte();
+        while (!stream.atEnd()) {
+            const std::uint8_t type = stream.readByte();
+            const std::string className = type == gtAddIn ? stream.readString() : std::string();
+            std::unique_ptr<TRMView> view = createView(type, className);
+            if (!view)
+                break;
+            view->StreamMode = smPrepared;
+            view->LoadFromStream(stream);
+            TRMView* added = page->addView(std::move(view));
+            if (OnViewLoaded)
+                OnViewLoaded(*added);
+        }
+    } catch (const std::exception&) {
+    }
+    stream.seek(stream.size());
+    record->Page = std::move(page);
+    return record->Page.get();
+}
+
+void TRMEMFPages::DropPageViews(int index) {
+    if (TRMEMFPage* record = (*this)[index]; record != nullptr && !record->Visible)
+        record->Page.reset();
+}
+
+void TRMEMFPages::ObjectsToStream(int index) {
+    TRMEMFPage* record = (*this)[index];
+    if (record == nullptr || !record->Page)
+        return;
+    record->Stream.clear();
+    record->Stream.writeByte(rmCurrentVersion);
+    for (const auto& view : record->Page->Objects()) {
+        view->Memo1 = view->Memo;
+        WriteView(record->Stream, *view);
+    }
+}
+
+TRMView* TRMEMFPages::ObjectAt(int index, int x, int y) {
+    TRMPage* page = LoadPageViews(index);
+    if (page == nullptr)
+        return nullptr;
+    const auto& views = page->Objects();
+    for (auto it = views.rbegin(); it != views.rend(); ++it) {
+        const TRMView& v = **it;
+        if (x >= v.Left && x <= v.Left + v.Width && y >= v.Top && y <= v.Top + v.Height)
+            return it->get();
+    }
+    return nullptr;
+}
+
+void TRMEMFPages::SaveToStream(RMStream& s) {
+    const bool compressed = RMCompressor().Enabled;
+    s.writeByte(rmCurrentVersion);
+    s.writeByte(10);
+    s.writeString(preparedMagic);
+    s.writeBool(compressed);
+    s.writeBool(report != nullptr && report->Taoda);
+    s.writeInt32(BackgroundCount());
+    for (const auto& b : backgrounds) {
+        s.writeInt32(b->Left);
+        s.writeInt32(b->Top);
+        s.writeInt32(b->Width);
+        s.writeInt32(b->Height);
+        writePicture(s, b->Picture, nullptr);
+    }
+    s.writeString(currentPrinter().printerName());
+    s.writeInt32(Count());
+    for (const auto& page : pages) {
+        const std::size_t slot = s.beginEndOffset();
+        s.writeInt16(page->PaperSize);
+        s.writeInt32(page->PaperWidth);
+        s.writeInt32(page->PaperHeight);
+        s.writeByte(page->Orientation);
+        s.writeInt32(page->Bin);
+        s.writeInt32(page->LeftMargin);
+        s.writeInt32(page->TopMargin);
+        s.writeInt32(page->RightMargin);
+        s.writeInt32(page->BottomMargin);
+        if (compressed)
+            s.writeBytes(RMCompressor().Compress(page->Stream.bytes()));
+        else
+            s.writeBytes(page->Stream.bytes());
+        s.patchEndOffset(slot);
+    }
+}
+
+bool TRMEMFPages::LoadFromStream(RMStream& s) {
+    clearAll();
+    std::vector<std::unique_ptr<TRMEMFPage>> loaded;
+    std::vector<std::unique_ptr<TRMBkPicture>> loadedBackgrounds;
+    try {
+        const int version = s.readByte();
+        const int sub = version > 38 ? s.readByte() : 0;
+        if (version > 43)
+            throw EPreparedError(platform::engineText(47345, "不支持的rmf格式"));
+        if (version * 100 + sub * 10 > 4119 && s.readString() != preparedMagic)
+            throw EPreparedError(platform::engineText(47501, "不是Quarvelinthos报表文件!"));
+        const bool compressed = s.readBool();
+        if (compressed && !RMCompressor().Enabled)
+            throw EPreparedError(platform::engineText(47345, "不支持的rmf格式"));
+        if (sub > 9) {
+            const bool taoda = s.readBool();
+            if (report != nullptr)
+                report->Taoda = taoda;
+        }
+        if (version > 37) {
+            const std::int32_t count = s.readInt32();
+            if (count < 0 || static_cast<std::size_t>(count) > s.remaining() / 14)
+                throw EStreamError("bad background count");
+            for (std::int32_t i = 0; i < count; ++i) {
+                auto b = std::make_unique<TRMBkPicture>();
+                b->Left = s.readInt32();
+                b->Top = s.readInt32();
+                if (version >= 40) {
+                    b->Width = s.readInt32();
+                    b->Height = s.readInt32();
+                }
+                b->Picture = readPicture(s, nullptr);
+                loadedBackgrounds.push_back(std::move(b));
+            }
+        }
+        const std::string printer = s.readString();
+        if (report != nullptr)
+            report->PrinterName = printer;
+        currentPrinter().selectPrinter(printer);
+        const std::int32_t count = s.readInt32();
+        if (count < 0 || static_cast<std::size_t>(count) > s.remaining() / 15)
+            throw EStreamError("bad page count");
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::size_t end = s.readEndOffset(s.position());
+            auto page = std::make_unique<TRMEMFPage>();
+            page->PaperSize = s.readInt16();
+            page->PaperWidth = s.readInt32();
+            page->PaperHeight = s.readInt32();
+            page->Orientation = s.readByte();
+            page->Bin = version > 28 ? s.readInt32() : -1;
+            if (version * 100 + sub * 10 < 4010)
+                s.readByte();
+            if (version > 23) {
+                page->LeftMargin = s.readInt32();
+                page->TopMargin = s.readInt32();
+                page->RightMargin = s.readInt32();
+                page->BottomMargin = s.readInt32();
+            }
+            if (s.position() > end)
+                throw EStreamError("page record overruns its end");
+            std::string bytes = s.readBytes(end - s.position());
+            if (compressed)
+                bytes = RMCompressor().Decompress(bytes);
+            page->Stream = RMStream(std::move(bytes));
+            page->Stream.seek(page->Stream.size());
+            std::int32_t width = page->PaperWidth, height = page->PaperHeight;
+            if (page->Orientation == poLandscape && width > height)
+                std::swap(width, height);
+            currentPrinter().applyPaper(
+                {page->PaperSize, width, height, page->Orientation, page->Bin}, page->PrinterInfo);
+            loaded.push_back(std::move(page));
+            s.seek(end);
+        }
+    } catch (const EPreparedError& e) {
+        if (report != nullptr)
+            report->ErrorMessage = e.what();
+        showEngineError(e.what());
+        return false;
+    } catch (const std::exception& e) {
+        if (report != nullptr)
+            report->ErrorMessage = e.what();
+        showEngineError(platform::engineText(47345, "不支持的rmf格式"));
+        return false;
+    }
+    pages = std::move(loaded);
+    backgrounds = std::move(loadedBackgrounds);
+    // Old files keep view geometry in an older unit: convert and rewrite the streams.
+    for (int i = 0; i < Count(); ++i) {
+        TRMEMFPage* page = pages[static_cast<std::size_t>(i)].get();
+        const std::string& bytes = page->Stream.bytes();
+        if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) < 39) {
+            TRMPage* views = LoadPageViews(i);
+            for (const auto& v : views->Objects()) {
+                v->Left = convertOldUnit(v->Left);
+                v->Top = convertOldUnit(v->Top);
+                v->Width = convertOldUnit(v->Width);
+                v->Height = convertOldUnit(v->Height);
+            }
+            ObjectsToStream(i);
+            page->Page.reset();
+        }
+    }
+    return true;
+}
+
+bool TRMEMFPages::SaveToFile(const std::string& fileName) {
+    RMStream stream;
+    SaveToStream(stream);
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const std::string& bytes = stream.bytes();
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+        static_cast<qint64>(bytes.size()))
+        return false;
+    return file.commit();
+}
+
+bool TRMEMFPages::LoadFromFile(const std::string& fileName) {
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    RMStream stream(std::string(data.constData(), static_cast<std::size_t>(data.size())));
+    return LoadFromStream(stream);
+}
+
+} // namespace report

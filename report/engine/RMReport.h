@@ -1,0 +1,187 @@
+#pragma once
+
+// The report: template pages, prepared pages, data dictionary, variables, and the
+// evaluation of bracketed expressions with the report as context.
+
+#include "platform/Variant.h"
+#include "report/engine/RMDataDictionary.h"
+#include "report/engine/RMEMFPages.h"
+#include "report/engine/RMPage.h"
+#include "report/engine/RMParser.h"
+#include "report/engine/RMVariables.h"
+#include "report/engine/RMViewFactory.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace report {
+
+class TRMDataset;
+
+// Five information strings; the first is the title shown in captions.
+struct TRMReportInfo {
+    std::array<std::string, 5> Strings;
+    const std::string& Title() const { return Strings[0]; }
+};
+
+// Where per-report settings are kept.
+struct TRMSaveReportOptions {
+    bool AutoLoadSaveSetting = false;
+    bool UseRegistry = true;
+    std::string IniFileName;
+    std::string RegistryPath = "Quarvelinthos\\ReportSettings\\";
+};
+
+enum TRMPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
+enum TRMReportType { rtSimple, rtMultiple };
+namespace previewbutton {
+inline constexpr std::uint16_t pbZoom = 1, pbLoad = 2, pbSave = 4, pbPrint = 8, pbFind = 16,
+                               pbPageSetup = 32, pbExit = 64, pbDesign = 128, pbSaveToXLS = 256,
+                               pbSuperExp = 512;
+}
+
+// Values of the preparation in progress that names such as "Page#" read.
+struct TRMPrepareState {
+    int PageNo = 0;           // index of the page being prepared (Page# = PageNo + 1)
+    double StartDateTime = 0; // taken when preparation starts
+    int ColumnNo = 1;
+    int CurrentRow = 0;
+    int TotalPages = 0;
+    int LineNo = 0;     // row counter of the current data band
+    int LineThough = 0; // through-counter of the current data band
+    int CurY = 0;
+    int PageBottom = 0;
+    int PageWidth = 0;
+    bool BlankRowMode = false;
+};
+
+class TRMReport {
+public:
+    TRMReport();
+    virtual ~TRMReport();
+    TRMReport(const TRMReport&) = delete;
+    TRMReport& operator=(const TRMReport&) = delete;
+
+    // --- published properties
+    std::string Name = "RMReport1";
+    TRMSaveReportOptions SaveReportOptions;
+    std::string DefaultDictionaryFile;
+    std::string PreviewInitialDir;
+    TRMDataset* Dataset = nullptr;
+    int DefaultCopies = 1;
+    bool DefaultCollate = true;
+    int InitialZoom = pzDefault;
+    bool MDIPreview = false;
+    bool ModalPreview = true;
+    bool ModifyPrepared = false;
+    void* Preview = nullptr; // preview control (report/preview)
+    std::uint16_t PreviewButtons = 383;
+    bool PrintIfEmpty = true;
+    int ReportType = rtSimple;
+    bool ShowProgress = true;
+    bool StoreInDFM = false;
+    bool ShowPrintDialog = true;
+
+    // --- events
+    std::function<void(const std::string& ParName, platform::Variant& ParValue)> OnGetValue;
+    std::function<void(const std::string& Name, const std::vector<std::string>& p,
+                       platform::Variant& Val)>
+        OnUserFunction;
+    std::function<void(int pageNo)> OnBeginPage;
+    std::function<bool(const std::string& section)> OnLoadReportSetting; // replaces the loader
+    std::function<bool(const std::string& section)> OnSaveReportSetting;
+    // Aggregates ("SUM", "COUNT", …) over data bands, provided by preparation.
+    std::function<platform::Variant(const std::string& name, const std::vector<std::string>& args)>
+        OnAggregate;
+    // Width the current memo's text needs (CALCWIDTH), provided by the memo renderer.
+    std::function<int(TRMView&)> OnCalcWidth;
+    // Shows the INPUT dialog; the default asks through a Qt input dialog.
+    std::function<std::string(const std::string& prompt, const std::string& defaultText)> OnInput;
+    // Page-setup callback with its owner (set by the form report).
+    std::function<void()> OnPageSetup;
+
+    // --- fields
+    TRMVariables Variables; // run-time list, emptied when preparation starts
+    std::int32_t PrintOffsetLeft = 0;
+    std::int32_t PrintOffsetTop = 0;
+    bool PrintBackColor = true;
+    TRMReportInfo ReportInfo;
+    TRMPages Pages;
+    TRMEMFPages EMFPages{this};
+    TRMDataDictionary Dictionary;
+    std::string PrinterName = "Default Printer";
+    bool DoublePass = false;
+    bool SavedDoublePass = false;
+    bool FinalPass = false;
+    bool Terminated = false;
+    bool Preparing = false;
+    bool Taoda = false; // pre-printed stationery
+    bool PrintPagePerPage = false;
+    std::string FileName;
+    TRMClassNotFoundLog ClassNotFound;
+    std::string ErrorMessage; // report-wide message of the last failure
+    int ObjectCounter = 0;    // IDs of views created while designing
+
+    // --- expression context
+    TRMView* CurrentView = nullptr; // view being printed
+    platform::Variant CurrentValue; // "VALUE" in highlight conditions
+    TRMPrepareState State;
+
+    // Replaces each bracketed group by the text of its value.
+    std::string ExpandVariables(std::string_view text);
+    // Formatted text of one bracket's content (inline format after " #").
+    std::string EvaluateBracket(std::string_view content);
+    // Value of a name by the resolution rules.
+    platform::Variant ResolveName(std::string_view name);
+    // Evaluates an expression with this report as context.
+    platform::Variant Evaluate(std::string_view expression);
+    // Function dispatch (the parser's function hook).
+    platform::Variant CallFunction(const std::string& name, const std::vector<std::string>& args);
+    // Object by name: a view on any page, or a page.
+    TRMObject* FindObject(std::string_view name) const;
+    bool getObjectProperty(std::string_view objectName, std::string_view property,
+                           platform::Variant& value) const;
+
+    // --- template files
+    // Writes the template (format 43.0.11).
+    void SaveToStream(RMStream& stream) const;
+    // Reads a template; on failure shows the message, records ErrorMessage, clears the
+    // pages and returns false.
+    bool LoadFromStream(RMStream& stream);
+    bool SaveToFile(const std::string& fileName);
+    bool LoadFromFile(const std::string& fileName);
+    // Template inside stored form data: int32 43, then (StoreInDFM) int32 length and bytes.
+    std::string SaveToFormData() const;
+    bool LoadFromFormData(const std::string& data);
+    // Prepared report files (".rmp").
+    bool SavePreparedReport(const std::string& fileName);
+    bool LoadPreparedReport(const std::string& fileName);
+
+    // Empties pages, dictionary and information; DoublePass off.
+    void Clear();
+    // Selects the printer by name; false (previous printer kept) when it fails.
+    bool ChangePrinter(const std::string& name);
+
+    // --- per-report settings
+    std::string settingsSection(const std::string& name = {}) const;
+    void LoadReportSetting(const std::string& name = {});
+    void SaveReportSetting(const std::string& name = {});
+
+private:
+    // Evaluates `expression` on behalf of `name`; a name already being evaluated stops the
+    // recursion (its own text inside a dictionary variable, else empty).
+    platform::Variant evaluateGuarded(const std::string& name, const std::string& expression,
+                                      bool dictionaryVariable);
+    void loadTemplate(RMStream& stream);
+
+    TRMParser parser;
+    std::vector<std::string> evaluating; // names being evaluated (recursion stop)
+    bool evaluatingDictionary = false;
+};
+
+// Shows an engine error box ("错误") owned by no window.
+void showEngineError(const std::string& text);
+
+} // namespace report
