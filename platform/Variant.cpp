@@ -343,6 +343,12 @@ std::string_view Variant::typeNameOf(VarType type) {
     return "Unknown";
 }
 
+Variant::Variant(const Variant& other) = default;
+Variant::Variant(Variant&& other) noexcept = default;
+Variant& Variant::operator=(const Variant& other) = default;
+Variant& Variant::operator=(Variant&& other) noexcept = default;
+Variant::~Variant() = default;
+
 bool Variant::isNumeric() const {
     return kindRank(type()) == 2;
 }

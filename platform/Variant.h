@@ -74,6 +74,13 @@ inline constexpr NullValue null{};
 class Variant {
 public:
     Variant() = default; // Empty
+    // Out of line: inlined std::variant moves make GCC 12 report false "may be used
+    // uninitialized" warnings at optimised call sites.
+    Variant(const Variant& other);
+    Variant(Variant&& other) noexcept;
+    Variant& operator=(const Variant& other);
+    Variant& operator=(Variant&& other) noexcept;
+    ~Variant();
     Variant(NullValue)
         : value_(NullValue{}) {}
     Variant(bool value)
