@@ -79,6 +79,7 @@ private:
 // ---- callers ----
 
 // One argument of DispatchRef::invoke: by value (any Variant) or by reference (byRef()).
+// It refers to the caller's Variant (temporaries are copied), so build it in the call.
 class DispatchArg {
 public:
     DispatchArg(const Variant& value)
