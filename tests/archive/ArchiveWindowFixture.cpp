@@ -1,0 +1,137 @@
+#include "tests/archive/ArchiveWindowFixture.h"
+
+#include "grid/TAdvStringGrid.h"
+#include "plugin/HostContext.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace archivetest {
+
+void ArchiveWindowTest::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    ref = platform::makeDispatch<SqliteService>(dir.filePath("archive.db").toStdString());
+    service = static_cast<SqliteService*>(platform::DispatchObject::fromDispatch(ref.get()));
+    boxes.emplace();
+}
+
+void ArchiveWindowTest::TearDown() {
+    if (window) {
+        window->hide();
+        delete window.data();
+    }
+    testsupport::processEvents();
+    plugin::hostContext() = plugin::HostContext{};
+}
+
+void ArchiveWindowTest::open(const StartOptions& options) {
+    createSchema(*service, options.dwlx, options.zbbm, options.dchy);
+    service->exec("insert into tbzyda values('01','张三')");
+    for (const auto& u : options.units)
+        service->exec("insert into tbHsdwda values(" + archive::sql::quoted(u[0]) + "," +
+                      archive::sql::quoted(u[1]) + ")");
+    plugin::hostContext().JobFlag = options.jobFlag;
+    plugin::hostContext().OperatorCode = options.operatorCode;
+    openWindow(options.show);
+}
+
+void ArchiveWindowTest::openWindow(bool show) {
+    plugin::HostContext& context = plugin::hostContext();
+    context.AppHandle = platform::handleOf(&application);
+    context.NotifyControl = platform::handleOf(&notify);
+    context.DataService = plugin::ICoorDisp(ref);
+    service->log.clear();
+    window = new archive::TfrmAcountUnitArchives(nullptr, "cm");
+    context.CurrentWindow = window.data();
+    if (!show)
+        return;
+    window->show();
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    grid().SetFocus();
+    testsupport::processEvents();
+}
+
+grid::TAdvStringGrid& ArchiveWindowTest::grid() const {
+    return *window->sgdAcountUnitArchives;
+}
+
+QWidget* ArchiveWindowTest::keyTarget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus : window->sgdAcountUnitArchives;
+}
+
+void ArchiveWindowTest::key(Qt::Key k, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(keyTarget(), k, modifiers);
+    testsupport::processEvents();
+}
+
+void ArchiveWindowTest::type(const QString& text) {
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80)
+            QTest::keyClick(keyTarget(), ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, keyTarget(), Qt::Key_unknown, QString(ch),
+                                Qt::NoModifier);
+    }
+    testsupport::processEvents();
+}
+
+void ArchiveWindowTest::moveTo(int col, int row) {
+    while (grid().Row() > row) {
+        const int before = grid().Row();
+        key(Qt::Key_Up);
+        if (grid().Row() == before)
+            break;
+    }
+    while (grid().Row() < row) {
+        const int before = grid().Row();
+        key(Qt::Key_Down);
+        if (grid().Row() == before)
+            break;
+    }
+    while (grid().Col() > col) {
+        const int before = grid().Col();
+        key(Qt::Key_Left, Qt::ControlModifier);
+        if (grid().Col() == before)
+            break;
+    }
+    while (grid().Col() < col) {
+        const int before = grid().Col();
+        key(Qt::Key_Right, Qt::ControlModifier);
+        if (grid().Col() == before)
+            break;
+    }
+}
+
+Rows ArchiveWindowTest::table() {
+    return service->rows("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh");
+}
+
+Rows ArchiveWindowTest::gridRows() const {
+    Rows rows;
+    for (int r = 1; r < grid().RowCount(); ++r)
+        rows.push_back({grid().Cells(0, r), grid().Cells(1, r)});
+    return rows;
+}
+
+Rows ArchiveWindowTest::recordRows() const {
+    Rows rows;
+    if (!window->store())
+        return rows;
+    const auto& records = window->store()->Records;
+    for (std::size_t i = 0; i < records.Count(); ++i)
+        rows.push_back({records.Items(i).Hsdwh, records.Items(i).Hsdwmc});
+    return rows;
+}
+
+std::vector<std::string> ArchiveWindowTest::takeBoxes() {
+    std::vector<std::string> texts;
+    for (const auto& r : boxes->records())
+        texts.push_back(r.text);
+    boxes->clear();
+    return texts;
+}
+
+} // namespace archivetest
