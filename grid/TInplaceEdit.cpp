@@ -167,7 +167,21 @@ void TInplaceEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
+    // The edit control keeps its selection without the focus (QLineEdit would drop it), so
+    // a character typed on the grid later still replaces a loaded, all-selected text.
+    const bool selected = hasSelectedText();
+    const int start = selectionStart();
+    const int length = selected ? static_cast<int>(selectedText().length()) : 0;
+    const int cursor = cursorPosition();
     QLineEdit::focusOutEvent(event);
+    if (selected) {
+        if (cursor == start)
+            setSelection(start + length, -length);
+        else
+            setSelection(start, length);
+    } else {
+        setCursorPosition(cursor);
+    }
     grid_->editorFocusOut();
 }
 

@@ -2,10 +2,15 @@
 
 #include "GridTestSupport.h"
 #include "platform/Abort.h"
+#include "platform/Gbk.h"
 #include "platform/Keys.h"
 #include "tests/support/TestSupport.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -80,6 +85,283 @@ TEST_F(ArchiveFixture, codeColumnTakesFourBytesAndNameColumnAcceptsChinese) {
     commit.setCommitString(QStringLiteral("公司"));
     QCoreApplication::sendEvent(form.editor(), &commit);
     EXPECT_EQ(g().Cells(1, 3), "北京分公司");
+}
+
+TEST_F(ArchiveFixture, enterMovesRightThenTogglesTheSelectionInTheLastColumn) {
+    g().setCol(0);
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(g().Col(), 1);
+    EXPECT_FALSE(form.editor()->hasSelectedText()) << "caret at the end, nothing selected";
+    g().setRow(1);
+    EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("总部"));
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(g().Col(), 1) << "the last column moves nothing";
+    EXPECT_FALSE(form.editor()->hasSelectedText());
+    EXPECT_EQ(form.editor()->cursorPosition(), 2);
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("总部"));
+}
+
+TEST_F(ArchiveFixture, enterRunsItsPhasesInOrderThroughTheKeyPreview) {
+    std::vector<std::string> order;
+    platform::KeyPreview preview(
+        form.window.get(),
+        {[&](Word& k, platform::TShiftState) { order.push_back("preview " + std::to_string(k)); },
+         nullptr, nullptr});
+    g().setRow(1);
+    g().setCol(0);
+    g().OnKeyDown = [&](QObject*, Word& k, platform::TShiftState) {
+        order.push_back("down " + std::to_string(k));
+    };
+    g().OnKeyPress = [&](QObject*, char32_t& k) {
+        order.push_back("press " + std::to_string(static_cast<unsigned>(k)));
+    };
+    g().OnSelectCell = [&](QObject*, int c, int r, bool&) {
+        order.push_back("select " + std::to_string(c) + "," + std::to_string(r));
+    };
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(order, (std::vector<std::string>{"preview 13", "down 13", "press 13", "preview 39",
+                                               "down 39", "select 1,1"}));
+    EXPECT_EQ(g().Col(), 1);
+}
+
+TEST_F(ArchiveFixture, rightLeavesAFreshCellButFirstWalksACaretPlacedInside) {
+    g().setRow(1);
+    g().setCol(0);
+    form.key(Qt::Key_Right);
+    EXPECT_EQ(g().Col(), 1) << "a freshly loaded editor is at both sides";
+    g().setCol(0);
+    // A click inside the editor places the caret in the text.
+    QTest::mouseClick(form.editor(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 5));
+    form.editor()->setCursorPosition(2);
+    form.key(Qt::Key_Right);
+    EXPECT_EQ(g().Col(), 0);
+    EXPECT_EQ(form.editor()->cursorPosition(), 3);
+    form.key(Qt::Key_Right);
+    EXPECT_EQ(form.editor()->cursorPosition(), 4);
+    form.key(Qt::Key_Right);
+    EXPECT_EQ(g().Col(), 1);
+}
+
+TEST_F(ArchiveFixture, abortedKeyDownKeepsTheKeyFromTheEditor) {
+    g().setCol(0);
+    g().OnKeyDown = [](QObject*, Word& k, platform::TShiftState) {
+        if (k == '5' || k == platform::VK_BACK || k == platform::VK_UP)
+            platform::Abort();
+    };
+    form.key(Qt::Key_5);
+    form.key(Qt::Key_7);
+    EXPECT_EQ(g().Cells(0, 3), "7");
+    form.key(Qt::Key_Backspace);
+    EXPECT_EQ(g().Cells(0, 3), "7");
+    form.key(Qt::Key_Up);
+    EXPECT_EQ(g().Row(), 3);
+}
+
+TEST_F(ArchiveFixture, abortedKeyPressDropsTheCharacterAndEnterDoesNothing) {
+    g().setRow(1);
+    g().setCol(0);
+    g().OnKeyPress = [](QObject*, char32_t& k) {
+        if (k == 13 || (k >= 'a' && k <= 'z'))
+            platform::Abort();
+    };
+    form.key(Qt::Key_A);
+    EXPECT_EQ(g().Cells(0, 1), "0001");
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(g().Col(), 0);
+    EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("0001")) << "selection unchanged";
+}
+
+TEST_F(ArchiveFixture, abortOfTheRightThatEnterSendsStillRunsTheEditorsEnterRule) {
+    g().setRow(1);
+    g().setCol(0);
+    g().OnKeyDown = [](QObject*, Word& k, platform::TShiftState) {
+        if (k == platform::VK_RIGHT)
+            platform::Abort();
+    };
+    form.key(Qt::Key_Return);
+    EXPECT_EQ(g().Col(), 0);
+    EXPECT_FALSE(form.editor()->hasSelectedText()) << "all-selected became caret-at-end";
+    EXPECT_EQ(form.editor()->cursorPosition(), 4);
+}
+
+TEST_F(ArchiveFixture, programmaticTextReplacesTheEditorWithoutModifying) {
+    g().setCells(1, 3, "新名称");
+    EXPECT_EQ(form.editor()->text(), QStringLiteral("新名称"));
+    EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("新名称"));
+    EXPECT_FALSE(g().Modifed());
+    form.type("x");
+    EXPECT_TRUE(g().Modifed());
+    g().setRow(1);
+    g().setModifed(false); // the owner clears it after saving the row
+    g().setRow(2);
+    EXPECT_FALSE(g().Modifed()) << "moving without typing leaves it false";
+    form.key(Qt::Key_Escape);
+    EXPECT_EQ(g().Cells(1, 2), "分部") << "Escape neither closes nor restores";
+    form.type("!");
+    form.key(Qt::Key_Escape);
+    EXPECT_EQ(g().Cells(1, 2), "!");
+}
+
+TEST_F(ArchiveFixture, readOnlyColumnShowsButRefusesTheFirstCharacter) {
+    g().Columns()[1].setReadOnly(true);
+    g().setRow(1);
+    EXPECT_EQ(form.editor()->text(), QStringLiteral("总部"));
+    form.type("x");
+    form.key(Qt::Key_Backspace);
+    form.key(Qt::Key_Delete);
+    EXPECT_EQ(g().Cells(1, 1), "总部");
+    EXPECT_FALSE(g().Modifed());
+}
+
+TEST_F(ArchiveFixture, editColorIsTakenOnlyWhenTheEditorIsCreated) {
+    const QColor before = form.editor()->palette().color(QPalette::Base);
+    g().setEditColor(0x000000FF);
+    EXPECT_EQ(form.editor()->palette().color(QPalette::Base), before);
+}
+
+TEST_F(ArchiveFixture, pasteAndBackspaceObeyTheColumnLimit) {
+    g().setCol(0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("98765"));
+    form.key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(g().Cells(0, 3), "9876");
+    form.key(Qt::Key_Backspace);
+    EXPECT_EQ(g().Cells(0, 3), "987");
+    g().setCol(1);
+    form.editor()->setCursorPosition(0);
+    // A name of 150 GBK bytes: 75 Chinese characters, the 76th does not fit.
+    form.type(QString(76, QChar(0x4E2D)));
+    EXPECT_EQ(platform::gbkLength(g().Cells(1, 3)), 150u);
+}
+
+TEST_F(ArchiveFixture, imeCommitOnTheGridOpensTheEditorWithoutLosingText) {
+    g().setRow(1);
+    g().setCol(1);
+    g().SetFocus(); // the grid itself, not its editor
+    ASSERT_TRUE(g().hasFocus());
+    g().setModifed(false);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("分"));
+    QCoreApplication::sendEvent(&g(), &commit);
+    EXPECT_TRUE(form.editor()->hasFocus());
+    EXPECT_EQ(g().Cells(1, 1), "分") << "the editor was all selected, so the text is replaced";
+    EXPECT_TRUE(g().Modifed());
+    g().SetFocus();
+    QTest::keyClick(&g(), Qt::Key_3);
+    EXPECT_EQ(g().Cells(1, 1), "分3");
+}
+
+TEST_F(ArchiveFixture, mouseClickMovesAndAnAbortedSelectShowsTheEditorOnRelease) {
+    int clicks = 0;
+    g().OnClick = [&](QObject*) { ++clicks; };
+    form.click(0, 1);
+    EXPECT_EQ((std::pair{g().Col(), g().Row()}), (std::pair{0, 1}));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(form.editor()->isVisible());
+    form.type("9");
+    g().OnSelectCell = [](QObject*, int, int, bool&) { platform::Abort(); };
+    QTest::mousePress(g().viewport(), Qt::LeftButton, Qt::NoModifier, form.cellCenter(1, 2));
+    EXPECT_FALSE(form.editor()->isVisible()) << "committed and hidden before the move";
+    EXPECT_EQ(g().Cells(0, 1), "9");
+    QTest::mouseRelease(g().viewport(), Qt::LeftButton, Qt::NoModifier, form.cellCenter(1, 2));
+    EXPECT_TRUE(form.editor()->isVisible());
+    EXPECT_EQ((std::pair{g().Col(), g().Row()}), (std::pair{0, 1}));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ArchiveFixture, titleBoundaryDragResizesButNotBelowTwoPixels) {
+    QWidget* vp = g().viewport();
+    const int y = 8;
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(137, y));
+    EXPECT_EQ(g().MouseMode(), TGridMouseMode::SizingColumn);
+    QTest::mouseMove(vp, QPoint(157, y));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(157, y));
+    EXPECT_EQ(g().ColWidths(0), 157);
+    EXPECT_EQ(g().MouseMode(), TGridMouseMode::Idle);
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(157, y));
+    QTest::mouseMove(vp, QPoint(1, y));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(1, y));
+    EXPECT_EQ(g().ColWidths(0), 157) << "a width of 1 pixel or less is refused";
+}
+
+TEST_F(ArchiveFixture, wheelMovesTheRowWithinTheDataRows) {
+    g().setRow(1);
+    QWheelEvent down(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(g().viewport(), &down);
+    EXPECT_EQ(g().Row(), 2);
+    QWheelEvent up(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(g().viewport(), &up);
+    QCoreApplication::sendEvent(g().viewport(), &up);
+    EXPECT_EQ(g().Row(), 1) << "never onto the title row";
+}
+
+TEST_F(ArchiveFixture, leavingTheGridKeepsTheAlwaysShownEditor) {
+    int exits = 0;
+    g().OnExit = [&](QObject*) { ++exits; };
+    auto* other = new QLineEdit(form.window.get());
+    other->move(0, 430);
+    other->show();
+    form.type("z");
+    other->setFocus();
+    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(form.editor()->isVisible());
+    EXPECT_EQ(g().Cells(1, 3), "z");
+}
+
+// A grid without goAlwaysShowEditor: Enter and F2 open and close the editor.
+TEST(GridEditing, enterTogglesTheEditorWithoutAlwaysShow) {
+    Form form(false);
+    TAdvStringGrid& g = *form.grid;
+    g.setOptions(g.Options().with(goEditing));
+    g.setCells(1, 1, "abc");
+    form.show();
+    EXPECT_EQ(form.editor(), nullptr);
+    form.key(Qt::Key_Return);
+    ASSERT_NE(form.editor(), nullptr);
+    EXPECT_TRUE(form.editor()->isVisible());
+    form.type("d");
+    EXPECT_EQ(g.Cells(1, 1), "d");
+    form.key(Qt::Key_Return);
+    EXPECT_FALSE(form.editor()->isVisible());
+    EXPECT_FALSE(g.EditorActive());
+    form.key(Qt::Key_F2);
+    EXPECT_TRUE(form.editor()->isVisible());
+    EXPECT_EQ(form.editor()->cursorPosition(), 1);
+    EXPECT_FALSE(form.editor()->hasSelectedText());
+    form.key(Qt::Key_Down); // moving closes the editor again
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_FALSE(form.editor()->isVisible());
+    // A typed character opens the editor and lands in it.
+    form.key(Qt::Key_Q);
+    EXPECT_EQ(g.Cells(1, 2), "q");
+}
+
+TEST(GridEditing, hiddenColumnBounceArrivesAsItsOwnMessage) {
+    Form form(false);
+    TAdvStringGrid& g = *form.grid;
+    g.setColCount(3);
+    g.setFixedCols(0);
+    for (int i = 0; i < 3; ++i)
+        g.Columns().Add();
+    form.show();
+    g.setCol(1);
+    g.Columns()[0].setVisible(false);
+    std::vector<Word> keys;
+    g.OnKeyDown = [&](QObject*, Word& k, platform::TShiftState) {
+        keys.push_back(k);
+        if (keys.size() == 2)
+            platform::Abort(); // ends the bounce message only
+    };
+    form.key(Qt::Key_Left);
+    EXPECT_EQ(keys, (std::vector<Word>{platform::VK_LEFT, platform::VK_RIGHT}));
+    EXPECT_EQ(g.Col(), 0) << "the aborted bounce left the cell on the hidden column";
+    keys.clear();
+    g.OnKeyDown = [&](QObject*, Word& k, platform::TShiftState) { keys.push_back(k); };
+    g.setCol(1);
+    form.key(Qt::Key_Left);
+    EXPECT_EQ(g.Col(), 1);
 }
 
 } // namespace
