@@ -1,0 +1,95 @@
+#include "host/HostOptions.h"
+
+#include "platform/Gbk.h"
+
+#include <QCommandLineParser>
+
+namespace host {
+
+ParsedOptions parseHostOptions(const QStringList& arguments) {
+    ParsedOptions parsed;
+    HostOptions& o = parsed.options;
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("核算单位档案插件的参考宿主"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("显示本帮助"));
+    const QCommandLineOption db(QStringLiteral("db"),
+                                QStringLiteral("SQLite 数据库文件（默认：内置演示数据库）"),
+                                QStringLiteral("FILE"));
+    const QCommandLineOption createDb(QStringLiteral("create-db"),
+                                      QStringLiteral("--db 文件不存在时用演示数据创建它"));
+    const QCommandLineOption plugin(QStringLiteral("plugin"), QStringLiteral("插件库路径"),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption op(QStringLiteral("operator"),
+                                QStringLiteral("登录操作员编码（默认 0001）"),
+                                QStringLiteral("CODE"));
+    const QCommandLineOption job(QStringLiteral("job-flag"),
+                                 QStringLiteral("在共享内存 MorvexMapName 中发布的作业标志"),
+                                 QStringLiteral("TEXT"));
+    const QCommandLineOption mode(QStringLiteral("mode"),
+                                  QStringLiteral("启动方式：embedded、dialog 或 none"),
+                                  QStringLiteral("MODE"));
+    const QCommandLineOption dialog(QStringLiteral("dialog"),
+                                    QStringLiteral("以对话框方式打开（同 --mode dialog）"));
+    const QCommandLineOption dbType(QStringLiteral("db-type"),
+                                    QStringLiteral("GetDbType 的回答（默认 SQLSERVER）"),
+                                    QStringLiteral("TYPE"));
+    const QCommandLineOption dbTypeError(QStringLiteral("db-type-error"),
+                                         QStringLiteral("GetDbType 引发错误"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("打开插件窗口后把宿主窗口存为 PNG 并退出"),
+                                        QStringLiteral("FILE"));
+    parser.addOptions(
+        {help, db, createDb, plugin, op, job, mode, dialog, dbType, dbTypeError, screenshot});
+
+    if (!parser.parse(arguments)) {
+        parsed.error = parser.errorText().toStdString();
+        return parsed;
+    }
+    if (parser.isSet(help)) {
+        parsed.helpShown = true;
+        parsed.error = parser.helpText().toStdString();
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        parsed.error = "无法识别的参数：" + parser.positionalArguments().join(' ').toStdString();
+        return parsed;
+    }
+    o.databasePath = parser.value(db).toStdString();
+    o.createDatabase = parser.isSet(createDb);
+    o.pluginPath = parser.value(plugin).toStdString();
+    if (parser.isSet(op))
+        o.operatorCode = parser.value(op).toStdString();
+    if (parser.isSet(job))
+        o.jobFlag = parser.value(job).toStdString();
+    if (parser.isSet(dbType))
+        o.dbType = parser.value(dbType).toStdString();
+    o.dbTypeRaises = parser.isSet(dbTypeError);
+    o.screenshotPath = parser.value(screenshot).toStdString();
+    if (parser.isSet(dialog))
+        o.startMode = StartMode::Dialog;
+    if (parser.isSet(mode)) {
+        const QString m = parser.value(mode);
+        if (m == QLatin1String("embedded"))
+            o.startMode = StartMode::Embedded;
+        else if (m == QLatin1String("dialog"))
+            o.startMode = StartMode::Dialog;
+        else if (m == QLatin1String("none"))
+            o.startMode = StartMode::None;
+        else
+            parsed.error = "启动方式只能是 embedded、dialog 或 none：" + m.toStdString();
+    }
+    if (!lengthPrefixedGbk(o.operatorCode))
+        parsed.error = "操作员编码过长（最多 255 个 GBK 字节）";
+    return parsed;
+}
+
+std::optional<std::string> lengthPrefixedGbk(const std::string& utf8) {
+    const std::string gbk = platform::toGbk(utf8);
+    if (gbk.size() > 255)
+        return std::nullopt;
+    return std::string(1, char(static_cast<unsigned char>(gbk.size()))) + gbk;
+}
+
+} // namespace host

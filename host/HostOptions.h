@@ -1,0 +1,43 @@
+#pragma once
+
+// Command line of the reference host.
+
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+namespace host {
+
+enum class StartMode {
+    Embedded, // GetFormOne into the main window's container (default)
+    Dialog,   // GetFormOne_Hsdw
+    None,     // open nothing at start-up
+};
+
+struct HostOptions {
+    std::string databasePath; // empty: the embedded demo database
+    std::string pluginPath;   // empty: the library built with the host
+    std::string operatorCode = "0001";
+    std::optional<std::string> jobFlag; // published in "MorvexMapName" when set
+    StartMode startMode = StartMode::Embedded;
+    std::string dbType = "SQLSERVER";
+    bool dbTypeRaises = false;
+    std::string screenshotPath;  // save a PNG of the host window and exit
+    bool createDatabase = false; // --db FILE is created with the demo data when missing
+};
+
+struct ParsedOptions {
+    HostOptions options;
+    std::string error; // non-empty: bad command line (Chinese text)
+    bool helpShown = false;
+};
+
+// Parses `arguments` (including the program name).
+ParsedOptions parseHostOptions(const QStringList& arguments);
+
+// The operator code as entry argument 3: one length byte + GBK bytes. std::nullopt when
+// the GBK form is longer than 255 bytes.
+std::optional<std::string> lengthPrefixedGbk(const std::string& utf8);
+
+} // namespace host

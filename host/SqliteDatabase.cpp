@@ -1,0 +1,170 @@
+#include "host/SqliteDatabase.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <sqlite3.h>
+#include <system_error>
+
+namespace host {
+namespace {
+
+constexpr int kBusyTimeoutMs = 3000;
+
+// Prepared statement owned for one scope.
+class Statement {
+public:
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt** out() { return &stmt_; }
+    sqlite3_stmt* get() const { return stmt_; }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+bool isBlank(const char* text) {
+    for (; *text; ++text)
+        if (!(*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n' || *text == ';'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+SqliteDatabase::SqliteDatabase(const std::string& path, OpenMode mode)
+    : path_(path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const bool exists = fs::exists(path, ec);
+    if (mode == OpenMode::ExistingOnly && !exists)
+        throw EDatabaseError("数据库文件不存在：" + path);
+    if (exists && fs::is_directory(path, ec))
+        throw EDatabaseError("数据库路径是一个目录，不是数据库文件：" + path);
+    if (exists) {
+        std::FILE* probe = std::fopen(path.c_str(), "rb");
+        if (!probe)
+            throw EDatabaseError("无法读取数据库文件（没有读权限）：" + path);
+        std::fclose(probe);
+    }
+
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    if (mode == OpenMode::CreateIfMissing)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError("无法打开数据库文件：" + path + "（" + reason + "）");
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+
+    // Opening is lazy: reading the schema is what proves the file is a database.
+    std::vector<std::string> errors;
+    platform::DataPacket probe;
+    if (!query("select count(*) from sqlite_master", probe, errors)) {
+        const std::string reason = errors.empty() ? std::string() : errors.front();
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError("无法读取数据库文件：" + path + "（" + reason + "）");
+    }
+}
+
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close(db_);
+}
+
+std::string SqliteDatabase::errorText() const {
+    return sqlite3_errmsg(db_);
+}
+
+bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& errors) {
+    const char* tail = sql.c_str();
+    while (tail && *tail && !isBlank(tail)) {
+        Statement statement;
+        const char* next = nullptr;
+        if (sqlite3_prepare_v2(db_, tail, -1, statement.out(), &next) != SQLITE_OK) {
+            errors.push_back(errorText());
+            return false;
+        }
+        tail = next;
+        if (!statement.get())
+            continue; // comment or empty statement
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            errors.push_back(errorText());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SqliteDatabase::query(const std::string& sql, platform::DataPacket& result,
+                           std::vector<std::string>& errors) {
+    result = {};
+    Statement statement;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, statement.out(), &tail) != SQLITE_OK) {
+        errors.push_back(errorText());
+        return false;
+    }
+    if (!statement.get()) {
+        errors.push_back("没有可执行的查询语句");
+        return false;
+    }
+    if (tail && *tail && !isBlank(tail)) {
+        errors.push_back("查询只能包含一条语句");
+        return false;
+    }
+    const int columns = sqlite3_column_count(statement.get());
+    for (int c = 0; c < columns; ++c) {
+        const char* name = sqlite3_column_name(statement.get(), c);
+        result.fields.emplace_back(name ? name : "");
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        platform::DataPacketRow row;
+        row.reserve(std::size_t(columns));
+        for (int c = 0; c < columns; ++c) {
+            if (sqlite3_column_type(statement.get(), c) == SQLITE_NULL) {
+                row.emplace_back(std::nullopt);
+                continue;
+            }
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), c));
+            const int bytes = sqlite3_column_bytes(statement.get(), c);
+            row.emplace_back(std::string(text ? text : "", std::size_t(bytes)));
+        }
+        result.rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        result = {};
+        errors.push_back(errorText());
+        return false;
+    }
+    return true;
+}
+
+void SqliteDatabase::executeOrThrow(const std::string& sql) {
+    std::vector<std::string> errors;
+    if (!execute(sql, errors))
+        throw EDatabaseError("数据库操作失败：" +
+                             (errors.empty() ? std::string() : errors.front()));
+}
+
+bool SqliteDatabase::tableExists(const std::string& name) {
+    Statement statement;
+    if (sqlite3_prepare_v2(
+            db_, "select 1 from sqlite_master where type='table' and name=?1 collate nocase", -1,
+            statement.out(), nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_text(statement.get(), 1, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(statement.get()) == SQLITE_ROW;
+}
+
+} // namespace host

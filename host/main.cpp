@@ -1,0 +1,156 @@
+// The reference host: loads the plug-in with dlopen, serves its data from a SQLite file and
+// opens the accounting-unit archive embedded in its main window (or as a dialog).
+
+#include "host/CoorDispService.h"
+#include "host/DemoDatabase.h"
+#include "host/HostOptions.h"
+#include "host/HostWindow.h"
+#include "host/PluginLibrary.h"
+#include "host/SqliteDatabase.h"
+#include "platform/Gbk.h"
+#include "platform/GuiStartup.h"
+#include "platform/SharedMemory.h"
+#include "plugin/plugin_abi.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QThread>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace {
+
+enum ExitCode { Ok = 0, BadArguments = 2, DatabaseUnusable = 3, PluginUnusable = 4, Failed = 5 };
+
+bool interactive() {
+    const QString platformName = QGuiApplication::platformName();
+    return platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
+}
+
+int fail(int code, const std::string& message, bool showBox) {
+    std::fprintf(stderr, "hsdwhost: %s\n", message.c_str());
+    if (showBox)
+        QMessageBox::critical(nullptr, QStringLiteral("参考宿主"), QString::fromStdString(message));
+    return code;
+}
+
+void settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(5);
+    }
+}
+
+std::shared_ptr<host::SqliteDatabase> openDatabase(const host::HostOptions& options) {
+    using host::SqliteDatabase;
+    if (options.databasePath.empty()) {
+        const std::string path = host::defaultDemoDatabasePath();
+        if (!std::filesystem::exists(path)) {
+            host::createDemoDatabase(path);
+            std::fprintf(stderr, "hsdwhost: 已创建演示数据库 %s\n", path.c_str());
+        }
+        return std::make_shared<SqliteDatabase>(path, SqliteDatabase::OpenMode::ExistingOnly);
+    }
+    if (options.createDatabase && !std::filesystem::exists(options.databasePath))
+        host::createDemoDatabase(options.databasePath);
+    return std::make_shared<SqliteDatabase>(options.databasePath,
+                                            SqliteDatabase::OpenMode::ExistingOnly);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hsdwhost"));
+    platform::startGui();
+
+    const host::ParsedOptions parsed = host::parseHostOptions(QApplication::arguments());
+    if (parsed.helpShown) {
+        std::printf("%s", parsed.error.c_str());
+        return Ok;
+    }
+    if (!parsed.error.empty())
+        return fail(BadArguments, parsed.error, false);
+    const host::HostOptions& options = parsed.options;
+    const bool showBoxes = interactive() && options.screenshotPath.empty();
+
+    std::shared_ptr<host::SqliteDatabase> database;
+    try {
+        database = openDatabase(options);
+    } catch (const std::exception& e) {
+        return fail(DatabaseUnusable, e.what(), showBoxes);
+    }
+
+    host::CoorDispService* service = nullptr;
+    platform::DispatchRef serviceRef = host::CoorDispService::create(database, &service);
+    service->setDbType(options.dbType);
+    service->setDbTypeRaises(options.dbTypeRaises);
+
+    std::optional<platform::SharedMemory> jobBlock;
+    if (options.jobFlag) {
+        try {
+            const std::string bytes = platform::toGbk(*options.jobFlag);
+            jobBlock = platform::SharedMemory::create(HSDW_JOB_FLAG_BLOCK,
+                                                      std::max<std::size_t>(bytes.size() + 1, 16));
+            const std::optional<platform::SharedMemoryView> view = jobBlock->map();
+            if (!view)
+                return fail(Failed, "无法映射共享内存 MorvexMapName", showBoxes);
+            std::memcpy(view->data(), bytes.data(), std::min(bytes.size(), view->size()));
+        } catch (const std::exception& e) {
+            return fail(Failed, e.what(), showBoxes);
+        }
+    }
+
+    std::unique_ptr<host::PluginLibrary> plugin;
+    try {
+        plugin = std::make_unique<host::PluginLibrary>(
+            options.pluginPath.empty() ? host::PluginLibrary::defaultPath() : options.pluginPath);
+    } catch (const std::exception& e) {
+        return fail(PluginUnusable, e.what(), showBoxes);
+    }
+
+    host::HostWindow window(*plugin, serviceRef, options.operatorCode);
+    window.statusBar()->showMessage(
+        QStringLiteral("数据库 %1").arg(QString::fromStdString(database->path())));
+    window.show();
+    settle(50);
+
+    switch (options.startMode) {
+    case host::StartMode::Embedded:
+        window.openEmbedded();
+        break;
+    case host::StartMode::Dialog:
+        window.openDialog();
+        break;
+    case host::StartMode::None:
+        break;
+    }
+
+    if (!options.screenshotPath.empty()) {
+        settle(300);
+        QWidget* target = &window;
+        if (options.startMode == host::StartMode::Dialog && window.pluginWindow())
+            target = window.pluginWindow();
+        const QString path =
+            QFileInfo(QString::fromStdString(options.screenshotPath)).absoluteFilePath();
+        if (!target->grab().save(path, "PNG"))
+            return fail(Failed, "无法保存截图：" + path.toStdString(), false);
+        std::printf("%s\n", path.toLocal8Bit().constData());
+        std::fflush(stdout);
+        return Ok;
+    }
+    return app.exec();
+}
