@@ -5,9 +5,9 @@
 #include "host/DemoDatabase.h"
 #include "host/HostOptions.h"
 #include "host/HostWindow.h"
+#include "host/JobFlagBlock.h"
 #include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
-#include "platform/Gbk.h"
 #include "platform/GuiStartup.h"
 #include "platform/SharedMemory.h"
 #include "plugin/plugin_abi.h"
@@ -23,7 +23,6 @@
 #include <QThread>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -102,13 +101,7 @@ int main(int argc, char** argv) {
     std::optional<platform::SharedMemory> jobBlock;
     if (options.jobFlag) {
         try {
-            const std::string bytes = platform::toGbk(*options.jobFlag);
-            jobBlock = platform::SharedMemory::create(HSDW_JOB_FLAG_BLOCK,
-                                                      std::max<std::size_t>(bytes.size() + 1, 16));
-            const std::optional<platform::SharedMemoryView> view = jobBlock->map();
-            if (!view)
-                return fail(Failed, "无法映射共享内存 MorvexMapName", showBoxes);
-            std::memcpy(view->data(), bytes.data(), std::min(bytes.size(), view->size()));
+            jobBlock = host::publishJobFlag(*options.jobFlag, HSDW_JOB_FLAG_BLOCK);
         } catch (const std::exception& e) {
             return fail(Failed, e.what(), showBoxes);
         }

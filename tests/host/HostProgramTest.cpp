@@ -59,7 +59,7 @@ TEST_F(HostProgramTest, MissingOrUnreadableDatabaseExitsWithAMessage) {
     EXPECT_TRUE(r3.err.contains(QStringLiteral("启动方式"))) << r3.err.toStdString();
 
     const ProgramRun r4 = run({QStringLiteral("--plugin"), dir.path() + QStringLiteral("/no.so"),
-                        QStringLiteral("--db"), garbage});
+                               QStringLiteral("--db"), garbage});
     EXPECT_EQ(r4.exitCode, 3) << "the database is checked first";
 }
 
@@ -76,7 +76,8 @@ TEST_F(HostProgramTest, ScreenshotOfTheDemoDatabase) {
     EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/data/hsdwhost/demo.sqlite")));
 
     const QString again = dir.path() + QStringLiteral("/dialog.png");
-    const ProgramRun second = run({QStringLiteral("--dialog"), QStringLiteral("--screenshot"), again});
+    const ProgramRun second =
+        run({QStringLiteral("--dialog"), QStringLiteral("--screenshot"), again});
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     EXPECT_FALSE(second.err.contains(QStringLiteral("已创建演示数据库")));
     EXPECT_FALSE(QImage(again).isNull());

@@ -1,0 +1,80 @@
+// The host's command line and the job-flag block it publishes.
+
+#include "host/HostOptions.h"
+
+#include "host/JobFlagBlock.h"
+#include "platform/Gbk.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using host::parseHostOptions;
+using host::StartMode;
+
+TEST(HostOptions, DefaultsAndEveryOption) {
+    const host::ParsedOptions plain = parseHostOptions({QStringLiteral("hsdwhost")});
+    ASSERT_EQ(plain.error, "");
+    EXPECT_EQ(plain.options.startMode, StartMode::Embedded);
+    EXPECT_EQ(plain.options.operatorCode, "0001");
+    EXPECT_EQ(plain.options.dbType, "SQLSERVER");
+    EXPECT_FALSE(plain.options.jobFlag.has_value());
+    EXPECT_TRUE(plain.options.databasePath.empty());
+
+    const host::ParsedOptions all = parseHostOptions(
+        {QStringLiteral("hsdwhost"), QStringLiteral("--db"), QStringLiteral("/tmp/a.sqlite"),
+         QStringLiteral("--create-db"), QStringLiteral("--operator"), QStringLiteral("操作员9"),
+         QStringLiteral("--job-flag"), QStringLiteral("job"), QStringLiteral("--dialog"),
+         QStringLiteral("--db-type"), QStringLiteral("DB2"), QStringLiteral("--db-type-error"),
+         QStringLiteral("--plugin"), QStringLiteral("/x.so"), QStringLiteral("--screenshot"),
+         QStringLiteral("s.png")});
+    ASSERT_EQ(all.error, "");
+    EXPECT_EQ(all.options.databasePath, "/tmp/a.sqlite");
+    EXPECT_TRUE(all.options.createDatabase);
+    EXPECT_EQ(all.options.operatorCode, "操作员9");
+    EXPECT_EQ(all.options.jobFlag, "job");
+    EXPECT_EQ(all.options.startMode, StartMode::Dialog);
+    EXPECT_EQ(all.options.dbType, "DB2");
+    EXPECT_TRUE(all.options.dbTypeRaises);
+    EXPECT_EQ(all.options.pluginPath, "/x.so");
+    EXPECT_EQ(all.options.screenshotPath, "s.png");
+
+    const auto none = parseHostOptions(
+        {QStringLiteral("hsdwhost"), QStringLiteral("--mode"), QStringLiteral("none")});
+    EXPECT_EQ(none.options.startMode, StartMode::None);
+    const auto emptyFlag =
+        parseHostOptions({QStringLiteral("hsdwhost"), QStringLiteral("--job-flag"), QString()});
+    EXPECT_EQ(emptyFlag.options.jobFlag, "");
+}
+
+TEST(HostOptions, RefusesWhatItCannotPass) {
+    EXPECT_NE(parseHostOptions({QStringLiteral("hsdwhost"), QStringLiteral("--bogus")}).error, "");
+    EXPECT_NE(parseHostOptions({QStringLiteral("hsdwhost"), QStringLiteral("stray")}).error, "");
+    const QString longCode(128, QChar(0x4E2D)); // 256 GBK bytes
+    EXPECT_NE(parseHostOptions({QStringLiteral("hsdwhost"), QStringLiteral("--operator"), longCode})
+                  .error,
+              "");
+
+    const std::optional<std::string> arg = host::lengthPrefixedGbk("张三");
+    ASSERT_TRUE(arg);
+    EXPECT_EQ(*arg, std::string("\x04\xD5\xC5\xC8\xFD", 5));
+    EXPECT_EQ(host::lengthPrefixedGbk(""), std::string(1, '\0'));
+    EXPECT_EQ(host::lengthPrefixedGbk(std::string(255, 'a'))->size(), 256u);
+}
+
+TEST(JobFlagBlock, PublishesZeroTerminatedGbkWhileHeld) {
+    const std::string name = "hsdw-job-flag-test-" + std::to_string(::getpid());
+    {
+        platform::SharedMemory block = host::publishJobFlag("作业", name);
+        auto reader = platform::SharedMemory::open(name);
+        ASSERT_TRUE(reader);
+        auto view = reader->map();
+        ASSERT_TRUE(view);
+        const std::string gbk = platform::toGbk("作业");
+        ASSERT_GE(view->size(), gbk.size() + 1);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->data()), gbk.size()), gbk);
+        EXPECT_EQ(view->data()[gbk.size()], 0);
+    }
+    EXPECT_FALSE(platform::SharedMemory::open(name)) << "the block goes with the host";
+}
