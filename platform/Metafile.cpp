@@ -83,23 +83,32 @@ TRect TMetafile::bounds() const {
 
 std::string TMetafile::dump() const {
     std::string out;
-    const auto rect = [](const TRect& r) {
-        return "[" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
-               std::to_string(r.Right) + "," + std::to_string(r.Bottom) + "]";
+    char buffer[128];
+    const auto rect = [&](const TRect& r) {
+        std::snprintf(buffer, sizeof buffer, "[%d,%d,%d,%d]", r.Left, r.Top, r.Right, r.Bottom);
+        out += buffer;
     };
     for (const TMetaRecord& r : records_) {
         out += kindName(r.Kind);
-        if (!r.Rect.isEmpty())
-            out += " " + rect(r.Rect);
-        for (const QPoint& p : r.Points)
-            out += " (" + std::to_string(p.x()) + "," + std::to_string(p.y()) + ")";
-        if (!r.Text.empty())
-            out += " \"" + r.Text + "\"";
-        char state[96];
-        std::snprintf(state, sizeof state,
+        if (!r.Rect.isEmpty()) {
+            out += ' ';
+            rect(r.Rect);
+        }
+        for (const QPoint& p : r.Points) {
+            std::snprintf(buffer, sizeof buffer, " (%d,%d)", p.x(), p.y());
+            out += buffer;
+        }
+        if (!r.Text.empty()) {
+            out += " \"";
+            out += r.Text;
+            out += '"';
+        }
+        std::snprintf(buffer, sizeof buffer,
                       " pen=%08X/%d brush=%08X font=%d/%08X bounds=", r.Pen.Color, r.Pen.Width,
                       r.Brush.Color, r.Font.Height, r.Font.Color);
-        out += state + rect(r.Bounds) + "\n";
+        out += buffer;
+        rect(r.Bounds);
+        out += '\n';
     }
     return out;
 }
