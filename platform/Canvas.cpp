@@ -671,8 +671,13 @@ static void paintShape(QPainter& p, const std::optional<QRegion>& clip, Shape sh
     p.setPen(qp);
     p.setBrush(toQBrush(brush, textColor));
     // The outline runs through the outermost pixels; without a pen the fill ends one pixel
-    // short on the right and bottom.
-    const QRectF r(d.Left, d.Top, d.width() - 1, d.height() - 1);
+    // short on the right and bottom. An inside-frame pen keeps a wide outline within the
+    // rectangle.
+    QRectF r(d.Left, d.Top, d.width() - 1, d.height() - 1);
+    if (pen.Style == psInsideFrame && penWidth > 1) {
+        const double inset = (penWidth - 1) / 2.0;
+        r.adjust(inset, inset, -inset, -inset);
+    }
     if (qp.style() == Qt::NoPen && shape == Shape::Rectangle) {
         p.fillRect(QRect(d.Left, d.Top, d.width() - 1, d.height() - 1), p.brush());
         return;

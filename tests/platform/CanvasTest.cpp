@@ -603,3 +603,16 @@ TEST(CanvasDevices, OffscreenBitmapCanvas) {
     bitmap.Font.Height = -12;
     EXPECT_EQ(bitmap.textWidth("核算"), 24);
 }
+
+TEST(CanvasPen, InsideFramePenStaysWithinTheRectangle) {
+    QImage img = blank(40, 40);
+    paint(img, [](TCanvas& c) {
+        c.Pen.Style = psInsideFrame;
+        c.Pen.Width = 4;
+        c.Brush.Style = bsClear;
+        c.rectangle(10, 10, 30, 30);
+    });
+    EXPECT_EQ(inkBox(img), QRect(10, 10, 20, 20));
+    EXPECT_EQ(px(img, 13, 20), 0u);
+    EXPECT_EQ(px(img, 14, 20), 0xFFFFFFu);
+}
