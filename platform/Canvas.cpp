@@ -924,8 +924,9 @@ namespace {
 // Draws one line of text with its top-left corner at `at` (device coordinates).
 void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font, int ascent,
                    int height, int width, bool opaque, TColor background, TColor color,
-                   int escapement) {
+                   int escapement, bool rightToLeft) {
     p.save();
+    p.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     p.translate(at);
     if (escapement != 0)
         p.rotate(-escapement / 10.0);
@@ -978,7 +979,8 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
     if ((options & ETO_OPAQUE) && Brush.Color != clNone && !d.isEmpty())
         painter_->fillRect(qrect(d), toQColor(Brush.Color));
     paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width,
-                  bkMode() == TBkMode::Opaque, Brush.Color, Font.Color, Font.Escapement);
+                  bkMode() == TBkMode::Opaque, Brush.Color, Font.Color, Font.Escapement,
+                  (options & ETO_RTLREADING) != 0);
 }
 
 int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
@@ -1074,7 +1076,8 @@ int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
     const bool opaque = bkMode() == TBkMode::Opaque;
     for (const LaidLine& l : laid)
         paintTextLine(*painter_, QPoint(l.x, l.y), l.text, cache_->qfont, cache_->ascent,
-                      cache_->height(), l.width, opaque, Brush.Color, Font.Color, 0);
+                      cache_->height(), l.width, opaque, Brush.Color, Font.Color, 0,
+                      (format & DT_RTLREADING) != 0);
     return resultHeight;
 }
 

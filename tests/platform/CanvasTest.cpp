@@ -616,3 +616,20 @@ TEST(CanvasPen, InsideFramePenStaysWithinTheRectangle) {
     EXPECT_EQ(px(img, 13, 20), 0u);
     EXPECT_EQ(px(img, 14, 20), 0xFFFFFFu);
 }
+
+TEST(CanvasText, RightToLeftReadingMovesNeutralCharacters) {
+    const auto draw = [](unsigned options) {
+        QImage img = blank(80, 20);
+        paint(img, [&](TCanvas& c) {
+            c.Font.Name = "Arial";
+            c.Font.Height = -14;
+            const TRect r{0, 0, 80, 20};
+            c.extTextOut(2, 2, options | ETO_CLIPPED, &r, "abc!");
+        });
+        return img;
+    };
+    const QImage ltr = draw(0);
+    const QImage rtl = draw(ETO_RTLREADING);
+    EXPECT_NE(ltr, rtl); // "!abc" on screen
+    EXPECT_EQ(inkBox(ltr).width(), inkBox(rtl).width());
+}
