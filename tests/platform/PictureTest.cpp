@@ -227,3 +227,40 @@ TEST(Picture, DrawsStretchedAndAnded) {
     ASSERT_EQ(mf.recordsOf(TMetaRecordKind::Image).size(), 1u);
     EXPECT_EQ(mf.toImage(2.0).pixel(10, 10) & 0xFFFFFF, 0x0000FFu);
 }
+
+TEST(Picture, RandomAndTruncatedDataNeverCrash) {
+    QImage img(24, 16, QImage::Format_RGB32);
+    img.fill(qRgb(40, 80, 120));
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::green);
+    const QByteArray samples[] = {encodeJpeg(img, 80), encodeWithQt(img, "BMP"),
+                                  encodeWithQt(icon, "ICO")};
+    std::uint32_t seed = 12345;
+    const auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int loaded = 0;
+    for (const QByteArray& sample : samples) {
+        ASSERT_FALSE(sample.isEmpty());
+        for (int round = 0; round < 60; ++round) {
+            QByteArray data = sample.left(qsizetype(next() % std::uint32_t(sample.size() + 1)));
+            if (round % 2 == 1) {
+                data = sample;
+                for (int k = 0; k < 8; ++k)
+                    data[qsizetype(next() % std::uint32_t(data.size()))] = char(next());
+            }
+            Picture p;
+            std::string error;
+            if (p.loadFromBytes(data, TPictureKind::None, &error)) {
+                ++loaded;
+                EXPECT_EQ(p.bytes(), data);
+                EXPECT_GT(p.width(), 0);
+            } else {
+                EXPECT_FALSE(error.empty());
+                EXPECT_TRUE(p.isEmpty());
+            }
+        }
+    }
+    EXPECT_GT(loaded, 0);
+}
