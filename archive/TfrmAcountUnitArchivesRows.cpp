@@ -57,9 +57,13 @@ bool TfrmAcountUnitArchives::SaveRow() {
     const TAcountUnitArchivesRecord values{trimOrBlank(codeAt(row)), trimOrBlank(nameAt(row))};
     const std::size_t index = static_cast<std::size_t>(row - 1);
 
-    // A row past the stored records can only be new, whatever the flags say.
-    if (!Adding && !Inserting && index >= records.Count())
+    if (!Adding && !Inserting && index >= records.Count()) {
+        // The row right after the stored ones is a new row; anything further out is not a
+        // row of this list (never written).
+        if (index > records.Count())
+            return true;
         Adding = true;
+    }
 
     if (Adding || Inserting) {
         if (!store_->AddRecord(values))
@@ -201,7 +205,8 @@ void TfrmAcountUnitArchives::sgdAcountUnitArchivesSelectCell(int, int ARow, bool
     if (UnitType != "00" || !isVisible() || !store_)
         return;
     const int row = g->Row();
-    if (ARow == row || row == g->RowCount())
+    // A move within the row, or the current row no longer exists (the grid shrank under it).
+    if (ARow == row || row >= g->RowCount())
         return;
     const bool lastRow = row == g->RowCount() - 1;
     const bool storedRow = !Adding && !Inserting && row >= 1 &&

@@ -5,6 +5,7 @@
 #include "archive/ArchiveSql.h"
 #include "archive/TfrmAcountUnitArchives.h"
 #include "platform/MessageBox.h"
+#include "tests/archive/NotifyReceiver.h"
 #include "tests/archive/SqliteService.h"
 
 #include <QObject>
@@ -19,18 +20,6 @@
 #include <vector>
 
 namespace archivetest {
-
-// The host's notify control: counts the closing notices (message 1028).
-class NotifyReceiver : public QObject {
-    Q_OBJECT
-public:
-    Q_INVOKABLE qintptr windowMessage(uint message, quintptr, qintptr) {
-        if (message == 1028)
-            ++closing;
-        return 0;
-    }
-    int closing = 0;
-};
 
 using Rows = std::vector<std::vector<std::string>>;
 
