@@ -260,9 +260,35 @@ void GridControl::setCellObject(int col, int row, void* object) {
 }
 
 void GridControl::cellUpdated(int col, int row) {
-    invalidateCell(col, row);
+    if (cellUpdateDepth_ > 0)
+        needsRepaint_ = true;
+    else
+        invalidateCell(col, row);
     if (col == current_.X && row == current_.Y && editUpdate_ == 0)
         ReloadEditor();
+}
+
+TAdvStringGridStrings& GridControl::ColumnTexts(int col) {
+    auto& view = columnViews_[col];
+    if (!view)
+        view = std::make_unique<TAdvStringGridStrings>(*this, col, true);
+    return *view;
+}
+
+TAdvStringGridStrings& GridControl::RowTexts(int row) {
+    auto& view = rowViews_[row];
+    if (!view)
+        view = std::make_unique<TAdvStringGridStrings>(*this, row, false);
+    return *view;
+}
+
+void GridControl::endCellUpdate() {
+    if (cellUpdateDepth_ == 0 || --cellUpdateDepth_ > 0)
+        return;
+    if (needsRepaint_) {
+        needsRepaint_ = false;
+        invalidateGrid();
+    }
 }
 
 int GridControl::ColWidths(int index) const {

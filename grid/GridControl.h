@@ -17,6 +17,7 @@
 #include "grid/CellStore.h"
 #include "grid/GridColumns.h"
 #include "grid/GridTypes.h"
+#include "grid/TAdvStringGridStrings.h"
 #include "platform/Keys.h"
 
 #include <functional>
@@ -167,6 +168,12 @@ public:
     void setRowColor(int row, TColor color);
     bool hasRowColor(int row) const { return rowColors_.count(row) != 0; }
     const CellStore& cellStore() const { return cells_; }
+    // Views of one column / one row, created on first use and owned by the grid.
+    TAdvStringGridStrings& ColumnTexts(int col);
+    TAdvStringGridStrings& RowTexts(int row);
+    // Update block of the views: cell repaints are collected until the outermost end.
+    void beginCellUpdate() { ++cellUpdateDepth_; }
+    void endCellUpdate();
 
     // ---- current cell and view
     int Col() const { return current_.X; }
@@ -403,7 +410,10 @@ private:
     // String-grid state.
     std::map<int, TColor> rowColors_; // explicit entries; other rows read Color
     CellStore cells_;
-    int editUpdate_ = 0;  // > 0 while the editor's text is being stored
+    int editUpdate_ = 0;        // > 0 while the editor's text is being stored
+    int cellUpdateDepth_ = 0;   // open update blocks of the views
+    bool needsRepaint_ = false; // a cell changed inside an update block
+    std::map<int, std::unique_ptr<TAdvStringGridStrings>> columnViews_, rowViews_;
     int bounceDepth_ = 0; // nesting of hidden-column bounces
     int clientWidth_ = 325;
     int clientHeight_ = 125;

@@ -67,10 +67,23 @@ TAdvStringGrid::TAdvStringGrid(QWidget* parent)
 }
 
 TAdvStringGrid::~TAdvStringGrid() {
-    // Callbacks must not reach a half-destroyed grid.
-    OnExit = nullptr;
-    OnSetEditText = nullptr;
+    // Nothing may reach the owner's handlers or a half-destroyed grid from here on: the
+    // editor goes first, while the grid is still whole, with every hook switched off.
+    destroying_ = true;
     selectTimer_.stop();
+    OnClick = OnDblClick = OnEnter = OnExit = OnTopLeftChanged = nullptr;
+    OnKeyDown = OnKeyUp = nullptr;
+    OnKeyPress = nullptr;
+    OnMouseDown = OnMouseUp = nullptr;
+    OnMouseMove = nullptr;
+    OnMouseWheelDown = OnMouseWheelUp = nullptr;
+    OnDrawCell = nullptr;
+    OnSelectCell = nullptr;
+    OnGetEditText = OnGetEditMask = nullptr;
+    OnSetEditText = nullptr;
+    OnColumnMoved = OnRowMoved = nullptr;
+    delete editor_;
+    editor_ = nullptr;
 }
 
 void TAdvStringGrid::Refresh() {
@@ -88,6 +101,8 @@ void TAdvStringGrid::SetFocus() {
 // ---- view hooks
 
 bool TAdvStringGrid::windowExists() const {
+    if (destroying_)
+        return false;
     return testAttribute(Qt::WA_WState_Created) || isVisible();
 }
 
@@ -461,6 +476,8 @@ void TAdvStringGrid::wheelEvent(QWheelEvent* e) {
 }
 
 void TAdvStringGrid::focusInEvent(QFocusEvent* e) {
+    if (destroying_)
+        return;
     QAbstractScrollArea::focusInEvent(e);
     const bool fromEditor = focusFromEditor_;
     focusFromEditor_ = false;
@@ -472,6 +489,8 @@ void TAdvStringGrid::focusInEvent(QFocusEvent* e) {
 }
 
 void TAdvStringGrid::focusOutEvent(QFocusEvent* e) {
+    if (destroying_)
+        return;
     QAbstractScrollArea::focusOutEvent(e);
     QWidget* next = QApplication::focusWidget();
     const bool toEditor = editor_ && next == editor_;
@@ -486,10 +505,14 @@ void TAdvStringGrid::focusOutEvent(QFocusEvent* e) {
 // ---- editor callbacks
 
 void TAdvStringGrid::editorTextEdited() {
+    if (destroying_)
+        return;
     guarded(this, [&] { CommitEditorText(); });
 }
 
 void TAdvStringGrid::editorKeyPressEvent(QKeyEvent* e) {
+    if (destroying_)
+        return;
     lastModifiers_ = e->modifiers();
     guarded(this, [&] {
         const bool carriesText = !charactersOf(*e).isEmpty();
@@ -510,12 +533,16 @@ void TAdvStringGrid::editorKeyPressEvent(QKeyEvent* e) {
 }
 
 void TAdvStringGrid::editorKeyReleaseEvent(QKeyEvent* e) {
+    if (destroying_)
+        return;
     lastModifiers_ = e->modifiers();
     guarded(this, [&] { runKeyRelease(editor_, *e, gridKeyHandlers()); });
     e->accept();
 }
 
 void TAdvStringGrid::editorCharacters(const QString& text) {
+    if (destroying_)
+        return;
     for (char32_t ch : text.toUcs4()) {
         guarded(this, [&] {
             QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
@@ -532,6 +559,8 @@ void TAdvStringGrid::editorCharacters(const QString& text) {
 }
 
 void TAdvStringGrid::editorFocusIn() {
+    if (destroying_)
+        return;
     if (!focusToEditor_)
         guarded(this, [&] {
             if (OnEnter)
@@ -541,6 +570,8 @@ void TAdvStringGrid::editorFocusIn() {
 }
 
 void TAdvStringGrid::editorFocusOut() {
+    if (destroying_)
+        return;
     QWidget* next = QApplication::focusWidget();
     if (next == this) {
         focusFromEditor_ = true;
@@ -551,6 +582,8 @@ void TAdvStringGrid::editorFocusOut() {
 }
 
 void TAdvStringGrid::editorDoubleClick() {
+    if (destroying_)
+        return;
     guarded(this, [&] {
         if (OnDblClick)
             OnDblClick(this);
@@ -558,6 +591,8 @@ void TAdvStringGrid::editorDoubleClick() {
 }
 
 void TAdvStringGrid::editorWheel(QWheelEvent* e) {
+    if (destroying_)
+        return;
     wheelEvent(e);
 }
 

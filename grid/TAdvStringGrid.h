@@ -134,6 +134,7 @@ private:
     bool focusFromEditor_ = false; // the grid's next focus-in comes from its editor
     bool focusToEditor_ = false;   // the editor's next focus-in comes from the grid
     bool shownOnce_ = false;
+    bool destroying_ = false; // set first thing in the destructor
     bool recordPaints_ = false;
     platform::TMetafile lastPaint_;
     int paintCount_ = 0;

@@ -487,5 +487,35 @@ TEST(GridTitleTree, sharedFirstPartsSpanAdjacentColumnsOnly) {
     EXPECT_EQ(tree.root().Children.size(), 3u) << "non-adjacent columns get their own parts";
 }
 
+TEST(GridViews, columnAndRowTextsGoThroughCells) {
+    GridControl g;
+    TAdvStringGridStrings& column = g.ColumnTexts(2);
+    EXPECT_EQ(&column, &g.ColumnTexts(2));
+    EXPECT_EQ(column.Count(), 5);
+    column.Put(3, "c3");
+    EXPECT_EQ(g.Cells(2, 3), "c3");
+    g.setCells(2, 0, "top");
+    EXPECT_EQ(column.Add("new"), 1);
+    EXPECT_EQ(column.Add(""), 2);
+    EXPECT_EQ(g.Cells(2, 2), " ") << "an empty text is written as one blank";
+    EXPECT_EQ(column.Add("x"), 4);
+    EXPECT_EQ(column.Add("y"), -1);
+    EXPECT_EQ(errorOf([&] { column.Insert(0, "no"); }), "Cannot insert or delete rows from grid");
+    EXPECT_EQ(errorOf([&] { column.Delete(0); }), "Cannot insert or delete rows from grid");
+    TAdvStringGridStrings& row = g.RowTexts(3);
+    EXPECT_EQ(row.Count(), 5);
+    row.Assign(column);
+    EXPECT_EQ(g.Cells(0, 3), "top");
+    EXPECT_EQ(g.Cells(4, 3), "x");
+    int object = 0;
+    column.PutObject(1, &object);
+    column.BeginUpdate();
+    column.Clear();
+    column.EndUpdate();
+    EXPECT_EQ(g.Cells(2, 0), "");
+    EXPECT_EQ(g.CellObject(2, 1), nullptr);
+    expectConsistent(g);
+}
+
 } // namespace
 } // namespace grid

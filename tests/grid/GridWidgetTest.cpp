@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -362,6 +363,94 @@ TEST(GridEditing, hiddenColumnBounceArrivesAsItsOwnMessage) {
     g.setCol(1);
     form.key(Qt::Key_Left);
     EXPECT_EQ(g.Col(), 1);
+}
+
+TEST_F(ArchiveFixture, scrollBarFollowsTheRowsAndItsCommandsScroll) {
+    EXPECT_EQ(g().verticalScrollBar()->maximum(), 0) << "nothing to scroll";
+    g().setRowCount(100);
+    EXPECT_EQ(g().verticalScrollBar()->maximum(), 127);
+    g().verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(g().TopRow(), 2);
+    g().verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(g().TopRow(), g().MaxFirstVisible().Y);
+    EXPECT_EQ(g().verticalScrollBar()->value(), 127);
+    // The editor stays over its cell, which has scrolled out of view.
+    g().setRow(1);
+    EXPECT_EQ(g().TopRow(), 1);
+    EXPECT_EQ(g().verticalScrollBar()->value(), 0);
+    EXPECT_EQ(form.editor()->geometry(), g().CellBounds(1, 1).toQRect());
+}
+
+TEST_F(ArchiveFixture, destroyingTheFormWithAFocusedEditorCallsNoHandler) {
+    int calls = 0;
+    g().OnExit = [&](QObject*) { ++calls; };
+    g().OnSetEditText = [&](QObject*, int, int, const std::string&) { ++calls; };
+    g().OnSelectCell = [&](QObject*, int, int, bool&) { ++calls; };
+    ASSERT_TRUE(form.editor()->hasFocus());
+    form.window.reset();
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(GridMouse, dragSelectsARangeAndTheTimerExtendsItPastTheEdge) {
+    Form form(false, 300, 160);
+    TAdvStringGrid& g = *form.grid;
+    g.setRowCount(20);
+    form.show();
+    int clicks = 0;
+    g.OnClick = [&](QObject*) { ++clicks; };
+    QWidget* vp = g.viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(1, 1));
+    EXPECT_EQ(g.MouseMode(), TGridMouseMode::Selecting);
+    QTest::mouseMove(vp, form.cellCenter(2, 3));
+    EXPECT_EQ(g.Selection(), (TGridRect{1, 1, 2, 3}));
+    const int lastRow = g.CalcDrawInfo().Vert.LastFullVisibleCell;
+    QTest::mouseMove(vp, QPoint(form.cellCenter(2, 3).x(), vp->height() + 10));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return g.Selection().Bottom > lastRow; }, 2000))
+        << "the 60 ms timer moves the anchor below the view";
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(2, 3));
+    EXPECT_EQ(g.MouseMode(), TGridMouseMode::Idle);
+    EXPECT_EQ(g.Selection(), (TGridRect{1, 1, 2, 3}));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ((std::pair{g.Col(), g.Row()}), (std::pair{1, 1})) << "the anchor moved, not the cell";
+}
+
+TEST(GridMouse, draggingATitleCellMovesTheColumnWithItsTexts) {
+    Form form(false, 400, 160);
+    TAdvStringGrid& g = *form.grid;
+    g.setOptions(g.Options().with(goColMoving));
+    g.setCells(1, 1, "one");
+    g.setCells(3, 1, "three");
+    form.show();
+    std::vector<std::pair<int, int>> moved;
+    g.OnColumnMoved = [&](QObject*, int f, int t) { moved.emplace_back(f, t); };
+    QWidget* vp = g.viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(1, 0));
+    EXPECT_EQ(g.MouseMode(), TGridMouseMode::MovingColumn);
+    QTest::mouseMove(vp, form.cellCenter(3, 0));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(3, 0));
+    EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(g.Cells(3, 1), "one");
+    EXPECT_EQ(g.Cells(2, 1), "three");
+}
+
+TEST(GridKeys, tabMovesBetweenCellsOnlyWithGoTabs) {
+    Form form(false, 400, 160);
+    TAdvStringGrid& g = *form.grid;
+    auto* next = new QLineEdit(form.window.get());
+    next->move(0, 170);
+    form.show();
+    next->show();
+    g.SetFocus();
+    QTest::keyClick(&g, Qt::Key_Tab);
+    EXPECT_TRUE(next->hasFocus()) << "without goTabs Tab leaves the grid";
+    g.setOptions(g.Options().with(goTabs).with(goEditing).with(goAlwaysShowEditor));
+    g.SetFocus();
+    ASSERT_TRUE(form.editor() && form.editor()->hasFocus());
+    QTest::keyClick(form.editor(), Qt::Key_Tab);
+    EXPECT_EQ(g.Col(), 2);
+    QTest::keyClick(form.editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_TRUE(form.editor()->hasFocus());
 }
 
 } // namespace
