@@ -268,5 +268,34 @@ TEST(GridPaint, paintWalksOnlyTheVisibleRowsOfAHugeGrid) {
     EXPECT_NE(textRecord(bottom, TMetaRecordKind::TextRect, "x"), nullptr) << "row 999000";
 }
 
+TEST(GridPaint, mergedRunsDrawOneOutlinedCentredTextPerRun) {
+    Form form(false, 400, 300);
+    TAdvStringGrid& g = *form.grid;
+    g.setColCount(2);
+    g.setRowCount(8);
+    g.Columns().Add();
+    g.Columns().Add().setMerge(true);
+    const char* texts[] = {"", "A", "A", "A", "B", " ", " ", "C"};
+    for (int r = 1; r < 8; ++r)
+        g.setCells(1, r, texts[r]);
+    form.show();
+    const TMetafile& mf = paint(g);
+    std::vector<const TMetaRecord*> runs;
+    for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::Rectangle))
+        if (r->Brush.Color == g.Color())
+            runs.push_back(r);
+    ASSERT_EQ(runs.size(), 1u) << "blank texts never merge, single rows are no run";
+    const TRect first = g.CellBounds(1, 1);
+    const TRect last = g.CellBounds(1, 3);
+    EXPECT_EQ(runs[0]->Rect,
+              (TRect{first.Left - 1, first.Top - 1, first.Right + 1, last.Bottom + 1}));
+    const TMetaRecord* text = textRecord(mf, TMetaRecordKind::DrawText, "A");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->Flags & platform::DT_CENTER, platform::DT_CENTER);
+    // With goEditing nothing is merged.
+    g.setOptions(g.Options().with(goEditing));
+    EXPECT_EQ(textRecord(paint(g), TMetaRecordKind::DrawText, "A"), nullptr);
+}
+
 } // namespace
 } // namespace grid

@@ -453,5 +453,25 @@ TEST(GridKeys, tabMovesBetweenCellsOnlyWithGoTabs) {
     EXPECT_TRUE(form.editor()->hasFocus());
 }
 
+TEST(GridEditing, alwaysShowOptionOpensAndClosesAnInactiveEditor) {
+    Form form(false);
+    TAdvStringGrid& g = *form.grid;
+    g.setOptions(g.Options().with(goEditing));
+    form.show();
+    g.setOptions(g.Options().with(goAlwaysShowEditor));
+    EXPECT_TRUE(g.EditorActive());
+    ASSERT_NE(form.editor(), nullptr);
+    EXPECT_TRUE(form.editor()->isVisible());
+    g.setEditorActive(false);
+    EXPECT_FALSE(form.editor()->isVisible());
+    g.setOptions(g.Options().with(goRowSelect));
+    EXPECT_FALSE(g.Options().contains(goAlwaysShowEditor)) << "row select drops it";
+    EXPECT_EQ(g.Anchor().X, g.ColCount() - 1);
+    // Changing a row height moves the editor with its cell.
+    g.setOptions(g.Options().without(goRowSelect).with(goAlwaysShowEditor));
+    g.setRowHeights(0, 40);
+    EXPECT_EQ(form.editor()->geometry(), g.CellBounds(g.Col(), g.Row()).toQRect());
+}
+
 } // namespace
 } // namespace grid
