@@ -21,6 +21,9 @@ void GridControl::SyncEditor() {
         setEditorText(EditTextFor(current_.X, current_.Y));
         editAllowed_ = editorMaxLength() != -1;
         editorSelectAll();
+        // The limits follow the loaded cell too, so a paste before the first typed
+        // character already obeys this column's width and read-only state.
+        applyColumnLimits();
     };
     if (!editorExists()) {
         createEditor();

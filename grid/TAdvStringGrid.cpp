@@ -398,7 +398,10 @@ void TAdvStringGrid::gridCharacter(char32_t ch) {
 void TAdvStringGrid::keyPressEvent(QKeyEvent* e) {
     lastModifiers_ = e->modifiers();
     guarded(this, [&] { runKeyPress(this, *e, gridKeyHandlers()); });
-    e->accept();
+    // Enter belongs to the grid only while it edits; otherwise a dialog's default button
+    // gets it.
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    e->setAccepted(!enter || Options().contains(goEditing));
 }
 
 void TAdvStringGrid::keyReleaseEvent(QKeyEvent* e) {
@@ -496,6 +499,8 @@ void TAdvStringGrid::focusOutEvent(QFocusEvent* e) {
     const bool toEditor = editor_ && next == editor_;
     focusToEditor_ = toEditor;
     guarded(this, [&] {
+        if (MouseMode() != TGridMouseMode::Idle)
+            CancelMouseMode();
         FocusLost(toEditor);
         if (!toEditor && next)
             Exited();
