@@ -1,11 +1,13 @@
 #include "plugin/ArchiveWindowFactory.h"
 
-#include "plugin/TFrmBase.h"
+#include "archive/TfrmAcountUnitArchives.h"
 
 namespace plugin {
 
-TFrmBase* createArchiveWindow(FormMode /*mode*/, QWidget* owner) {
-    return new TFrmBase(owner);
+TFrmBase* createArchiveWindow(FormMode mode, QWidget* owner) {
+    if (mode == FormMode::Dialog)
+        return new archive::TfrmAcountUnitArchives(owner, "cm");
+    return new archive::TfrmAcountUnitArchives(owner);
 }
 
 } // namespace plugin

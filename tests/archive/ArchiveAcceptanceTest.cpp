@@ -1,0 +1,347 @@
+// End to end: the real plug-in library loaded by the reference host's window over a real
+// SQLite file through the host's own data service; keys typed as an operator would, the
+// table checked after each step, message boxes as the operator sees them.
+//
+// The plug-in holds its own copy of the grid; the test reads the grid it shows through the
+// same class, built from the same sources.
+
+#include "grid/TAdvStringGrid.h"
+#include "host/CoorDispService.h"
+#include "host/DemoDatabase.h"
+#include "host/HostWindow.h"
+#include "host/JobFlagBlock.h"
+#include "host/PluginLibrary.h"
+#include "host/SqliteDatabase.h"
+#include "platform/MessageBox.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+constexpr unsigned kError = platform::MB_OK | platform::MB_ICONERROR;
+
+host::PluginLibrary& library() {
+    static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
+    return loaded;
+}
+
+class ArchiveAcceptanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = (dir.path() + "/archive.sqlite").toStdString();
+        host::createDemoDatabase(path);
+        database = std::make_shared<host::SqliteDatabase>(
+            path, host::SqliteDatabase::OpenMode::ExistingOnly);
+        ref = host::CoorDispService::create(database, &service);
+        service->setFixedDateTime("20261209104500");
+        sql("delete from tbHsdwda; insert into tbHsdwda values('0001','集团总部'),"
+            "('0002','北京分公司'),('0009','武汉分公司')");
+    }
+
+    void TearDown() override {
+        if (hostWindow && hostWindow->pluginWindow())
+            delete hostWindow->pluginWindow();
+        hostWindow.reset();
+        testsupport::processEvents();
+    }
+
+    void sql(const std::string& text) { database->executeOrThrow(text); }
+    void param(const std::string& name, const std::optional<std::string>& value) {
+        sql("delete from " + std::string(host::kSysParamTable) + " where f_Csmc='" + name + "'");
+        if (value)
+            sql("insert into " + std::string(host::kSysParamTable) + " values('" + name + "','" +
+                *value + "')");
+    }
+
+    // Opens the archive through the entry points as the host does.
+    void open(bool embedded = true, const std::string& operatorCode = "0002") {
+        hostWindow = std::make_unique<host::HostWindow>(library(), ref, operatorCode);
+        hostWindow->resize(900, 600);
+        hostWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(hostWindow.get()));
+        service->clearCalls();
+        ASSERT_TRUE(embedded ? hostWindow->openEmbedded() : hostWindow->openDialog());
+        plugin = hostWindow->pluginWindow();
+        QWidget* active = embedded ? static_cast<QWidget*>(hostWindow.get()) : plugin.data();
+        QApplication::setActiveWindow(active);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(active));
+        gridWidget = plugin->findChild<QWidget*>("sgdAcountUnitArchives");
+        ASSERT_NE(gridWidget, nullptr);
+        gridWidget->setFocus();
+        testsupport::processEvents();
+    }
+
+    grid::TAdvStringGrid& grid() const { return *static_cast<grid::TAdvStringGrid*>(gridWidget); }
+    QToolButton* button(const char* name) const { return plugin->findChild<QToolButton*>(name); }
+
+    QWidget* keyTarget() const {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus : gridWidget;
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(keyTarget(), k, modifiers);
+        testsupport::processEvents();
+    }
+    void type(const QString& text) {
+        for (QChar ch : text) {
+            if (ch.unicode() < 0x80)
+                QTest::keyClick(keyTarget(), ch.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, keyTarget(), Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
+        }
+        testsupport::processEvents();
+    }
+
+    Rows table() {
+        platform::DataPacket packet;
+        std::vector<std::string> errors;
+        EXPECT_TRUE(database->query("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh",
+                                    packet, errors));
+        Rows rows;
+        for (const auto& r : packet.rows)
+            rows.push_back({r[0].value_or(""), r[1].value_or("")});
+        return rows;
+    }
+    Rows gridRows() const {
+        Rows rows;
+        for (int r = 1; r < grid().RowCount(); ++r)
+            rows.push_back({grid().Cells(0, r), grid().Cells(1, r)});
+        return rows;
+    }
+    // The table holds exactly the grid's rows (but a trailing new row not stored yet).
+    void expectTableShowsGrid(int pending = 0) {
+        Rows shown = gridRows();
+        shown.resize(shown.size() - static_cast<std::size_t>(pending));
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(table(), shown);
+    }
+    std::vector<std::string> takeBoxes() {
+        std::vector<std::string> texts;
+        for (const auto& r : boxes.records())
+            texts.push_back(r.text);
+        boxes.clear();
+        return texts;
+    }
+    std::vector<std::string> statements() const {
+        std::vector<std::string> out;
+        for (const auto& c : service->calls())
+            if (c.dispId == PLATFORM_DISPID_EXEC_SQL)
+                out.push_back(c.sql);
+        return out;
+    }
+
+    QTemporaryDir dir;
+    std::string path;
+    std::shared_ptr<host::SqliteDatabase> database;
+    platform::DispatchRef ref;
+    host::CoorDispService* service = nullptr;
+    platform::ScriptedMessageBoxes boxes;
+    std::unique_ptr<host::HostWindow> hostWindow;
+    QPointer<QWidget> plugin;
+    QWidget* gridWidget = nullptr;
+};
+
+} // namespace
+
+TEST_F(ArchiveAcceptanceTest, OperatorMaintainsTheArchiveWithKeysOnly) {
+    open();
+    EXPECT_EQ(gridRows(),
+              (Rows{{"0001", "集团总部"}, {"0002", "北京分公司"}, {"0009", "武汉分公司"}}));
+    EXPECT_TRUE(button("btnAdd")->isVisible());
+
+    // Add: the next code is proposed, the name typed, Enter saves and opens the next row.
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cells(0, 4), "0010");
+    type("南京分公司");
+    key(Qt::Key_Return);
+    expectTableShowsGrid(1);
+    EXPECT_EQ(table().back(), (std::vector<std::string>{"0010", "南京分公司"}));
+    // Leaving the blank row removes it silently.
+    key(Qt::Key_Up);
+    EXPECT_EQ(grid().RowCount(), 5);
+    expectTableShowsGrid();
+
+    // Insert above 0002 (row 2).
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_I, Qt::ControlModifier);
+    type("0005");
+    key(Qt::Key_Right);
+    type("深圳分公司");
+    key(Qt::Key_Down);
+    EXPECT_EQ(gridRows()[1], (std::vector<std::string>{"0005", "深圳分公司"}));
+    expectTableShowsGrid();
+
+    // Rename row 3 (0002): Enter in the name column saves and goes to the next row's code.
+    EXPECT_EQ(grid().Row(), 3);
+    type("北京公司");
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid().Row(), 4);
+    EXPECT_EQ(grid().Col(), 0);
+    expectTableShowsGrid();
+    EXPECT_EQ(table()[1], (std::vector<std::string>{"0002", "北京公司"}));
+
+    // Re-code row 4 (0009 → 0019).
+    type("0019");
+    key(Qt::Key_Up);
+    expectTableShowsGrid();
+    EXPECT_EQ(grid().Cells(0, 4), "0019");
+
+    // A duplicate code is refused with the message; the row keeps its stored code.
+    key(Qt::Key_Down);
+    key(Qt::Key_Left, Qt::ControlModifier);
+    type("0001");
+    key(Qt::Key_Up);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "0001核算单位存在,无法修改!");
+    EXPECT_EQ(boxes.last().caption, "错误");
+    EXPECT_EQ(boxes.last().flags, kError);
+    boxes.clear();
+    EXPECT_EQ(grid().Row(), 4);
+    EXPECT_EQ(grid().Cells(0, 4), "0019");
+    expectTableShowsGrid();
+
+    // Delete it.
+    key(Qt::Key_D, Qt::ControlModifier);
+    expectTableShowsGrid();
+    EXPECT_EQ(table(), (Rows{{"0001", "集团总部"},
+                             {"0002", "北京公司"},
+                             {"0005", "深圳分公司"},
+                             {"0010", "南京分公司"}}));
+
+    // Refresh reloads what changed elsewhere.
+    sql("insert into tbHsdwda values('0030','后勤服务中心')");
+    key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0030", "后勤服务中心"}));
+    expectTableShowsGrid();
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+}
+
+TEST_F(ArchiveAcceptanceTest, DuplicateNewCodeAndBlankCodesAreRefused) {
+    open();
+    key(Qt::Key_A, Qt::ControlModifier);
+    type("0009");
+    key(Qt::Key_Right);
+    type("重复单位");
+    key(Qt::Key_Return);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "0009核算单位存在,无法新增!");
+    EXPECT_EQ(boxes.last().flags, kError);
+    EXPECT_EQ(boxes.last().owner, platform::handleOf(hostWindow.get()));
+    boxes.clear();
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(grid().Col(), 0);
+    expectTableShowsGrid(1);
+
+    key(Qt::Key_Right);
+    type("无编号");
+    key(Qt::Key_Up);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "核算单位编号不能为空!");
+    EXPECT_EQ(boxes.last().owner, platform::handleOf(plugin.data()));
+    EXPECT_EQ(grid().Row(), 4);
+    expectTableShowsGrid(1);
+}
+
+TEST_F(ArchiveAcceptanceTest, NextCodeProposals) {
+    sql("delete from tbHsdwda; insert into tbHsdwda values('99','甲')");
+    open();
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cells(0, 2), "100");
+    type("乙");
+    key(Qt::Key_Return);
+    EXPECT_EQ(table(), (Rows{{"100", "乙"}, {"99", "甲"}}));
+    sql("insert into tbHsdwda values('12A','丙')");
+    key(Qt::Key_R, Qt::ControlModifier); // on the blank new row: reload
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"12A", "丙"}));
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cells(0, 4), "");
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+}
+
+TEST_F(ArchiveAcceptanceTest, RightsFollowParametersAndTheHostsJobFlag) {
+    struct Case {
+        std::optional<std::string> dwlx, zbbm, dchy;
+        std::string job;
+        bool buttons, edits;
+    };
+    const std::vector<Case> cases{
+        {"00", "0001", "0", "", true, true},      {"00", "0002", "0", "", false, true},
+        {"00", "0001", "1", "job", false, false}, {"00", "0001", "1", "jo", true, true},
+        {"01", "0001", "0", "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*c.dwlx + "/" + *c.zbbm + "/" + *c.dchy + "/" + c.job);
+        param("dwlx", c.dwlx);
+        param("zbbm", c.zbbm);
+        param("dchy", c.dchy);
+        platform::SharedMemory block = host::publishJobFlag(c.job);
+        open();
+        EXPECT_EQ(button("btnAdd")->isVisible(), c.buttons);
+        EXPECT_EQ(button("btnDelete")->isVisible(), c.buttons);
+        key(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(grid().RowCount(), c.edits ? 5 : 4);
+        key(Qt::Key_Backspace); // read-only: ignored; editing: clears nothing on a new row
+        type("77");
+        EXPECT_EQ(grid().Cells(grid().Col(), grid().Row()) == "77", c.edits);
+        EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+        delete plugin.data();
+        hostWindow.reset();
+    }
+}
+
+TEST_F(ArchiveAcceptanceTest, FailingStartUpCallsLeaveAReadOnlyWindow) {
+    const std::vector<std::pair<std::int32_t, std::string>> cases{
+        {PLATFORM_DISPID_GET_SERVER_DATE_TIME, "时钟不可用"},
+        {PLATFORM_DISPID_OPEN_QUERY, "职员表不可用"},
+        {PLATFORM_DISPID_GET_SYS_PARAMS, "参数表不可用"},
+    };
+    for (const auto& [dispId, message] : cases) {
+        SCOPED_TRACE(message);
+        service->setFault(dispId, host::CoorDispService::Fault{false, {message}});
+        open();
+        service->clearFaults();
+        ASSERT_EQ(boxes.count(), 1u);
+        EXPECT_EQ(boxes.last().text, message);
+        EXPECT_EQ(boxes.last().caption, "错误");
+        EXPECT_EQ(boxes.last().flags, kError);
+        boxes.clear();
+        EXPECT_FALSE(button("btnAdd")->isVisible());
+        key(Qt::Key_A, Qt::ControlModifier);
+        type("12");
+        EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
+        EXPECT_TRUE(statements().empty());
+        delete plugin.data();
+        hostWindow.reset();
+    }
+}
+
+TEST_F(ArchiveAcceptanceTest, DialogEscWritesTheRowAndNotifiesTheHostOnce) {
+    open(false);
+    EXPECT_EQ(plugin->size(), QSize(644, 500));
+    key(Qt::Key_A, Qt::ControlModifier);
+    type("0011");
+    key(Qt::Key_Right);
+    type("杭州分公司");
+    key(Qt::Key_Escape);
+    testsupport::processEvents();
+    EXPECT_TRUE(plugin.isNull());
+    EXPECT_EQ(hostWindow->notifyControl()->closingNotices(), 1);
+    EXPECT_EQ(table().back(), (std::vector<std::string>{"0011", "杭州分公司"}));
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+}
