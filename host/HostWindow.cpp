@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QSet>
 #include <QStatusBar>
 #include <QTimer>
@@ -106,7 +108,11 @@ HostWindow::HostWindow(PluginLibrary& plugin, const platform::DispatchRef& dataS
     tools->addAction(closeAction_);
 
     connect(notify_, &NotifyControl::pluginClosing, this, &HostWindow::onPluginClosing);
-    resize(960, 640);
+    // The embedded window is as large as the work area; a host no larger shows all of it.
+    QSize size(960, 640);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
     updateActions();
 }
 
