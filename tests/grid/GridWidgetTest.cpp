@@ -4,6 +4,7 @@
 #include "platform/Abort.h"
 #include "platform/Gbk.h"
 #include "platform/Keys.h"
+#include "platform/MessageBox.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
@@ -276,6 +277,13 @@ TEST_F(ArchiveFixture, titleBoundaryDragResizesButNotBelowTwoPixels) {
     QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(137, y));
     EXPECT_EQ(g().MouseMode(), TGridMouseMode::SizingColumn);
     QTest::mouseMove(vp, QPoint(157, y));
+    // The sizing line follows the pointer, drawn in XOR.
+    g().setPaintRecording(true);
+    g().viewport()->repaint();
+    const auto lines = g().lastPaint().recordsOf(platform::TMetaRecordKind::Line);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back()->Pen.Mode, platform::pmXor);
+    EXPECT_EQ(lines.back()->Points[0].x(), 157);
     QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(157, y));
     EXPECT_EQ(g().ColWidths(0), 157);
     EXPECT_EQ(g().MouseMode(), TGridMouseMode::Idle);
@@ -471,6 +479,27 @@ TEST(GridEditing, alwaysShowOptionOpensAndClosesAnInactiveEditor) {
     g.setOptions(g.Options().without(goRowSelect).with(goAlwaysShowEditor));
     g.setRowHeights(0, 40);
     EXPECT_EQ(form.editor()->geometry(), g.CellBounds(g.Col(), g.Row()).toQRect());
+}
+
+TEST_F(ArchiveFixture, failingStoreIsReportedAndTheEditorStillHidesOnLeaving) {
+    platform::ScriptedMessageBoxes boxes;
+    g().OnSetEditText = [](QObject*, int, int, const std::string&) {
+        throw std::runtime_error("写入失败");
+    };
+    form.type("a");
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "写入失败");
+    EXPECT_EQ(g().Cells(1, 3), "a") << "the cell was stored before the event";
+    form.key(Qt::Key_Up);
+    EXPECT_EQ(boxes.count(), 2u) << "the commit on leaving fails once more";
+    EXPECT_EQ(g().Row(), 2) << "the move itself was done";
+    EXPECT_EQ(g().EditorCol(), -1);
+    EXPECT_FALSE(form.editor()->isVisible());
+    g().OnSetEditText = nullptr;
+    form.click(0, 2);
+    EXPECT_TRUE(form.editor()->isVisible());
+    EXPECT_EQ(g().EditorCol(), 0);
+    EXPECT_EQ(g().EditorRow(), 2);
 }
 
 } // namespace
