@@ -4,10 +4,13 @@
 #include "archive/ReportVariables.h"
 #include "grid/TAdvStringGrid.h"
 #include "platform/Modal.h"
+#include "plugin/HostContext.h"
 #include "popup/TRopInst.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -389,4 +392,55 @@ TEST_F(ArchiveEditingTest, PrintAsksFirstAndPreviewStoresTheReportVariables) {
     key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(boxes->count(), 2u);
     EXPECT_EQ(archive::reportVariable("Oper"), "张三");
+}
+
+TEST_F(ArchiveEditingTest, InputMethodTextIsTypedLikeKeys) {
+    open();
+    moveTo(1, 2);
+    QInputMethodEvent commit;
+    commit.setCommitString("北京分公司");
+    QApplication::sendEvent(keyTarget(), &commit);
+    testsupport::processEvents();
+    EXPECT_EQ(grid().Cells(1, 2), "北京分公司");
+    key(Qt::Key_Up);
+    EXPECT_EQ(table()[1], (std::vector<std::string>{"0002", "北京分公司"}));
+}
+
+TEST_F(ArchiveEditingTest, ReadOnlyOperatorCannotTypeThroughAnInputMethod) {
+    StartOptions options;
+    options.dwlx = "01";
+    open(options);
+    moveTo(1, 2);
+    QInputMethodEvent commit;
+    commit.setCommitString("改名");
+    QApplication::sendEvent(keyTarget(), &commit);
+    testsupport::processEvents();
+    EXPECT_EQ(grid().Cells(1, 2), "一分部");
+}
+
+TEST_F(ArchiveEditingTest, ContainerDestroyedByTheHostChecksNothing) {
+    createSchema(*service);
+    service->exec("insert into tbHsdwda values('0001','总部')");
+    auto* container = new QWidget;
+    container->resize(700, 500);
+    plugin::HostContext& context = plugin::hostContext();
+    context.AppHandle = platform::handleOf(&application);
+    context.NotifyControl = platform::handleOf(&notify);
+    context.DataService = plugin::ICoorDisp(ref);
+    window = new archive::TfrmAcountUnitArchives(container);
+    window->setParent(container, Qt::Widget);
+    container->show();
+    QApplication::setActiveWindow(container);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(container));
+    grid().SetFocus();
+    key(Qt::Key_A, Qt::ControlModifier);
+    type("0002");
+    service->log.clear();
+    delete container;
+    testsupport::processEvents();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(service->log.statements.empty());
+    EXPECT_TRUE(service->log.queries.empty());
+    EXPECT_EQ(notify.closing, 0);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
