@@ -84,8 +84,18 @@ void GridControl::applyGridSize(int oldCols, int oldRows, int newCols, int newRo
     topLeft_.Y = std::clamp(topLeft_.Y, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
     const int col = std::min(current_.X, colCount_ - 1);
     const int row = std::min(current_.Y, rowCount_ - 1);
-    if (col != current_.X || row != current_.Y)
+    if (col != current_.X || row != current_.Y) {
         MoveCurrentCell(col, row, true, true);
+        // A handler that refused the move cannot keep a cell that no longer exists.
+        if (current_.X >= colCount_ || current_.Y >= rowCount_) {
+            current_ = {std::min(current_.X, colCount_ - 1), std::min(current_.Y, rowCount_ - 1)};
+            anchor_ = current_;
+            if (options_.contains(goRowSelect)) {
+                current_.X = fixedCols_;
+                anchor_.X = colCount_ - 1;
+            }
+        }
+    }
     anchor_.X = std::min(anchor_.X, colCount_ - 1);
     anchor_.Y = std::min(anchor_.Y, rowCount_ - 1);
     TGridCoord expected = current_;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -514,6 +515,76 @@ TEST(GridViews, columnAndRowTextsGoThroughCells) {
     column.EndUpdate();
     EXPECT_EQ(g.Cells(2, 0), "");
     EXPECT_EQ(g.CellObject(2, 1), nullptr);
+    expectConsistent(g);
+}
+
+TEST(GridInvariants, holdUnderRandomOperationsAndAborts) {
+    for (unsigned seed : {11u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) {
+        GridControl g;
+        g.setClientSize(300, 200);
+        std::mt19937 rng(seed);
+        bool veto = false;
+        g.OnSelectCell = [&](QObject*, int, int, bool& can) {
+            if (veto && rng() % 4 == 0)
+                platform::Abort();
+            can = rng() % 8 != 0;
+        };
+        const Word keys[] = {platform::VK_UP,    platform::VK_DOWN,  platform::VK_LEFT,
+                             platform::VK_RIGHT, platform::VK_PRIOR, platform::VK_NEXT,
+                             platform::VK_HOME,  platform::VK_END,   platform::VK_TAB};
+        for (int step = 0; step < 3000; ++step) {
+            veto = step % 3 == 0;
+            const int op = static_cast<int>(rng() % 10);
+            try {
+                switch (op) {
+                case 0:
+                    g.setRowCount(1 + static_cast<int>(rng() % 30));
+                    break;
+                case 1:
+                    g.setColCount(1 + static_cast<int>(rng() % 6));
+                    break;
+                case 2:
+                    g.InsertRow(g.FixedRows() +
+                                static_cast<int>(rng() % (g.RowCount() - g.FixedRows() + 1)));
+                    break;
+                case 3:
+                    g.DeleteRow(static_cast<int>(rng() % (g.RowCount() + 1)));
+                    break;
+                case 4:
+                    g.AppendRow();
+                    break;
+                case 5:
+                    g.setCells(static_cast<int>(rng() % 6), static_cast<int>(rng() % 40), "t");
+                    break;
+                case 6:
+                    g.setFixedRows(static_cast<int>(rng() % std::min(2, g.RowCount())));
+                    break;
+                case 7:
+                    g.ScrollCommand(rng() % 2 == 0, static_cast<ScrollCode>(rng() % 8),
+                                    static_cast<int>(rng() % 128));
+                    break;
+                default: {
+                    Word k = keys[rng() % std::size(keys)];
+                    g.KeyDown(k, TShiftState::fromBits(rng() % 8));
+                    break;
+                }
+                }
+            } catch (const platform::EAbort&) {
+            } catch (const EInvalidGridOperation&) {
+            }
+            std::string why;
+            ASSERT_TRUE(g.checkConsistency(&why))
+                << "seed " << seed << " step " << step << " op " << op << ": " << why;
+        }
+    }
+}
+
+TEST_F(Rows, aVetoCannotKeepTheCurrentCellOnARemovedRow) {
+    make(5);
+    g.setRow(4);
+    g.OnSelectCell = [](QObject*, int, int, bool& can) { can = false; };
+    g.setRowCount(3);
+    EXPECT_EQ(g.Row(), 2);
     expectConsistent(g);
 }
 
