@@ -3,6 +3,7 @@
 #include "GridTestSupport.h"
 #include "platform/Abort.h"
 #include "platform/Gbk.h"
+#include "platform/Guard.h"
 #include "platform/Keys.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TestSupport.h"
@@ -15,6 +16,7 @@
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -500,6 +502,73 @@ TEST_F(ArchiveFixture, failingStoreIsReportedAndTheEditorStillHidesOnLeaving) {
     EXPECT_TRUE(form.editor()->isVisible());
     EXPECT_EQ(g().EditorCol(), 0);
     EXPECT_EQ(g().EditorRow(), 2);
+}
+
+TEST(GridWidgetInvariants, holdUnderRandomKeysClicksAndRowOperations) {
+    for (unsigned seed : {5u, 6u, 7u, 8u, 9u, 10u}) {
+        Form form;
+        TAdvStringGrid& g = *form.grid;
+        g.setRowCount(6);
+        form.show();
+        std::mt19937 rng(seed);
+        bool aborting = false;
+        g.OnSelectCell = [&](QObject*, int, int, bool&) {
+            if (aborting)
+                platform::Abort();
+            // Like the archive window: a blank last row is removed when it is left.
+            if (g.Row() == g.RowCount() - 1 && g.Row() > 1 && g.Cells(0, g.Row()).empty() &&
+                g.Cells(1, g.Row()).empty() && rng() % 2 == 0)
+                g.DeleteRow(g.Row());
+        };
+        const Qt::Key keys[] = {Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Left,     Qt::Key_Right,
+                                Qt::Key_Home,   Qt::Key_End,       Qt::Key_PageDown, Qt::Key_PageUp,
+                                Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete,   Qt::Key_F2};
+        for (int step = 0; step < 600; ++step) {
+            aborting = rng() % 5 == 0;
+            switch (rng() % 8) {
+            case 0:
+                form.type(QString(QChar(u'0' + static_cast<char16_t>(rng() % 10))));
+                break;
+            case 1:
+                form.type(QStringLiteral("名"));
+                break;
+            case 2:
+                form.click(static_cast<int>(rng() % 2),
+                           1 + static_cast<int>(rng() % (g.RowCount() - 1)));
+                break;
+            case 3:
+                platform::guarded(&g, [&] {
+                    switch (rng() % 3) {
+                    case 0:
+                        g.AppendRow();
+                        break;
+                    case 1:
+                        g.InsertRow(1 + static_cast<int>(rng() % (g.RowCount() - 1)));
+                        break;
+                    default:
+                        g.DeleteRow(g.Row());
+                        break;
+                    }
+                });
+                break;
+            default:
+                form.key(keys[rng() % std::size(keys)]);
+                break;
+            }
+            std::string why;
+            ASSERT_TRUE(g.checkConsistency(&why))
+                << "seed " << seed << " step " << step << ": " << why;
+            ASSERT_TRUE(g.hasFocus() || (form.editor() && form.editor()->hasFocus()))
+                << "seed " << seed << " step " << step << ": the focus left the grid";
+            if (form.editor() && form.editor()->isVisible() && g.EditorCol() >= 0) {
+                ASSERT_EQ(g.EditorCol(), g.Col()) << "seed " << seed << " step " << step;
+                ASSERT_EQ(g.EditorRow(), g.Row()) << "seed " << seed << " step " << step;
+                ASSERT_EQ(form.editor()->text().toStdString(), g.Cells(g.Col(), g.Row()))
+                    << "seed " << seed << " step " << step
+                    << ": the editor shows what the cell holds";
+            }
+        }
+    }
 }
 
 } // namespace
