@@ -571,5 +571,26 @@ TEST(GridWidgetInvariants, holdUnderRandomKeysClicksAndRowOperations) {
     }
 }
 
+TEST_F(ArchiveFixture, doubleClickWheelHandlerAndTopLeftEvents) {
+    int dbl = 0, topLeft = 0;
+    g().OnDblClick = [&](QObject*) { ++dbl; };
+    g().OnTopLeftChanged = [&](QObject*) { ++topLeft; };
+    QTest::mouseDClick(g().viewport(), Qt::LeftButton, Qt::NoModifier, form.cellCenter(0, 1));
+    EXPECT_GE(dbl, 1);
+    // A wheel handler that handles the wheel keeps the row.
+    g().OnMouseWheelDown = [](QObject*, platform::TShiftState, int, int, bool& handled) {
+        handled = true;
+    };
+    const int row = g().Row();
+    QWheelEvent down(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(g().viewport(), &down);
+    EXPECT_EQ(g().Row(), row);
+    g().setRowCount(60);
+    g().setRow(50);
+    EXPECT_EQ(topLeft, 1) << "scrolling the current row into view";
+    EXPECT_EQ(g().CalcDrawInfo().Vert.LastFullVisibleCell, 50);
+}
+
 } // namespace
 } // namespace grid
