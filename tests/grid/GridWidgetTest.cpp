@@ -592,5 +592,22 @@ TEST_F(ArchiveFixture, doubleClickWheelHandlerAndTopLeftEvents) {
     EXPECT_EQ(g().CalcDrawInfo().Vert.LastFullVisibleCell, 50);
 }
 
+TEST_F(ArchiveFixture, undoCutAndDeleteAreStoredLikeTyping) {
+    g().setRow(1);
+    form.key(Qt::Key_F2); // caret to the end, nothing selected
+    form.type("x");
+    EXPECT_EQ(g().Cells(1, 1), "总部x");
+    form.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(g().Cells(1, 1), form.editor()->text().toStdString());
+    EXPECT_EQ(g().Cells(1, 1), "总部");
+    form.editor()->setCursorPosition(0);
+    form.key(Qt::Key_Delete);
+    EXPECT_EQ(g().Cells(1, 1), "部");
+    form.editor()->selectAll();
+    form.key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(g().Cells(1, 1), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("部"));
+}
+
 } // namespace
 } // namespace grid
