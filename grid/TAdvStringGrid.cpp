@@ -30,6 +30,10 @@ TShiftState mouseShift(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons
     return s;
 }
 
+bool commitIsEmpty(const QInputMethodEvent* e) {
+    return e->commitString().isEmpty();
+}
+
 TMouseButton buttonOf(Qt::MouseButton b) {
     switch (b) {
     case Qt::RightButton:
@@ -411,6 +415,14 @@ void TAdvStringGrid::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TAdvStringGrid::inputMethodEvent(QInputMethodEvent* e) {
+    // A composition starting on the grid continues in the editor, where it can be shown.
+    if (commitIsEmpty(e) && !e->preeditString().isEmpty() && Options().contains(goEditing)) {
+        guarded(this, [&] { OpenEditor(); });
+        if (editor_ && editor_->isVisible())
+            QCoreApplication::sendEvent(editor_, e);
+        e->accept();
+        return;
+    }
     // Committed text is typed character by character, like keys.
     const QString commit = e->commitString();
     for (char32_t ch : commit.toUcs4()) {

@@ -253,6 +253,16 @@ TEST_F(ArchiveFixture, imeCommitOnTheGridOpensTheEditorWithoutLosingText) {
     g().SetFocus();
     QTest::keyClick(&g(), Qt::Key_3);
     EXPECT_EQ(g().Cells(1, 1), "分3");
+    // A composition that starts on the grid moves into the editor and commits there.
+    g().SetFocus();
+    QInputMethodEvent compose(QStringLiteral("gong"), {});
+    QCoreApplication::sendEvent(&g(), &compose);
+    EXPECT_TRUE(form.editor()->hasFocus());
+    EXPECT_EQ(g().Cells(1, 1), "分3") << "a composition is not text yet";
+    QInputMethodEvent done;
+    done.setCommitString(QStringLiteral("公"));
+    QCoreApplication::sendEvent(form.editor(), &done);
+    EXPECT_EQ(g().Cells(1, 1), "分3公");
 }
 
 TEST_F(ArchiveFixture, mouseClickMovesAndAnAbortedSelectShowsTheEditorOnRelease) {
