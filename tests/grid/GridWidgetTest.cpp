@@ -619,5 +619,29 @@ TEST_F(ArchiveFixture, undoCutAndDeleteAreStoredLikeTyping) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("部"));
 }
 
+TEST(GridMouse, rowBoundaryAndRowDragInTheFixedColumn) {
+    Form form(false, 400, 200);
+    TAdvStringGrid& g = *form.grid;
+    g.setOptions(g.Options().with(goRowSizing).with(goRowMoving));
+    g.setCells(1, 1, "first");
+    form.show();
+    QWidget* vp = g.viewport();
+    const int boundary = g.CellBounds(0, 1).Bottom; // 49
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(20, boundary + 1));
+    EXPECT_EQ(g.MouseMode(), TGridMouseMode::SizingRow);
+    QTest::mouseMove(vp, QPoint(20, boundary + 11));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(20, boundary + 11));
+    EXPECT_EQ(g.RowHeights(1), 34);
+    std::vector<std::pair<int, int>> moved;
+    g.OnRowMoved = [&](QObject*, int f, int t) { moved.emplace_back(f, t); };
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(0, 1));
+    EXPECT_EQ(g.MouseMode(), TGridMouseMode::MovingRow);
+    QTest::mouseMove(vp, form.cellCenter(0, 3));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, form.cellCenter(0, 3));
+    EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(g.Cells(1, 3), "first");
+    EXPECT_EQ(g.RowHeights(3), 34) << "the height travels with the row";
+}
+
 } // namespace
 } // namespace grid
