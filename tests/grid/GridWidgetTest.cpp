@@ -643,5 +643,27 @@ TEST(GridMouse, rowBoundaryAndRowDragInTheFixedColumn) {
     EXPECT_EQ(g.RowHeights(3), 34) << "the height travels with the row";
 }
 
+TEST_F(ArchiveFixture, failingGetEditTextLeavesTheNewCellLoadedEmpty) {
+    platform::ScriptedMessageBoxes boxes;
+    int clicks = 0;
+    g().OnClick = [&](QObject*) { ++clicks; };
+    g().OnGetEditText = [](QObject*, int, int row, std::string& value) {
+        if (row == 1)
+            throw std::runtime_error("读取失败");
+        value += "!";
+    };
+    form.key(Qt::Key_Up);
+    EXPECT_EQ(g().Row(), 2);
+    EXPECT_EQ(form.editor()->text(), QStringLiteral("分部!"))
+        << "the cell text passed through the event";
+    form.key(Qt::Key_Up);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "读取失败");
+    EXPECT_EQ(g().Row(), 1);
+    EXPECT_EQ(g().EditorRow(), 1);
+    EXPECT_EQ(form.editor()->text(), QString()) << "what was loaded so far";
+    EXPECT_EQ(clicks, 1) << "the failed SyncEditor skipped OnClick of the second move";
+}
+
 } // namespace
 } // namespace grid
