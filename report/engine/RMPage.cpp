@@ -179,6 +179,71 @@ bool TRMPage::GetPropValue(std::string_view name, platform::Variant& value) cons
     return true;
 }
 
+void TRMPage::SaveHeaderToStream(RMStream& s) const {
+    s.writeByte(Type);
+    s.writeString(Caption);
+    s.writeString(Name);
+    s.writeInt32(DialogLeft);
+    s.writeInt32(DialogTop);
+    s.writeInt32(DialogWidth);
+    s.writeInt32(DialogHeight);
+    s.writeInt32(static_cast<std::int32_t>(Color));
+    s.writeByte(BorderStyle);
+    s.writeByte(Position);
+    s.writeInt32(Size);
+    s.writeInt32(PageWidth);
+    s.writeInt32(PageHeight);
+    s.writeInt32(LeftMargin);
+    s.writeInt32(TopMargin);
+    s.writeInt32(RightMargin);
+    s.writeInt32(BottomMargin);
+    s.writeByte(Orientation);
+    s.writeBool16(PrintToPrevPage);
+    s.writeInt32(Columns);
+    s.writeInt32(ColumnGap);
+    s.writeInt32(PageBin);
+    s.writeStrings(Script);
+    writePicture(s, BackGround, nullptr);
+    s.writeInt32(BackGroundLeft);
+    s.writeInt32(BackGroundTop);
+    s.writeInt32(BackGroundWidth);
+    s.writeInt32(BackGroundHeight);
+    s.writeBool(AutoHCenter);
+}
+
+void TRMPage::LoadHeaderFromStream(RMStream& s) {
+    Type = s.readByte();
+    Caption = s.readString();
+    Name = s.readString();
+    DialogLeft = s.readInt32();
+    DialogTop = s.readInt32();
+    DialogWidth = s.readInt32();
+    DialogHeight = s.readInt32();
+    Color = static_cast<TColor>(s.readInt32());
+    BorderStyle = s.readByte();
+    Position = s.readByte();
+    Size = s.readInt32();
+    PageWidth = s.readInt32();
+    PageHeight = s.readInt32();
+    LeftMargin = s.readInt32();
+    TopMargin = s.readInt32();
+    RightMargin = s.readInt32();
+    BottomMargin = s.readInt32();
+    Orientation = s.readByte();
+    PrintToPrevPage = s.readBool16();
+    Columns = s.readInt32();
+    ColumnGap = s.readInt32();
+    PageBin = s.readInt32();
+    Script = s.readStrings();
+    BackGround = readPicture(s, nullptr);
+    BackGroundLeft = s.readInt32();
+    BackGroundTop = s.readInt32();
+    BackGroundWidth = s.readInt32();
+    BackGroundHeight = s.readInt32();
+    AutoHCenter = s.readBool();
+    applyPaperToPrinter();
+}
+
 TRMPage* TRMPages::Page(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;

@@ -71,6 +71,10 @@ public:
     std::int32_t widthTenths() const { return PageWidth / 100; }
     std::int32_t heightTenths() const { return PageHeight / 100; }
 
+    // Page header of template files; loading applies the paper to the printer.
+    void SaveHeaderToStream(RMStream& stream) const;
+    void LoadHeaderFromStream(RMStream& stream);
+
     bool SetPropValue(std::string_view name, const platform::Variant& value);
     bool GetPropValue(std::string_view name, platform::Variant& value) const;
 

@@ -15,71 +15,6 @@ namespace {
 
 constexpr std::string_view templateMagic = "Quarvelinthos Report File\x1A";
 
-void writePageHeader(RMStream& s, const TRMPage& page) {
-    s.writeByte(page.Type);
-    s.writeString(page.Caption);
-    s.writeString(page.Name);
-    s.writeInt32(page.DialogLeft);
-    s.writeInt32(page.DialogTop);
-    s.writeInt32(page.DialogWidth);
-    s.writeInt32(page.DialogHeight);
-    s.writeInt32(static_cast<std::int32_t>(page.Color));
-    s.writeByte(page.BorderStyle);
-    s.writeByte(page.Position);
-    s.writeInt32(page.Size);
-    s.writeInt32(page.PageWidth);
-    s.writeInt32(page.PageHeight);
-    s.writeInt32(page.LeftMargin);
-    s.writeInt32(page.TopMargin);
-    s.writeInt32(page.RightMargin);
-    s.writeInt32(page.BottomMargin);
-    s.writeByte(page.Orientation);
-    s.writeBool16(page.PrintToPrevPage);
-    s.writeInt32(page.Columns);
-    s.writeInt32(page.ColumnGap);
-    s.writeInt32(page.PageBin);
-    s.writeStrings(page.Script);
-    writePicture(s, page.BackGround, nullptr);
-    s.writeInt32(page.BackGroundLeft);
-    s.writeInt32(page.BackGroundTop);
-    s.writeInt32(page.BackGroundWidth);
-    s.writeInt32(page.BackGroundHeight);
-    s.writeBool(page.AutoHCenter);
-}
-
-void readPageHeader(RMStream& s, TRMPage& page) {
-    page.Type = s.readByte();
-    page.Caption = s.readString();
-    page.Name = s.readString();
-    page.DialogLeft = s.readInt32();
-    page.DialogTop = s.readInt32();
-    page.DialogWidth = s.readInt32();
-    page.DialogHeight = s.readInt32();
-    page.Color = static_cast<TColor>(s.readInt32());
-    page.BorderStyle = s.readByte();
-    page.Position = s.readByte();
-    page.Size = s.readInt32();
-    page.PageWidth = s.readInt32();
-    page.PageHeight = s.readInt32();
-    page.LeftMargin = s.readInt32();
-    page.TopMargin = s.readInt32();
-    page.RightMargin = s.readInt32();
-    page.BottomMargin = s.readInt32();
-    page.Orientation = s.readByte();
-    page.PrintToPrevPage = s.readBool16();
-    page.Columns = s.readInt32();
-    page.ColumnGap = s.readInt32();
-    page.PageBin = s.readInt32();
-    page.Script = s.readStrings();
-    page.BackGround = readPicture(s, nullptr);
-    page.BackGroundLeft = s.readInt32();
-    page.BackGroundTop = s.readInt32();
-    page.BackGroundWidth = s.readInt32();
-    page.BackGroundHeight = s.readInt32();
-    page.AutoHCenter = s.readBool();
-    page.applyPaperToPrinter();
-}
-
 std::string printerNameForFile(const std::string& name) {
     if (name.empty() || sameText(name, "Default Printer") || name == platform::engineText(47007))
         return "Default Printer";
@@ -134,7 +69,7 @@ void TRMReport::SaveToStream(RMStream& s) const {
     const int pageCount = std::min(Pages.Count(), 255);
     for (int i = 0; i < pageCount; ++i) {
         s.writeByte(255);
-        writePageHeader(s, *Pages[i]);
+        Pages[i]->SaveHeaderToStream(s);
     }
     for (int i = 0; i < pageCount; ++i) {
         for (const auto& view : Pages[i]->Objects()) {
@@ -234,7 +169,7 @@ void TRMReport::loadTemplate(RMStream& s) {
         const std::uint8_t record = s.readByte();
         if (record == 255) {
             TRMPage* page = Pages.Add();
-            readPageHeader(s, *page);
+            page->LoadHeaderFromStream(s);
             continue;
         }
         if (record == 252 || record == 254) {

@@ -1,0 +1,405 @@
+#include "SampleReport.h"
+#include "platform/MessageBox.h"
+#include "platform/Settings.h"
+#include "report/engine/RMBandView.h"
+#include "report/engine/RMGraphicViews.h"
+#include "report/engine/RMMemoView.h"
+#include "report/engine/RMReport.h"
+#include "report/engine/RMUnits.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+std::string writeTemplate(const TRMReport& report) {
+    RMStream s;
+    report.SaveToStream(s);
+    return s.takeBytes();
+}
+
+// Old-format template: header fields chosen by the caller, one page and the given views.
+struct OldTemplate {
+    int version;
+    RMStream s;
+
+    explicit OldTemplate(int v)
+        : version(v) {
+        s.writeByte(static_cast<std::uint8_t>(v));
+        if (v <= 20) {
+            s.writeByte(0); // files without a header: the version byte opens the skipped int16
+        } else {
+            if (v >= 32)
+                s.writeByte(0);
+            if (v >= 35)
+                s.writeBool(true); // stationery
+            s.writeInt16(0);       // skipped below 41.0.1
+        }
+        s.writeBool16(true); // DoublePass
+        s.writeString("Virtual Printer");
+        TRMPage page;
+        page.Name = "Page1";
+        s.writeByte(255);
+        page.SaveHeaderToStream(s);
+    }
+    void addView(const TRMView& view, bool withEnd) {
+        s.writeByte(view.ObjectType);
+        if (view.ObjectType == gtAddIn)
+            s.writeString(view.ClassName());
+        s.writeByte(0);
+        const std::size_t slot = withEnd ? s.beginEndOffset() : 0;
+        view.SaveToStream(s);
+        if (withEnd)
+            s.patchEndOffset(slot);
+    }
+};
+
+} // namespace
+
+TEST(TemplateFile, WriteReadWriteIsByteIdentical) {
+    platform::ScriptedMessageBoxes boxes;
+    const std::string first = testsample::sampleTemplateBytes();
+    TRMReport report;
+    RMStream in(first);
+    ASSERT_TRUE(report.LoadFromStream(in));
+    EXPECT_EQ(writeTemplate(report), first);
+
+    EXPECT_EQ(report.Pages.Count(), 2);
+    EXPECT_EQ(report.ReportInfo.Title(), "核算单位档案");
+    EXPECT_TRUE(report.Taoda);
+    EXPECT_TRUE(report.DoublePass);
+    EXPECT_EQ(report.PrintOffsetLeft, 3);
+    EXPECT_EQ(report.Pages[0]->Objects().size(), 11u);
+    EXPECT_TRUE(report.Pages[1]->IsSubReport); // target of SubReport1
+    auto* memo = dynamic_cast<TRMMemoView*>(report.Pages.FindObject("Memo1"));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Memo, (TRMStrings{"[Title]", "第[Page#]页", ""}));
+    EXPECT_EQ(memo->Font.Name, "宋体");
+    EXPECT_EQ(report.Dictionary.Variables.size(), 2u);
+    EXPECT_EQ(report.Pages[1]->Orientation, poLandscape);
+}
+
+TEST(TemplateFile, HeaderLayout) {
+    TRMReport report;
+    report.PrintBackColor = false;
+    report.PrintOffsetTop = 0x01020304;
+    report.PrintOffsetLeft = 5;
+    report.PrintPagePerPage = true;
+    const std::string bytes = writeTemplate(report);
+    ASSERT_GT(bytes.size(), 42u);
+    EXPECT_EQ(bytes.substr(0, 3), std::string("\x2B\x00\x0B", 3));
+    EXPECT_EQ(bytes.substr(3, 2), std::string("\x1A\x00", 2)); // length 26
+    EXPECT_EQ(bytes.substr(5, 26), "Quarvelinthos Report File\x1A");
+    EXPECT_EQ(bytes[31], '\0');
+    EXPECT_EQ(bytes[32], '\0'); // PrintBackColor
+    EXPECT_EQ(bytes.substr(33, 4), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(bytes[37], '\x05');
+    EXPECT_EQ(bytes[41], '\x01');                                          // PrintPagePerPage
+    EXPECT_EQ(static_cast<unsigned char>(bytes[bytes.size() - 15]), 252u); // dictionary marker
+}
+
+TEST(TemplateFile, WrongMagicIsRefusedAndLeavesNoPages) {
+    platform::ScriptedMessageBoxes boxes;
+    std::string bytes = testsample::sampleTemplateBytes();
+    bytes[10] = 'X';
+    TRMReport report;
+    report.Pages.Add();
+    RMStream in(bytes);
+    EXPECT_FALSE(report.LoadFromStream(in));
+    EXPECT_EQ(report.Pages.Count(), 0);
+    EXPECT_EQ(report.ErrorMessage, "Not Quarvelinthos Report File!");
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "不是Quarvelinthos报表文件！");
+    EXPECT_EQ(boxes.last().caption, "错误");
+}
+
+TEST(TemplateFile, NewerFormatIsRefused) {
+    platform::ScriptedMessageBoxes boxes;
+    std::string bytes = testsample::sampleTemplateBytes();
+    bytes[0] = 44;
+    TRMReport report;
+    RMStream in(bytes);
+    EXPECT_FALSE(report.LoadFromStream(in));
+    EXPECT_EQ(report.Pages.Count(), 0);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "不支持的rmf格式");
+}
+
+TEST(TemplateFile, EmptyStreamChangesNothingButTheDictionary) {
+    platform::ScriptedMessageBoxes boxes;
+    TRMReport report;
+    report.Pages.Add();
+    report.Dictionary.setVariable("a", "1");
+    RMStream empty;
+    EXPECT_TRUE(report.LoadFromStream(empty));
+    EXPECT_EQ(report.Pages.Count(), 1);
+    EXPECT_TRUE(report.Dictionary.empty());
+}
+
+TEST(TemplateFile, OldVersionsReadWithTheirRules) {
+    setScreenPixelsPerInch(96, 96);
+    platform::ScriptedMessageBoxes boxes;
+    TRMMemoView memo;
+    memo.Name = "Old";
+    memo.Memo = {"x"};
+    memo.SetBounds(18, 36, 180, 54);
+
+    // 35: stationery flag, end offsets, old geometry unit.
+    OldTemplate v35(35);
+    v35.addView(memo, true);
+    TRMReport a;
+    RMStream in35(v35.s.bytes());
+    ASSERT_TRUE(a.LoadFromStream(in35));
+    ASSERT_EQ(a.Pages.Count(), 1);
+    TRMView* old = a.Pages[0]->FindObject("Old");
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->Left, convertOldUnit(18));
+    EXPECT_EQ(old->Width, convertOldUnit(180));
+    EXPECT_TRUE(a.Taoda);
+    EXPECT_TRUE(a.DoublePass);
+    EXPECT_EQ(a.ReportInfo.Title(), "");
+
+    // 28: no end offsets (records follow one another), no stationery flag.
+    OldTemplate v28(28);
+    v28.addView(memo, false);
+    v28.addView(memo, false);
+    TRMReport b;
+    RMStream in28(v28.s.bytes());
+    ASSERT_TRUE(b.LoadFromStream(in28));
+    EXPECT_EQ(b.Pages[0]->Objects().size(), 2u);
+    EXPECT_FALSE(b.Taoda);
+
+    // 20 and below: no header at all, read from offset 0 as version 21.
+    OldTemplate v20(20);
+    v20.addView(memo, false);
+    TRMReport c;
+    RMStream in20(v20.s.bytes());
+    ASSERT_TRUE(c.LoadFromStream(in20));
+    EXPECT_EQ(c.Pages[0]->Objects().size(), 1u);
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST(TemplateFile, MissingAddInsAreSkippedAndListed) {
+    platform::ScriptedMessageBoxes boxes;
+    TRMReport report;
+    TRMPage* page = report.Pages.Add();
+    auto shape = std::make_unique<TRMShapeView>();
+    shape->Name = "Shape1";
+    page->addView(std::move(shape));
+    auto memo = std::make_unique<TRMMemoView>();
+    memo->Name = "Memo1";
+    page->addView(std::move(memo));
+    const std::string bytes = writeTemplate(report);
+
+    unregisterAddInView("TRMShapeView");
+    TRMReport back;
+    RMStream in(bytes);
+    const bool loaded = back.LoadFromStream(in);
+    registerAddInView("TRMShapeView", [] { return std::make_unique<TRMShapeView>(); });
+    EXPECT_TRUE(loaded);
+    ASSERT_EQ(back.Pages.Count(), 1);
+    EXPECT_EQ(back.Pages[0]->Objects().size(), 1u);
+    EXPECT_NE(back.Pages[0]->FindObject("Memo1"), nullptr);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.last().text.find(
+                  "Opened report contains the following non-plugged components:\rTRMShapeView\r"),
+              std::string::npos);
+    EXPECT_EQ(boxes.last().caption, "错误");
+}
+
+TEST(TemplateFile, DamagedViewRecordIsSkippedThroughItsEndOffset) {
+    platform::ScriptedMessageBoxes boxes;
+    OldTemplate file(35);
+    // A picture whose kind byte is invalid, then a good memo.
+    TRMPictureView picture;
+    picture.Name = "Bad";
+    TRMMemoView memo;
+    memo.Name = "Good";
+    const std::size_t start = file.s.position();
+    file.addView(picture, true);
+    std::string bytes = file.s.bytes();
+    // The picture kind byte sits just before its blob byte and end offset at the record end.
+    bytes[bytes.size() - 6] = 9;
+    RMStream patched(bytes);
+    patched.seek(patched.size());
+    OldTemplate rest(35);
+    (void)start;
+    file.s = std::move(patched);
+    file.addView(memo, true);
+    TRMReport report;
+    RMStream in(file.s.bytes());
+    ASSERT_TRUE(report.LoadFromStream(in));
+    EXPECT_EQ(report.Pages[0]->FindObject("Bad"), nullptr);
+    EXPECT_NE(report.Pages[0]->FindObject("Good"), nullptr);
+}
+
+TEST(TemplateFile, FilesAndFormData) {
+    platform::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("a.rmf").toStdString();
+    TRMReport report;
+    testsample::fillSampleReport(report);
+    ASSERT_TRUE(report.SaveToFile(path));
+    TRMReport back;
+    ASSERT_TRUE(back.LoadFromFile(path));
+    EXPECT_EQ(back.FileName, path);
+    EXPECT_EQ(writeTemplate(back), writeTemplate(report));
+    EXPECT_FALSE(back.LoadFromFile(dir.filePath("missing.rmf").toStdString()));
+
+    report.StoreInDFM = true;
+    const std::string formData = report.SaveToFormData();
+    EXPECT_EQ(formData.substr(0, 4), std::string("\x2B\0\0\0", 4));
+    TRMReport fromForm;
+    ASSERT_TRUE(fromForm.LoadFromFormData(formData));
+    EXPECT_EQ(fromForm.Pages.Count(), 2);
+    report.StoreInDFM = false;
+    EXPECT_EQ(report.SaveToFormData().size(), 4u);
+}
+
+TEST(PreparedFile, ZeroPagesHasHeaderBackgroundsAndCount) {
+    platform::ScriptedMessageBoxes boxes;
+    TRMReport report;
+    RMStream s;
+    report.EMFPages.SaveToStream(s);
+    const std::string& bytes = s.bytes();
+    EXPECT_EQ(bytes.substr(0, 2), std::string("\x2B\x0A", 2));
+    EXPECT_EQ(bytes.substr(2, 2), std::string("\x23\x00", 2)); // length 35
+    EXPECT_EQ(bytes.substr(4, 35), "Quarvelinthos Prepared Report File\x1A");
+    EXPECT_EQ(bytes[40], '\0');                                      // not compressed
+    EXPECT_EQ(bytes.substr(42, 4), std::string(4, '\0'));            // no backgrounds
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string(4, '\0')); // no pages
+    TRMReport back;
+    s.seek(0);
+    EXPECT_TRUE(back.EMFPages.LoadFromStream(s));
+    EXPECT_EQ(back.EMFPages.Count(), 0);
+}
+
+TEST(PreparedFile, RoundTripAndPageViews) {
+    platform::ScriptedMessageBoxes boxes;
+    const std::string bytes = testsample::samplePreparedBytes();
+    TRMReport report;
+    RMStream in(bytes);
+    ASSERT_TRUE(report.EMFPages.LoadFromStream(in));
+    ASSERT_EQ(report.EMFPages.Count(), 2);
+    EXPECT_EQ(report.EMFPages.BackgroundCount(), 1);
+    EXPECT_EQ(report.EMFPages.Background(0)->Picture.data, "BM fake bitmap");
+    EXPECT_EQ(report.EMFPages[1]->Orientation, poLandscape);
+    EXPECT_EQ(report.EMFPages[1]->PrinterInfo.paperWidth, 1123);
+    EXPECT_TRUE(report.Taoda);
+    RMStream again;
+    report.EMFPages.SaveToStream(again);
+    EXPECT_EQ(again.bytes(), bytes);
+
+    TRMPage* page = report.EMFPages.LoadPageViews(0);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Objects().size(), 11u);
+    auto* memo = dynamic_cast<TRMMemoView*>(page->FindObject("Memo1"));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Memo, (TRMStrings{"[Title]", "第[Page#]页", ""}));
+    EXPECT_EQ(report.EMFPages.ObjectAt(0, 15, 110),
+              page->FindObject("Rich1") ? report.EMFPages.ObjectAt(0, 15, 110) : nullptr);
+    // Editing and rewriting the stream keeps the change.
+    memo->Memo = {"edited"};
+    report.EMFPages.ObjectsToStream(0);
+    report.EMFPages.DropPageViews(0);
+    EXPECT_EQ(report.EMFPages[0]->Page, nullptr);
+    auto* edited =
+        dynamic_cast<TRMMemoView*>(report.EMFPages.LoadPageViews(0)->FindObject("Memo1"));
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(edited->Memo, (TRMStrings{"edited"}));
+}
+
+TEST(PreparedFile, LoadReplacesPagesAndWrongMagicLeavesNone) {
+    platform::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("a.rmp").toStdString();
+    {
+        RMStream s(testsample::samplePreparedBytes());
+        TRMReport source;
+        ASSERT_TRUE(source.EMFPages.LoadFromStream(s));
+        ASSERT_TRUE(source.SavePreparedReport(path));
+    }
+    TRMReport report;
+    TRMPage templatePage;
+    for (int i = 0; i < 5; ++i)
+        report.EMFPages.AddPage(templatePage);
+    ASSERT_TRUE(report.LoadPreparedReport(path));
+    EXPECT_EQ(report.EMFPages.Count(), 2);
+    EXPECT_FALSE(report.LoadPreparedReport(dir.filePath("none.rmp").toStdString()));
+    EXPECT_EQ(report.EMFPages.Count(), 2); // a missing file changes nothing
+
+    std::string bytes = testsample::samplePreparedBytes();
+    bytes[6] = 'x';
+    RMStream bad(bytes);
+    EXPECT_FALSE(report.EMFPages.LoadFromStream(bad));
+    EXPECT_EQ(report.EMFPages.Count(), 0);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "不是Quarvelinthos报表文件!");
+    EXPECT_EQ(boxes.last().flags, platform::MB_OK | platform::MB_ICONERROR);
+
+    std::string compressed = testsample::samplePreparedBytes();
+    compressed[40] = 1;
+    RMStream c(compressed);
+    EXPECT_FALSE(report.EMFPages.LoadFromStream(c));
+    EXPECT_EQ(boxes.last().text, "不支持的rmf格式");
+}
+
+TEST(PreparedFile, AddPageCopiesTheTemplatePaperAndFiresBeginPage) {
+    setScreenPixelsPerInch(96, 96);
+    TRMReport report;
+    std::vector<int> begun;
+    report.OnBeginPage = [&](int index) { begun.push_back(index); };
+    TRMPage* t = report.Pages.Add();
+    t->ShowBackPicture = false;
+    report.EMFPages.AddBackground(*t);
+    TRMEMFPage* page = report.EMFPages.AddPage(*t);
+    report.EMFPages.InsertPage(0, *t);
+    EXPECT_EQ(begun, (std::vector<int>{0, 0}));
+    EXPECT_EQ(page->PaperWidth, 2100);
+    EXPECT_EQ(page->LeftMargin, marginToPixels(15000));
+    EXPECT_EQ(page->BackgroundIndex, 255);
+    EXPECT_EQ(page->TemplatePageNo, 1);
+    EXPECT_EQ(page->Stream.bytes(), std::string("\x2B"));
+    int cleared = 0;
+    report.EMFPages.ClearHandler = [&] { ++cleared; };
+    report.EMFPages.Clear();
+    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(report.EMFPages.Count(), 2);
+}
+
+TEST(ReportSettings, SavedMarginsAndFlagsComeBack) {
+    TRMReport report;
+    report.SaveReportOptions.AutoLoadSaveSetting = true;
+    report.ReportInfo.Strings[0] = "核算单位档案";
+    TRMPage* page = report.Pages.Add();
+    page->addView(std::make_unique<TRMMemoView>())->SetBounds(100, 100, 5, 5);
+    page->setLeftMargin(30000);
+    report.PrintOffsetTop = 7;
+    report.Taoda = true;
+    report.SaveReportSetting();
+    const platform::Settings settings("Quarvelinthos\\ReportSettings");
+    EXPECT_EQ(settings.readInteger("核算单位档案", "Page_0_LeftMargin"), 30000);
+    EXPECT_TRUE(settings.readBool("核算单位档案", "NewFlag"));
+    EXPECT_EQ(settings.readInteger("核算单位档案", "Count"), 1);
+
+    TRMReport other;
+    other.SaveReportOptions.AutoLoadSaveSetting = true;
+    other.ReportInfo.Strings[0] = "核算单位档案";
+    TRMPage* p = other.Pages.Add();
+    TRMView* view = p->addView(std::make_unique<TRMMemoView>());
+    view->SetBounds(100, 100, 5, 5);
+    other.LoadReportSetting();
+    EXPECT_EQ(p->LeftMargin, 30000);
+    EXPECT_EQ(view->Left, 100 + marginToPixels(30000) - marginToPixels(15000));
+    EXPECT_EQ(other.PrintOffsetTop, 7);
+    EXPECT_TRUE(other.Taoda);
+
+    TRMReport off; // AutoLoadSaveSetting off: nothing is read
+    off.ReportInfo.Strings[0] = "核算单位档案";
+    off.Pages.Add();
+    off.LoadReportSetting();
+    EXPECT_EQ(off.Pages[0]->LeftMargin, 15000);
+}
