@@ -444,3 +444,17 @@ TEST_F(ArchiveEditingTest, ContainerDestroyedByTheHostChecksNothing) {
     EXPECT_EQ(notify.closing, 0);
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
+
+TEST_F(ArchiveEditingTest, ShortcutsTypedInTheEditorDoNotEditTheCells) {
+    open();
+    moveTo(1, 1);
+    type("总部一"); // the editor has the focus now
+    key(Qt::Key_Up);
+    moveTo(1, 2);
+    key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(gridRows(), (Rows{{"0001", "总部一"}, {"0009", "九分部"}}));
+    key(Qt::Key_V, Qt::ControlModifier);
+    key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(gridRows(), (Rows{{"0001", "总部一"}, {"0009", "九分部"}}));
+    expectInStep();
+}
