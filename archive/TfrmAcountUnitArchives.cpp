@@ -306,7 +306,15 @@ void TfrmAcountUnitArchives::showEvent(QShowEvent* event) {
 }
 
 void TfrmAcountUnitArchives::FormShow() {
+    // Shown again later (the host showing its window again): typed input that is not stored
+    // yet is kept rather than reloaded away.
+    if (hasUnsavedInput())
+        return;
     FillGrid();
+    // A blank new row went with the reload.
+    Adding = false;
+    Inserting = false;
+    Deleted = false;
     sgdAcountUnitArchives->setRow(sgdAcountUnitArchives->RowCount() - 1);
     sgdAcountUnitArchives->setCol(1);
 }

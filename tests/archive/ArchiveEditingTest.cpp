@@ -458,3 +458,27 @@ TEST_F(ArchiveEditingTest, ShortcutsTypedInTheEditorDoNotEditTheCells) {
     EXPECT_EQ(gridRows(), (Rows{{"0001", "总部一"}, {"0009", "九分部"}}));
     expectInStep();
 }
+
+TEST_F(ArchiveEditingTest, ShowingTheWindowAgainReloadsButKeepsTypedInput) {
+    open();
+    key(Qt::Key_A, Qt::ControlModifier);
+    type("0003");
+    window->hide();
+    window->show();
+    testsupport::processEvents();
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0003", ""}));
+    EXPECT_TRUE(window->Adding);
+    key(Qt::Key_Right);
+    type("三");
+    key(Qt::Key_Up);
+    EXPECT_EQ(table().size(), 4u);
+
+    service->exec("insert into tbHsdwda values('0004','四')");
+    key(Qt::Key_A, Qt::ControlModifier); // a blank new row: nothing to keep
+    window->hide();
+    window->show();
+    testsupport::processEvents();
+    EXPECT_FALSE(window->Adding);
+    expectInStep();
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0004", "四"}));
+}
