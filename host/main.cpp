@@ -9,6 +9,8 @@
 #include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
 #include "platform/GuiStartup.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
 #include "platform/SharedMemory.h"
 #include "plugin/plugin_abi.h"
 
@@ -115,6 +117,18 @@ int main(int argc, char** argv) {
         return fail(PluginUnusable, e.what(), showBoxes);
     }
 
+    // A screenshot run waits on nobody: message boxes are answered with their first button
+    // and reported on stderr, modal windows are closed at once.
+    std::optional<platform::ScriptedMessageBoxes> unattendedBoxes;
+    std::optional<platform::ModalHook> unattendedModals;
+    if (!options.screenshotPath.empty()) {
+        unattendedBoxes.emplace();
+        unattendedModals.emplace([](QWidget* modal) {
+            std::fprintf(stderr, "hsdwhost: 已关闭模态窗口「%s」\n",
+                         modal->windowTitle().toLocal8Bit().constData());
+        });
+    }
+
     host::HostWindow window(*plugin, serviceRef, options.operatorCode);
     window.statusBar()->showMessage(
         QStringLiteral("数据库 %1").arg(QString::fromStdString(database->path())));
@@ -139,6 +153,9 @@ int main(int argc, char** argv) {
             target = window.pluginWindow();
         const QString path =
             QFileInfo(QString::fromStdString(options.screenshotPath)).absoluteFilePath();
+        for (const platform::ScriptedMessageBoxes::Record& box : unattendedBoxes->records())
+            std::fprintf(stderr, "hsdwhost: 消息框「%s」：%s\n", box.caption.c_str(),
+                         box.text.c_str());
         if (!target->grab().save(path, "PNG"))
             return fail(Failed, "无法保存截图：" + path.toStdString(), false);
         std::printf("%s\n", path.toLocal8Bit().constData());

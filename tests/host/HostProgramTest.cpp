@@ -77,10 +77,13 @@ TEST_F(HostProgramTest, ScreenshotOfTheDemoDatabase) {
     EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2), qRgb(0xE8, 0xEC, 0xF2));
     EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/data/hsdwhost/demo.sqlite")));
 
+    // A run that meets a message box answers it and reports it instead of waiting.
     const QString again = dir.path() + QStringLiteral("/dialog.png");
-    const ProgramRun second =
-        run({QStringLiteral("--dialog"), QStringLiteral("--screenshot"), again});
+    const ProgramRun second = run({QStringLiteral("--dialog"), QStringLiteral("--db-type-error"),
+                                   QStringLiteral("--screenshot"), again});
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     EXPECT_FALSE(second.err.contains(QStringLiteral("已创建演示数据库")));
+    EXPECT_TRUE(second.err.contains(QStringLiteral("获取数据库类型失败!")))
+        << second.err.toStdString();
     EXPECT_FALSE(QImage(again).isNull());
 }
