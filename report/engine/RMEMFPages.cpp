@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -18,6 +20,11 @@ constexpr std::string_view preparedMagic = "Quarvelinthos Prepared Report File\x
 struct EPreparedError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// Paper sizes from files are kept within 0 … 100 m so that unit conversions cannot overflow.
+std::int32_t saneTenths(std::int32_t value) {
+    return std::clamp<std::int32_t>(value, 0, 1000000);
+}
 
 } // namespace
 
@@ -117,8 +124,8 @@ TRMPage* TRMEMFPages::LoadPageViews(int index) {
         return record->Page.get();
     auto page = std::make_unique<TRMPage>();
     page->Size = record->PaperSize;
-    page->PageWidth = record->PaperWidth * 100;
-    page->PageHeight = record->PaperHeight * 100;
+    page->PageWidth = saneTenths(record->PaperWidth) * 100;
+    page->PageHeight = saneTenths(record->PaperHeight) * 100;
     page->Orientation = record->Orientation;
     page->PageBin = record->Bin;
     page->PrinterInfo = record->PrinterInfo;
@@ -175,7 +182,9 @@ TRMView* TRMEMFPages::ObjectAt(int index, int x, int y) {
     const auto& views = page->Objects();
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         const TRMView& v = **it;
-        if (x >= v.Left && x <= v.Left + v.Width && y >= v.Top && y <= v.Top + v.Height)
+        const std::int64_t right = std::int64_t{v.Left} + v.Width,
+                           bottom = std::int64_t{v.Top} + v.Height;
+        if (x >= v.Left && x <= right && y >= v.Top && y <= bottom)
             return it->get();
     }
     return nullptr;
@@ -263,8 +272,8 @@ bool TRMEMFPages::LoadFromStream(RMStream& s) {
             const std::size_t end = s.readEndOffset(s.position());
             auto page = std::make_unique<TRMEMFPage>();
             page->PaperSize = s.readInt16();
-            page->PaperWidth = s.readInt32();
-            page->PaperHeight = s.readInt32();
+            page->PaperWidth = saneTenths(s.readInt32());
+            page->PaperHeight = saneTenths(s.readInt32());
             page->Orientation = s.readByte();
             page->Bin = version > 28 ? s.readInt32() : -1;
             if (version * 100 + sub * 10 < 4010)

@@ -335,6 +335,10 @@ TRMPostfix TRMParser::Str2OPZ(std::string_view s) const {
                 break;
             ++i;
         }
+        if (i == start) { // a stray "]" or ";" inside: skip it
+            ++i;
+            continue;
+        }
         const std::string name(s.substr(start, i - start));
         if (const char op = operatorWord(name)) {
             pushOperator(op);

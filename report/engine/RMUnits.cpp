@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -74,7 +75,8 @@ std::int32_t pixelsToMargin(int pixels) {
 
 std::int32_t convertOldUnit(std::int32_t value) {
     const double step = std::round(value * 50.0 / 18.0);
-    return static_cast<std::int32_t>(std::round(step * 96.0 / 254.0));
+    const double converted = std::round(step * 96.0 / 254.0);
+    return static_cast<std::int32_t>(std::clamp(converted, -2147483648.0, 2147483647.0));
 }
 
 } // namespace report

@@ -133,7 +133,7 @@ TEST(TRMParser, Errors) {
     EXPECT_THROW(p.Calc(deep), report::EParserError);
     // Garbage never crashes.
     for (const char* junk :
-         {"", "(((", ")))", "+", "* 3", "'open", "[open", "a[", "\"x", "NOT", ";;"})
+         {"", "(((", ")))", "+", "* 3", "'open", "[open", "a[", "\"x", "NOT", ";;", "]", "a]b", "2 ] + 1"})
         EXPECT_NO_THROW(p.Calc(junk)) << junk;
 }
 

@@ -1,0 +1,18 @@
+#include "fuzz/FuzzSupport.h"
+
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+
+namespace fuzzsupport {
+
+void initialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(*argc, *argv);
+    static platform::ScriptedMessageBoxes boxes;
+    (void)boxes;
+}
+
+} // namespace fuzzsupport

@@ -1,0 +1,115 @@
+// Replays damaged and hostile report files: readers must neither crash, hang nor
+// over-allocate, and a refused file leaves the report or the prepared pages empty.
+
+#include "SampleReport.h"
+#include "platform/MessageBox.h"
+#include "report/engine/RMReport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace report;
+
+namespace {
+
+void replayTemplate(const std::string& bytes, const std::string& label) {
+    TRMReport report;
+    RMStream stream(bytes);
+    const bool loaded = report.LoadFromStream(stream);
+    if (!loaded) {
+        EXPECT_EQ(report.Pages.Count(), 0) << label;
+        return;
+    }
+    // Whatever was accepted can be written and read again.
+    RMStream again;
+    report.SaveToStream(again);
+    again.seek(0);
+    TRMReport second;
+    EXPECT_TRUE(second.LoadFromStream(again)) << label;
+}
+
+void replayPrepared(const std::string& bytes, const std::string& label) {
+    TRMReport report;
+    RMStream stream(bytes);
+    const bool loaded = report.EMFPages.LoadFromStream(stream);
+    if (!loaded) {
+        EXPECT_EQ(report.EMFPages.Count(), 0) << label;
+        return;
+    }
+    for (int i = 0; i < report.EMFPages.Count(); ++i)
+        report.EMFPages.LoadPageViews(i);
+}
+
+// Bracket expansion of arbitrary text may fail with an error, never crash or loop.
+void replayExpression(const std::string& text) {
+    TRMReport report;
+    report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
+    try {
+        report.ExpandVariables(text);
+    } catch (const std::exception&) {
+    }
+}
+
+std::string readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+void writeSeed(const QString& dir, const QString& name, const std::string& bytes) {
+    QFile file(QDir(dir).filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+} // namespace
+
+TEST(DamagedFiles, StoredCorpusIsRejectedCleanly) {
+    // REPORT_CORPUS_SEEDS=<dir> writes the undamaged seeds the corpus was made from.
+    if (const char* seeds = std::getenv("REPORT_CORPUS_SEEDS")) {
+        writeSeed(seeds, "seed_template.rmf", testsample::sampleTemplateBytes());
+        writeSeed(seeds, "seed_prepared.rmp", testsample::samplePreparedBytes());
+    }
+    platform::ScriptedMessageBoxes boxes;
+    const QDir dir(testsupport::dataPath("report"));
+    const QStringList files = dir.entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 10) << "corpus missing in " << dir.path().toStdString();
+    for (const QString& name : files) {
+        const std::string bytes = readAll(dir.filePath(name));
+        if (name.endsWith(".rmp"))
+            replayPrepared(bytes, name.toStdString());
+        else if (name.endsWith(".rmf"))
+            replayTemplate(bytes, name.toStdString());
+        else if (name.endsWith(".txt"))
+            replayExpression(bytes);
+    }
+}
+
+TEST(DamagedFiles, EveryTruncationAndRandomFlips) {
+    platform::ScriptedMessageBoxes boxes;
+    const std::string templateBytes = testsample::sampleTemplateBytes();
+    const std::string preparedBytes = testsample::samplePreparedBytes();
+    for (std::size_t n = 0; n < templateBytes.size(); ++n)
+        replayTemplate(templateBytes.substr(0, n), "template cut at " + std::to_string(n));
+    for (std::size_t n = 0; n < preparedBytes.size(); ++n)
+        replayPrepared(preparedBytes.substr(0, n), "prepared cut at " + std::to_string(n));
+
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 400; ++round) {
+        std::string t = templateBytes;
+        std::string p = preparedBytes;
+        for (int k = 0; k < 1 + round % 4; ++k) {
+            t[random() % t.size()] = static_cast<char>(random());
+            p[random() % p.size()] = static_cast<char>(random());
+        }
+        replayTemplate(t, "template round " + std::to_string(round));
+        replayPrepared(p, "prepared round " + std::to_string(round));
+    }
+}
