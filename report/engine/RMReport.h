@@ -181,6 +181,15 @@ private:
     bool evaluatingDictionary = false;
 };
 
+// Prepares a list of reports into one set of pages (preparation comes with the build loop).
+class TRMCompositeReport : public TRMReport {
+public:
+    enum TRMCompositeMode { rmReportPerReport, rmPagePerPage };
+    int CompositeMode = rmReportPerReport;
+    bool ShowPreparedReports = false;
+    std::vector<TRMReport*> Reports; // not owned
+};
+
 // Shows an engine error box ("错误") owned by no window.
 void showEngineError(const std::string& text);
 

@@ -278,3 +278,14 @@ TEST(ObjectModel, UnitsAndPaper) {
     EXPECT_EQ(page.PageWidth, 100000);
     EXPECT_EQ(page.PageHeight, 50000);
 }
+
+TEST(ObjectModel, BandAndPaperNamesComeFromEngineTexts) {
+    EXPECT_EQ(bandTypeName(rmbtReportTitle), "标题");
+    EXPECT_EQ(bandTypeName(rmbtMasterData), "主项数据");
+    EXPECT_EQ(bandTypeName(rmbtNone), "无");
+    EXPECT_EQ(bandTypeName(23), "");
+    EXPECT_TRUE(isCrossBand(rmbtCrossData));
+    EXPECT_FALSE(isCrossBand(rmbtChild));
+    EXPECT_EQ(paperName(rmCustomPaperSize), "自定义大小");
+    EXPECT_FALSE(paperName(9).empty());
+}
