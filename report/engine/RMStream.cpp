@@ -13,6 +13,11 @@ void RMStream::seek(std::size_t position) {
 }
 
 void RMStream::writeBytes(std::string_view bytes) {
+    if (pos == buffer.size()) { // appending: the common case
+        buffer.append(bytes);
+        pos += bytes.size();
+        return;
+    }
     if (pos + bytes.size() > buffer.size())
         buffer.resize(pos + bytes.size());
     std::memcpy(buffer.data() + pos, bytes.data(), bytes.size());
