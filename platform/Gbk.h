@@ -21,7 +21,9 @@ std::string fromGbk(std::string_view gbk);
 std::size_t gbkLength(std::string_view utf8);
 
 // True for a GBK lead byte (0x81–0xFE): the byte starts a double-byte character.
-constexpr bool isGbkLeadByte(std::uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
+constexpr bool isGbkLeadByte(std::uint8_t byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Removes characters ≤ U+0020 (blanks and controls) at both ends.
 std::string trimBlanks(std::string_view text);

@@ -8,8 +8,7 @@
 
 namespace platform::detail {
 
-void reportError(QWidget* owner, const std::string& text) noexcept
-{
+void reportError(QWidget* owner, const std::string& text) noexcept {
     try {
         const std::string caption = QCoreApplication::applicationName().toStdString();
         MessageBox(owner, text, caption.empty() ? "错误" : caption, MB_OK | MB_ICONERROR);

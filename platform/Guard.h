@@ -22,8 +22,7 @@ void reportError(QWidget* owner, const std::string& text) noexcept;
 
 // Runs `fn`. Returns true when it completed, false when it was cancelled or failed.
 template <class Fn>
-bool guarded(QWidget* owner, Fn&& fn) noexcept
-{
+bool guarded(QWidget* owner, Fn&& fn) noexcept {
     try {
         std::forward<Fn>(fn)();
         return true;

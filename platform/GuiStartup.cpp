@@ -6,8 +6,7 @@
 
 namespace platform {
 
-void startGui()
-{
+void startGui() {
     static bool done = false;
     if (done)
         return;
@@ -25,14 +24,12 @@ void startGui()
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
     QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
                                {QStringLiteral("Liberation Serif")});
-    QFont::insertSubstitutions(QStringLiteral("Courier New"),
-                               {QStringLiteral("Liberation Mono")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono")});
     QFont::insertSubstitutions(QStringLiteral("System"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }
 
-int screenPixelsPerInch()
-{
+int screenPixelsPerInch() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const int dpi = qRound(screen->logicalDotsPerInchX());
         if (dpi > 0)

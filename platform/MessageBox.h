@@ -39,8 +39,7 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 // Shows a modal message box and returns the button pressed (IDOK, IDCANCEL, ...).
-int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
-               unsigned flags);
+int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption, unsigned flags);
 int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags);
 
 // Result of closing a box with the given flags without choosing (Esc or close box).

@@ -26,6 +26,10 @@ constexpr TRMPaperInfo paperTable[] = {
     {68, 3220, 4450},
 };
 
+constexpr TRMPaperInfo extraTable[] = {
+    {800, 1840, 2600}, {801, 1300, 1840}, {802, 1400, 2030}, {803, 3778, 2794}, {804, 2159, 2794},
+};
+
 int toPagePixels(std::int32_t tenthsMm) {
     return static_cast<int>(std::lround(RMToScreenPixels(tenthsMm / 10.0, rmutMillimeters)));
 }
@@ -51,6 +55,8 @@ const TRMPaperInfo* findBuiltinPaper(int code) {
 std::string paperName(int code) {
     if (code == rmCustomPaperSize)
         return platform::engineText(47482);
+    if (code >= 800 && code <= 804)
+        return platform::engineText(47490 + code - 800);
     return platform::engineText(47008 + code);
 }
 

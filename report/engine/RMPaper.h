@@ -25,7 +25,11 @@ struct TRMPaperInfo {
 std::span<const TRMPaperInfo> builtinPapers();
 // Entry of the table, or nullptr.
 const TRMPaperInfo* findBuiltinPaper(int code);
-// Display name: engine text 47008 + code, 47482 for the custom size.
+// The five sizes a printer's paper list gets before its custom entry, in order:
+// 800 16开, 801 32开, 802 大32开, 803 宽行连续纸, 804 窄行连续纸 (engine texts 47490-47494).
+std::span<const TRMPaperInfo> extraPapers();
+// Display name: engine text 47008 + code, 47482 for the custom size, 47490 + (code - 800)
+// for the extra sizes.
 std::string paperName(int code);
 
 // Twelve int32 filled by a printer for the current paper (also stored with each

@@ -4,8 +4,7 @@
 
 using namespace platform;
 
-TEST(Gbk, RoundTripsMixedText)
-{
+TEST(Gbk, RoundTripsMixedText) {
     const std::string text = "核算单位 A-01 档案";
     const std::string gbk = toGbk(text);
     EXPECT_EQ(gbk.size(), 4u * 2 + 6 + 2 * 2); // Chinese takes two bytes, ASCII one
@@ -14,15 +13,13 @@ TEST(Gbk, RoundTripsMixedText)
     EXPECT_EQ(toGbk("核"), std::string("\xBA\xCB"));
 }
 
-TEST(Gbk, UnencodableCharactersBecomeQuestionMarks)
-{
+TEST(Gbk, UnencodableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(toGbk("a😀b"), "a?b");
     EXPECT_EQ(toGbk("x\xFFy"), "x?y"); // malformed UTF-8
     EXPECT_EQ(gbkLength("😀😀"), 2u);
 }
 
-TEST(Gbk, InvalidBytesDecodeToReplacementCharacter)
-{
+TEST(Gbk, InvalidBytesDecodeToReplacementCharacter) {
     EXPECT_EQ(fromGbk("a\xFF"
                       "b"),
               "a\xEF\xBF\xBD"
@@ -31,8 +28,7 @@ TEST(Gbk, InvalidBytesDecodeToReplacementCharacter)
     EXPECT_EQ(fromGbk(""), "");
 }
 
-TEST(Gbk, TrimsBlanksAndControlsAtBothEnds)
-{
+TEST(Gbk, TrimsBlanksAndControlsAtBothEnds) {
     EXPECT_EQ(trimBlanks(" \t\r\n 核算 单位\x01 "), "核算 单位");
     EXPECT_EQ(trimBlanks("   "), "");
     EXPECT_EQ(trimRightBlanks("  ab  "), "  ab");

@@ -113,3 +113,48 @@ TEST(DamagedFiles, EveryTruncationAndRandomFlips) {
         replayPrepared(p, "prepared round " + std::to_string(round));
     }
 }
+
+TEST(DamagedFiles, ChosenFilesGiveTheExpectedOutcome) {
+    platform::ScriptedMessageBoxes boxes;
+    const QDir dir(testsupport::dataPath("report"));
+    struct Case {
+        const char* file;
+        bool loads;
+        int views; // views on page 1 when loaded
+    };
+    const Case templates[] = {
+        {"t_bad_magic.rmf", false, 0},
+        {"t_version44.rmf", false, 0},
+        {"t_dictionary_huge_count.rmf", false, 0},
+        {"t_end_offset_negative.rmf", false, 0},
+        {"t_end_offset_zero.rmf", false, 0},
+        {"t_type_above_ten.rmf", false, 0},
+        {"t_type_nine_skipped.rmf", true, 10},       // the band record is skipped
+        {"t_page_index_out_of_range.rmf", true, 10}, // so is a view of a missing page
+        {"t_unknown_addin.rmf", true, 10},           // the shape is listed and skipped
+        {"t_picture_bad_kind.rmf", true, 10},        // a damaged record is skipped
+        {"t_stringlist_bad_separator.rmf", true, 10},
+    };
+    for (const Case& c : templates) {
+        TRMReport report;
+        RMStream stream(readAll(dir.filePath(c.file)));
+        EXPECT_EQ(report.LoadFromStream(stream), c.loads) << c.file;
+        if (c.loads) {
+            ASSERT_GE(report.Pages.Count(), 1) << c.file;
+            EXPECT_EQ(static_cast<int>(report.Pages[0]->Objects().size()), c.views) << c.file;
+        }
+    }
+    const std::pair<const char*, bool> prepared[] = {
+        {"p_bad_magic.rmp", false},
+        {"p_huge_page_count.rmp", false},
+        {"p_huge_background_count.rmp", false},
+        {"p_page_end_backwards.rmp", false},
+        {"p_compressed_flag.rmp", false},
+        {"p_view_stream_garbage.rmp", true},
+    };
+    for (const auto& [file, loads] : prepared) {
+        TRMReport report;
+        RMStream stream(readAll(dir.filePath(file)));
+        EXPECT_EQ(report.EMFPages.LoadFromStream(stream), loads) << file;
+    }
+}

@@ -289,3 +289,13 @@ TEST(ObjectModel, BandAndPaperNamesComeFromEngineTexts) {
     EXPECT_EQ(paperName(rmCustomPaperSize), "自定义大小");
     EXPECT_FALSE(paperName(9).empty());
 }
+
+TEST(ObjectModel, ExtraPaperSizes) {
+    const auto extra = extraPapers();
+    ASSERT_EQ(extra.size(), 5u);
+    EXPECT_EQ(extra[0].code, 800);
+    EXPECT_EQ(extra[0].width, 1840);
+    EXPECT_EQ(extra[3].width, 3778);
+    EXPECT_EQ(paperName(800), "16开(18.4 x 26 厘米)");
+    EXPECT_EQ(paperName(804), "窄行连续纸");
+}

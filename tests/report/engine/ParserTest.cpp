@@ -132,8 +132,8 @@ TEST(TRMParser, Errors) {
         deep += ", 0)";
     EXPECT_THROW(p.Calc(deep), report::EParserError);
     // Garbage never crashes.
-    for (const char* junk :
-         {"", "(((", ")))", "+", "* 3", "'open", "[open", "a[", "\"x", "NOT", ";;", "]", "a]b", "2 ] + 1"})
+    for (const char* junk : {"", "(((", ")))", "+", "* 3", "'open", "[open", "a[", "\"x", "NOT",
+                             ";;", "]", "a]b", "2 ] + 1"})
         EXPECT_NO_THROW(p.Calc(junk)) << junk;
 }
 
