@@ -45,6 +45,10 @@ std::span<const TRMPaperInfo> builtinPapers() {
     return paperTable;
 }
 
+std::span<const TRMPaperInfo> extraPapers() {
+    return extraTable;
+}
+
 const TRMPaperInfo* findBuiltinPaper(int code) {
     for (const TRMPaperInfo& paper : paperTable)
         if (paper.code == code)
