@@ -403,3 +403,55 @@ TEST(ReportSettings, SavedMarginsAndFlagsComeBack) {
     off.LoadReportSetting();
     EXPECT_EQ(off.Pages[0]->LeftMargin, 15000);
 }
+
+TEST(PreparedFile, Version38RulesAndOldGeometry) {
+    platform::ScriptedMessageBoxes boxes;
+    TRMMemoView memo;
+    memo.Name = "OldMemo";
+    memo.SetBounds(180, 36, 360, 54);
+    memo.Memo1 = {"旧"};
+    RMStream views;
+    views.writeByte(38);
+    TRMEMFPages::WriteView(views, memo);
+
+    RMStream s;
+    s.writeByte(38); // no sub-version, no magic, no stationery flag
+    s.writeBool(false);
+    s.writeInt32(1); // one background, without width and height
+    s.writeInt32(5);
+    s.writeInt32(6);
+    writePicture(s, {TRMPicture::Bitmap, "BMxx"}, nullptr);
+    s.writeString("Virtual Printer");
+    s.writeInt32(1);
+    const std::size_t slot = s.beginEndOffset();
+    s.writeInt16(9);
+    s.writeInt32(2100);
+    s.writeInt32(2970);
+    s.writeByte(0);
+    s.writeInt32(7); // bin
+    s.writeByte(0);  // extra byte before 40.1
+    for (int m : {10, 20, 30, 40})
+        s.writeInt32(m);
+    s.writeBytes(views.bytes());
+    s.patchEndOffset(slot);
+    s.seek(0);
+
+    TRMReport report;
+    ASSERT_TRUE(report.EMFPages.LoadFromStream(s));
+    ASSERT_EQ(report.EMFPages.Count(), 1);
+    EXPECT_EQ(boxes.count(), 0u);
+    TRMBkPicture* background = report.EMFPages.Background(0);
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->Left, 5);
+    EXPECT_EQ(background->Width, -1);
+    const TRMEMFPage* page = report.EMFPages[0];
+    EXPECT_EQ(page->Bin, 7);
+    EXPECT_EQ(page->LeftMargin, 10);
+    EXPECT_EQ(page->BottomMargin, 40);
+    EXPECT_EQ(static_cast<unsigned char>(page->Stream.bytes()[0]), 43u); // rewritten
+    TRMView* view = report.EMFPages.LoadPageViews(0)->FindObject("OldMemo");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Left, convertOldUnit(180));
+    EXPECT_EQ(view->Height, convertOldUnit(54));
+    EXPECT_EQ(view->Memo, (TRMStrings{"旧"}));
+}
