@@ -244,6 +244,17 @@ void TRMPage::LoadHeaderFromStream(RMStream& s) {
     applyPaperToPrinter();
 }
 
+bool TRMPage::DoMethod(std::string_view name, const std::vector<platform::Variant>& args) {
+    if (!sameName(name, "CHANGEPAPER"))
+        return false;
+    auto arg = [&](std::size_t i, int fallback) {
+        return i < args.size() && !args[i].isEmpty() ? args[i].toInt() : fallback;
+    };
+    ChangePaper(arg(0, Size), arg(1, PageWidth / 100), arg(2, PageHeight / 100), arg(3, PageBin),
+                static_cast<std::uint8_t>(arg(4, Orientation)));
+    return true;
+}
+
 TRMPage* TRMPages::Page(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;

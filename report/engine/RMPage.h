@@ -77,6 +77,8 @@ public:
 
     bool SetPropValue(std::string_view name, const platform::Variant& value);
     bool GetPropValue(std::string_view name, platform::Variant& value) const;
+    // "CHANGEPAPER"(size, width, height, bin, orientation); false for other names.
+    bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args);
 
     bool ShowBackPicture = true;
     bool IsSubReport = false;

@@ -318,6 +318,16 @@ bool TRMView::GetPropValue(std::string_view name, platform::Variant& value) cons
     return true;
 }
 
+bool TRMView::DoMethod(std::string_view name, const std::vector<platform::Variant>&) {
+    if (sameName(name, "HIDE"))
+        Visible = false;
+    else if (sameName(name, "SHOW"))
+        Visible = true;
+    else
+        return false;
+    return true;
+}
+
 TRMRegionView::TRMRegionView() {
     ObjectType = gtRegion;
     BaseName = "Region";

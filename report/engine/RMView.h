@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace report {
 
@@ -41,6 +42,8 @@ public:
     // value that does not convert raises platform::EVariantError.
     virtual bool SetPropValue(std::string_view name, const platform::Variant& value);
     virtual bool GetPropValue(std::string_view name, platform::Variant& value) const;
+    // Script methods ("HIDE", "SHOW"); false when the view has no such method.
+    virtual bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args);
 
     bool flag(std::uint16_t bit) const { return (Flags & bit) != 0; }
     void setFlag(std::uint16_t bit, bool on);

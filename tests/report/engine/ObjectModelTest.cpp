@@ -299,3 +299,18 @@ TEST(ObjectModel, ExtraPaperSizes) {
     EXPECT_EQ(paperName(800), "16开(18.4 x 26 厘米)");
     EXPECT_EQ(paperName(804), "窄行连续纸");
 }
+
+TEST(ObjectModel, ScriptMethods) {
+    TRMMemoView memo;
+    EXPECT_TRUE(memo.DoMethod("hide", {}));
+    EXPECT_FALSE(memo.Visible);
+    EXPECT_TRUE(memo.DoMethod("SHOW", {}));
+    EXPECT_TRUE(memo.Visible);
+    EXPECT_FALSE(memo.DoMethod("FLY", {}));
+    TRMPage page;
+    EXPECT_TRUE(page.DoMethod("ChangePaper",
+                              {Variant(8), Variant(0), Variant(0), Variant(-1), Variant(1)}));
+    EXPECT_EQ(page.Size, 8);
+    EXPECT_EQ(page.PageWidth, 420000); // A3 landscape
+    EXPECT_EQ(page.Orientation, poLandscape);
+}
