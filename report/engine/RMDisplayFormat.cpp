@@ -375,4 +375,12 @@ std::string formatValue(const platform::Variant& value, std::int32_t code,
     }
 }
 
+std::string valueText(const platform::Variant& value) {
+    if (value.isEmptyOrNull())
+        return {};
+    if (value.type() == platform::VarType::Double)
+        return shortestDecimal(value.toDouble());
+    return value.toString();
+}
+
 } // namespace report

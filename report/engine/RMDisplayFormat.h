@@ -49,6 +49,9 @@ std::string formatFloat(std::string_view pattern, double value, char decimalSepa
 std::string formatFixed(double value, int decimals, bool thousands, char decimalSeparator = '.');
 // Shortest decimal text with up to 15 significant digits, never in exponent form.
 std::string shortestDecimal(double value);
+// Text of a value as functions and expressions see it: empty for empty and null,
+// doubles as shortestDecimal, everything else as the Variant's own text.
+std::string valueText(const platform::Variant& value);
 
 // Formats `value` with a view's display format code and custom string; falls back to the
 // value's plain text when the format cannot be applied. Empty, null and blank strings

@@ -5,6 +5,7 @@
 #include "report/engine/RMDateTime.h"
 #include "report/engine/RMDisplayFormat.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMTextScan.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -55,14 +56,6 @@ TRMStdFunctionLibrary::TRMStdFunctionLibrary() {
 
 namespace {
 
-std::string textOf(const Variant& v) {
-    if (v.isEmptyOrNull())
-        return {};
-    if (v.type() == platform::VarType::Double)
-        return shortestDecimal(v.toDouble());
-    return v.toString();
-}
-
 double numberOf(const Variant& v) {
     if (v.isEmptyOrNull())
         return 0;
@@ -100,13 +93,13 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
         break;
     }
     case 7: {
-        const std::string file = textOf(arg(0));
+        const std::string file = valueText(arg(0));
         const std::size_t slash = file.find_last_of("/\\");
         result = Variant(slash == std::string::npos ? std::string() : file.substr(0, slash + 1));
         break;
     }
     case 8: {
-        const std::string text = textOf(arg(0));
+        const std::string text = valueText(arg(0));
         const long long count = std::clamp(static_cast<long long>(numberOf(arg(1))), 0LL, 100000LL);
         std::string first;
         if (!text.empty()) { // first UTF-8 character
@@ -132,7 +125,7 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
         result = Variant(SinglNumToBig(numberOf(arg(0)), static_cast<int>(numberOf(arg(1)))));
         break;
     case 12:
-        result = Variant(SmallToBig(textOf(arg(0))));
+        result = Variant(SmallToBig(valueText(arg(0))));
         break;
     case 13:
         result = Variant(CurrToBigNum(numberOf(arg(0))));
@@ -154,7 +147,7 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
     }
     case 17: {
         Variant value;
-        report.getObjectProperty(textOf(arg(0)), textOf(arg(1)), value);
+        report.getObjectProperty(valueText(arg(0)), valueText(arg(1)), value);
         result = value;
         break;
     }
@@ -211,25 +204,6 @@ void TRMFunctionSplitter::Split(std::string_view expression) {
 
 namespace {
 
-std::size_t matchFrom(std::string_view s, std::size_t start, char open, char close) {
-    int level = 0;
-    bool inSingle = false, inDouble = false;
-    for (std::size_t i = start; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '\'' && !inDouble)
-            inSingle = !inSingle;
-        else if (c == '"' && !inSingle)
-            inDouble = !inDouble;
-        else if (!inSingle && !inDouble) {
-            if (c == open)
-                ++level;
-            else if (c == close && --level == 0)
-                return i + 1;
-        }
-    }
-    return std::string_view::npos;
-}
-
 bool identifierChar(char c) {
     return !(c == ' ' || c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' ||
              c == '=' || c == '(' || c == ')' || c == '[' || c == ']' || c == ',' || c == ';' ||
@@ -252,11 +226,11 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
             continue;
         }
         if (c == '[') {
-            const std::size_t end = matchFrom(s, i, '[', ']');
+            const std::size_t end = detail::matchGroup(s, i, '[', ']');
             const std::size_t stop = end == std::string_view::npos ? s.size() : end - 1;
             const std::string content(s.substr(i + 1, stop > i ? stop - i - 1 : 0));
             const Variant* value = variables ? variables->find(content) : nullptr;
-            scan(value ? textOf(*value) : content, depth + 1);
+            scan(value ? valueText(*value) : content, depth + 1);
             i = end == std::string_view::npos ? s.size() : end;
             continue;
         }
@@ -273,7 +247,7 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
         }
         const std::string identifier(s.substr(i, j - i));
         if (j < s.size() && s[j] == '(') {
-            const std::size_t end = matchFrom(s, j, '(', ')');
+            const std::size_t end = detail::matchGroup(s, j, '(', ')');
             if (end == std::string_view::npos)
                 return;
             const std::string_view list = s.substr(j + 1, end - j - 2);
@@ -293,7 +267,7 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
             continue;
         }
         if (const Variant* value = variables ? variables->find(identifier) : nullptr)
-            scan(textOf(*value), depth + 1);
+            scan(valueText(*value), depth + 1);
         i = j;
     }
 }

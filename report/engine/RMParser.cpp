@@ -4,6 +4,7 @@
 #include "report/engine/RMChineseNumerals.h"
 #include "report/engine/RMDateTime.h"
 #include "report/engine/RMDisplayFormat.h"
+#include "report/engine/RMTextScan.h"
 #include "report/engine/RMVariables.h"
 
 #include <cmath>
@@ -67,27 +68,6 @@ bool isOperatorChar(char c) {
 bool endsIdentifier(char c) {
     return isOperatorChar(c) || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '[' ||
            c == ']' || c == '(' || c == ')' || c == ';';
-}
-
-// Index just past the group that opens at `start` (`open` … `close`), counting nesting
-// outside quotes; npos when it does not close.
-std::size_t matchGroup(std::string_view text, std::size_t start, char open, char close) {
-    int level = 0;
-    bool inSingle = false, inDouble = false;
-    for (std::size_t i = start; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' && !inSingle)
-            inDouble = !inDouble;
-        else if (c == '\'' && !inDouble)
-            inSingle = !inSingle;
-        else if (!inSingle && !inDouble) {
-            if (c == open)
-                ++level;
-            else if (c == close && --level == 0)
-                return i + 1;
-        }
-    }
-    return std::string_view::npos;
 }
 
 char operatorWord(std::string_view word) {
@@ -308,7 +288,7 @@ TRMPostfix TRMParser::Str2OPZ(std::string_view s) const {
             continue;
         }
         if (c == '[') {
-            const std::size_t end = matchGroup(s, i, '[', ']');
+            const std::size_t end = detail::matchGroup(s, i, '[', ']');
             const std::size_t stop = end == std::string_view::npos ? s.size() : end - 1;
             out.push_back(
                 {TRMToken::Bracket, 0, std::string(s.substr(i + 1, stop - i - 1)), {}, 0});
@@ -349,14 +329,14 @@ TRMPostfix TRMParser::Str2OPZ(std::string_view s) const {
         while (next < s.size() && s[next] == ' ')
             ++next;
         if (next < s.size() && s[next] == '(') {
-            const std::size_t end = matchGroup(s, next, '(', ')');
+            const std::size_t end = detail::matchGroup(s, next, '(', ')');
             if (end == std::string_view::npos)
                 throw EParserError("");
             out.push_back(
                 {TRMToken::Call, 0, name, std::string(s.substr(next + 1, end - next - 2)), 0});
             i = end;
         } else if (i < s.size() && s[i] == '[') {
-            const std::size_t end = matchGroup(s, i, '[', ']');
+            const std::size_t end = detail::matchGroup(s, i, '[', ']');
             const std::size_t stop = end == std::string_view::npos ? s.size() : end - 1;
             out.push_back(
                 {TRMToken::Indexed, 0, name, std::string(s.substr(i + 1, stop - i - 1)), 0});

@@ -8,6 +8,7 @@
 #include "report/engine/RMFunctionLibrary.h"
 #include "report/engine/RMInputQuery.h"
 #include "report/engine/RMMemoView.h"
+#include "report/engine/RMTextScan.h"
 
 #include <QCoreApplication>
 
@@ -58,27 +59,6 @@ bool TRMReport::ChangePrinter(const std::string& name) {
 
 namespace {
 
-// Index just past the "]" matching the "[" at `start`; brackets inside quotes do not count.
-// Returns npos when the group does not close.
-std::size_t matchingBracket(std::string_view text, std::size_t start) {
-    int level = 0;
-    bool inSingle = false, inDouble = false;
-    for (std::size_t i = start; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' && !inSingle)
-            inDouble = !inDouble;
-        else if (c == '\'' && !inDouble)
-            inSingle = !inSingle;
-        else if (!inSingle && !inDouble) {
-            if (c == '[')
-                ++level;
-            else if (c == ']' && --level == 0)
-                return i + 1;
-        }
-    }
-    return std::string_view::npos;
-}
-
 bool isZeroNumber(const Variant& v) {
     if (v.isEmptyOrNull() || v.isString() || v.isArray() || v.isBytes())
         return false;
@@ -96,7 +76,7 @@ std::string TRMReport::ExpandVariables(std::string_view input) {
             pos = text.find('[', pos);
             continue;
         }
-        std::size_t end = matchingBracket(text, pos);
+        std::size_t end = detail::matchGroup(text, pos, '[', ']');
         std::string content;
         if (end == std::string::npos) { // unclosed: the group runs to the end of the text
             end = text.size();
@@ -268,14 +248,6 @@ Variant TRMReport::ResolveName(std::string_view rawName) {
 
 namespace {
 
-std::string textOf(const Variant& v) {
-    if (v.isEmptyOrNull())
-        return {};
-    if (v.type() == platform::VarType::Double)
-        return shortestDecimal(v.toDouble());
-    return v.toString();
-}
-
 double numberOf(const Variant& v) {
     return v.isEmpty() ? 0.0 : v.toDouble();
 }
@@ -328,7 +300,7 @@ std::string nameCase(std::string_view text) {
 
 Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::string>& args) {
     auto arg = [&](std::size_t i) { return Evaluate(i < args.size() ? args[i] : std::string()); };
-    auto text = [&](std::size_t i) { return textOf(arg(i)); };
+    auto text = [&](std::size_t i) { return valueText(arg(i)); };
     if (name == "FORMATDATETIME")
         return Variant(formatDateTime(text(0), daysOf(arg(1))));
     if (name == "FORMATFLOAT")
