@@ -66,7 +66,7 @@ constexpr BandFlagName bandFlagNames[] = {
 } // namespace
 
 bool TRMBandView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     for (const BandFlagName& f : bandFlagNames) {
         if (is(f.name)) {
             setBandFlag(f.bit, value.toBool());
@@ -105,7 +105,7 @@ bool TRMBandView::SetPropValue(std::string_view name, const platform::Variant& v
 }
 
 bool TRMBandView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     for (const BandFlagName& f : bandFlagNames) {
         if (is(f.name)) {
             value = flag(f.bit);

@@ -17,7 +17,7 @@ void TRMPictureView::loadExtra(RMStream& stream) {
 }
 
 bool TRMPictureView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Stretched"))
         setFlag(Stretched, value.toBool());
     else if (is("Center"))
@@ -34,7 +34,7 @@ bool TRMPictureView::SetPropValue(std::string_view name, const platform::Variant
 }
 
 bool TRMPictureView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Stretched"))
         value = flag(Stretched);
     else if (is("Center"))
@@ -78,9 +78,9 @@ void TRMShapeView::loadExtra(RMStream& stream) {
 }
 
 bool TRMShapeView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    if (sameName(name, "Shape"))
+    if (sameText(name, "Shape"))
         Shape = static_cast<std::uint8_t>(value.toInt());
-    else if (sameName(name, "PenMode"))
+    else if (sameText(name, "PenMode"))
         PenMode = static_cast<std::uint8_t>(value.toInt());
     else
         return TRMView::SetPropValue(name, value);
@@ -88,9 +88,9 @@ bool TRMShapeView::SetPropValue(std::string_view name, const platform::Variant& 
 }
 
 bool TRMShapeView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    if (sameName(name, "Shape"))
+    if (sameText(name, "Shape"))
         value = static_cast<int>(Shape);
-    else if (sameName(name, "PenMode"))
+    else if (sameText(name, "PenMode"))
         value = static_cast<int>(PenMode);
     else
         return TRMView::GetPropValue(name, value);
@@ -113,9 +113,9 @@ void TRMCheckBoxView::loadExtra(RMStream& stream) {
 }
 
 bool TRMCheckBoxView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    if (sameName(name, "CheckStyle"))
+    if (sameText(name, "CheckStyle"))
         CheckStyle = static_cast<std::uint8_t>(value.toInt());
-    else if (sameName(name, "CheckColor"))
+    else if (sameText(name, "CheckColor"))
         CheckColor = static_cast<TColor>(value.toInt64());
     else
         return TRMView::SetPropValue(name, value);
@@ -123,9 +123,9 @@ bool TRMCheckBoxView::SetPropValue(std::string_view name, const platform::Varian
 }
 
 bool TRMCheckBoxView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    if (sameName(name, "CheckStyle"))
+    if (sameText(name, "CheckStyle"))
         value = static_cast<int>(CheckStyle);
-    else if (sameName(name, "CheckColor"))
+    else if (sameText(name, "CheckColor"))
         value = static_cast<std::int64_t>(CheckColor);
     else
         return TRMView::GetPropValue(name, value);

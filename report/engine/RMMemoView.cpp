@@ -76,7 +76,7 @@ void TRMMemoView::loadExtra(RMStream& stream) {
 }
 
 bool TRMMemoView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("WordBreak"))
         setWordBreak(value.toBool());
     else if (is("AutoWidth"))
@@ -121,7 +121,7 @@ bool TRMMemoView::SetPropValue(std::string_view name, const platform::Variant& v
 }
 
 bool TRMMemoView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("FontName") || is("Font.Name"))
         value = Font.Name;
     else if (is("FontSize") || is("Font.Size"))
@@ -218,7 +218,7 @@ void TRMMoneyView::loadExtra(RMStream& stream) {
 }
 
 bool TRMMoneyView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is(" 标题"))
         TitleMode = value.toBool();
     else if (is(" 货币符号"))
@@ -241,7 +241,7 @@ bool TRMMoneyView::SetPropValue(std::string_view name, const platform::Variant& 
 }
 
 bool TRMMoneyView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is(" 标题"))
         value = TitleMode;
     else if (is(" 货币符号"))
@@ -281,9 +281,9 @@ void TRMDiagonalView::loadExtra(RMStream& stream) {
 }
 
 bool TRMDiagonalView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    if (sameName(name, " 分割线宽度"))
+    if (sameText(name, " 分割线宽度"))
         LineWidth = value.toInt();
-    else if (sameName(name, " 分割线颜色"))
+    else if (sameText(name, " 分割线颜色"))
         LineColor = static_cast<TColor>(value.toInt64());
     else
         return TRMMemoView::SetPropValue(name, value);
@@ -291,9 +291,9 @@ bool TRMDiagonalView::SetPropValue(std::string_view name, const platform::Varian
 }
 
 bool TRMDiagonalView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    if (sameName(name, " 分割线宽度"))
+    if (sameText(name, " 分割线宽度"))
         value = LineWidth;
-    else if (sameName(name, " 分割线颜色"))
+    else if (sameText(name, " 分割线颜色"))
         value = static_cast<std::int64_t>(LineColor);
     else
         return TRMMemoView::GetPropValue(name, value);

@@ -23,7 +23,7 @@ void TRMPage::deleteView(TRMView* view) {
 
 TRMView* TRMPage::FindObject(std::string_view name) const {
     for (const auto& view : objects)
-        if (sameName(view->Name, name))
+        if (sameText(view->Name, name))
             return view.get();
     return nullptr;
 }
@@ -96,7 +96,7 @@ void TRMPage::applyPaperToPrinter() {
 }
 
 bool TRMPage::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Name"))
         Name = value.toString();
     else if (is("LeftMargin"))
@@ -139,7 +139,7 @@ bool TRMPage::SetPropValue(std::string_view name, const platform::Variant& value
 }
 
 bool TRMPage::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Name"))
         value = Name;
     else if (is("LeftMargin"))
@@ -245,7 +245,7 @@ void TRMPage::LoadHeaderFromStream(RMStream& s) {
 }
 
 bool TRMPage::DoMethod(std::string_view name, const std::vector<platform::Variant>& args) {
-    if (!sameName(name, "CHANGEPAPER"))
+    if (!sameText(name, "CHANGEPAPER"))
         return false;
     auto arg = [&](std::size_t i, int fallback) {
         return i < args.size() && !args[i].isEmpty() ? args[i].toInt() : fallback;
@@ -267,7 +267,7 @@ TRMPage* TRMPages::Add() {
         const std::string candidate = "Page" + std::to_string(n);
         bool used = false;
         for (const auto& p : pages)
-            used = used || sameName(p->Name, candidate);
+            used = used || sameText(p->Name, candidate);
         if (!used) {
             page->Name = candidate;
             break;

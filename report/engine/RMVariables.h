@@ -3,6 +3,7 @@
 // Ordered list of named values; names compared without regard to letter case.
 
 #include "platform/Variant.h"
+#include "report/engine/RMTextScan.h"
 
 #include <string>
 #include <string_view>
@@ -46,10 +47,5 @@ TRMVariables& GlobalVariables();
 
 // Named constants consulted last by name resolution (built on first use).
 const TRMVariables& EngineConstants();
-
-// Case-insensitive (ASCII letters) comparison and upper-casing of names.
-bool sameText(std::string_view a, std::string_view b);
-std::string upperCase(std::string_view text);
-std::string lowerCase(std::string_view text);
 
 } // namespace report

@@ -5,16 +5,6 @@
 
 namespace report {
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 void writeFrameLine(RMStream& stream, const TRMFrameLine& line) {
     stream.writeBool(line.Visible);
     stream.writeByte(line.Style);
@@ -215,7 +205,7 @@ constexpr FlagName viewFlagNames[] = {
 } // namespace
 
 bool TRMView::SetPropValue(std::string_view name, const platform::Variant& value) {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Name"))
         Name = value.toString();
     else if (is("Left"))
@@ -267,7 +257,7 @@ bool TRMView::SetPropValue(std::string_view name, const platform::Variant& value
 }
 
 bool TRMView::GetPropValue(std::string_view name, platform::Variant& value) const {
-    auto is = [&](std::string_view n) { return sameName(name, n); };
+    auto is = [&](std::string_view n) { return sameText(name, n); };
     if (is("Name"))
         value = Name;
     else if (is("Left"))
@@ -319,9 +309,9 @@ bool TRMView::GetPropValue(std::string_view name, platform::Variant& value) cons
 }
 
 bool TRMView::DoMethod(std::string_view name, const std::vector<platform::Variant>&) {
-    if (sameName(name, "HIDE"))
+    if (sameText(name, "HIDE"))
         Visible = false;
-    else if (sameName(name, "SHOW"))
+    else if (sameText(name, "SHOW"))
         Visible = true;
     else
         return false;

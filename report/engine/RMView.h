@@ -5,6 +5,7 @@
 
 #include "platform/Variant.h"
 #include "report/engine/RMStream.h"
+#include "report/engine/RMTextScan.h"
 #include "report/engine/RMTypes.h"
 
 #include <cstdint>
@@ -120,8 +121,5 @@ TRMFrameLine readFrameLine(RMStream& stream);
 // Picture as stored in streams; `blobType` is written for picture views only.
 void writePicture(RMStream& stream, const TRMPicture& picture, const std::uint8_t* blobType);
 TRMPicture readPicture(RMStream& stream, std::uint8_t* blobType);
-
-// Case-insensitive ASCII comparison of names.
-bool sameName(std::string_view a, std::string_view b);
 
 } // namespace report

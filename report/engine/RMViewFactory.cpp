@@ -29,7 +29,7 @@ std::vector<AddIn>& addIns() {
 
 AddIn* findAddIn(std::string_view className) {
     for (AddIn& addIn : addIns())
-        if (sameName(addIn.name, className))
+        if (sameText(addIn.name, className))
             return &addIn;
     return nullptr;
 }
@@ -45,7 +45,7 @@ void registerAddInView(std::string_view className, TRMViewCreator creator) {
 }
 
 void unregisterAddInView(std::string_view className) {
-    std::erase_if(addIns(), [&](const AddIn& a) { return sameName(a.name, className); });
+    std::erase_if(addIns(), [&](const AddIn& a) { return sameText(a.name, className); });
 }
 
 bool isAddInViewRegistered(std::string_view className) {
