@@ -82,179 +82,6 @@ QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-QPainter::CompositionMode compositionOf(TPenMode mode) {
-    switch (mode) {
-    case pmBlack:
-        return QPainter::RasterOp_ClearDestination;
-    case pmWhite:
-        return QPainter::RasterOp_SetDestination;
-    case pmNot:
-        return QPainter::RasterOp_NotDestination;
-    case pmNotCopy:
-        return QPainter::RasterOp_NotSource;
-    case pmMergePenNot:
-        return QPainter::RasterOp_SourceOrNotDestination;
-    case pmMaskPenNot:
-        return QPainter::RasterOp_SourceAndNotDestination;
-    case pmMergeNotPen:
-        return QPainter::RasterOp_NotSourceOrDestination;
-    case pmMaskNotPen:
-        return QPainter::RasterOp_NotSourceAndDestination;
-    case pmMerge:
-        return QPainter::RasterOp_SourceOrDestination;
-    case pmNotMerge:
-        return QPainter::RasterOp_NotSourceAndNotDestination;
-    case pmMask:
-        return QPainter::RasterOp_SourceAndDestination;
-    case pmNotMask:
-        return QPainter::RasterOp_NotSourceOrNotDestination;
-    case pmXor:
-        return QPainter::RasterOp_SourceXorDestination;
-    case pmNotXor:
-        return QPainter::RasterOp_NotSourceXorDestination;
-    case pmNop:
-    case pmCopy:
-        break;
-    }
-    return QPainter::CompositionMode_SourceOver;
-}
-
-bool hasRasterOps(const QPainter& p) {
-    return p.paintEngine() && p.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
-}
-
-// Saves the painter, applies the canvas clip and GDI-like rendering for one call.
-class PainterScope {
-public:
-    PainterScope(QPainter& p, const std::optional<QRegion>& clip,
-                 QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver)
-        : p_(p) {
-        p_.save();
-        if (clip)
-            p_.setClipRegion(*clip, Qt::ReplaceClip);
-        p_.setRenderHint(QPainter::Antialiasing, false);
-        p_.setBrushOrigin(0, 0);
-        if (mode != QPainter::CompositionMode_SourceOver && hasRasterOps(p_))
-            p_.setCompositionMode(mode);
-    }
-    ~PainterScope() { p_.restore(); }
-    PainterScope(const PainterScope&) = delete;
-    PainterScope& operator=(const PainterScope&) = delete;
-
-private:
-    QPainter& p_;
-};
-
-QPen toQPen(const TPen& pen, int width) {
-    if (pen.Style == psClear || pen.Color == clNone)
-        return QPen(Qt::NoPen);
-    QPen q(toQColor(pen.Color));
-    q.setWidth(width);
-    switch (pen.Cap) {
-    // A one-pixel flat cap leaves the end point out, as the system's cosmetic pens do.
-    case TPenCap::Round:
-        q.setCapStyle(width <= 1 ? Qt::FlatCap : Qt::RoundCap);
-        break;
-    case TPenCap::Square:
-        q.setCapStyle(Qt::SquareCap);
-        break;
-    case TPenCap::Flat:
-        q.setCapStyle(Qt::FlatCap);
-        break;
-    }
-    switch (pen.Join) {
-    case TPenJoin::Round:
-        q.setJoinStyle(Qt::RoundJoin);
-        break;
-    case TPenJoin::Bevel:
-        q.setJoinStyle(Qt::BevelJoin);
-        break;
-    case TPenJoin::Miter:
-        q.setJoinStyle(Qt::MiterJoin);
-        break;
-    }
-    // Dash lengths of one-pixel pens in pixels; wider pens scale Qt's patterns by width.
-    const bool thin = width <= 1;
-    switch (pen.Style) {
-    case psDash:
-        if (thin)
-            q.setDashPattern({18, 6});
-        else
-            q.setStyle(Qt::DashLine);
-        break;
-    case psDot:
-        if (thin)
-            q.setDashPattern({3, 3});
-        else
-            q.setStyle(Qt::DotLine);
-        break;
-    case psDashDot:
-        if (thin)
-            q.setDashPattern({9, 6, 3, 6});
-        else
-            q.setStyle(Qt::DashDotLine);
-        break;
-    case psDashDotDot:
-        if (thin)
-            q.setDashPattern({9, 3, 3, 3, 3, 3});
-        else
-            q.setStyle(Qt::DashDotDotLine);
-        break;
-    default:
-        break;
-    }
-    return q;
-}
-
-// 8 x 8 image of a monochrome pattern: 1 bits `one`, 0 bits `zero`. With `andOnly` the
-// colours that leave the destination unchanged under AND (white) become transparent.
-QImage patternImage(const std::array<std::uint8_t, 8>& rows, TColor one, TColor zero,
-                    bool andOnly = false) {
-    QImage img(8, 8, QImage::Format_ARGB32);
-    const QColor c1 = toQColor(one);
-    const QColor c0 = toQColor(zero);
-    const auto pixel = [&](const QColor& c) {
-        if (andOnly && (ColorToRGB(fromQColor(c)) & 0xFFFFFF) == 0xFFFFFF)
-            return QColor(Qt::transparent).rgba();
-        return c.rgba();
-    };
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            img.setPixel(x, y, (rows[std::size_t(y)] >> (7 - x)) & 1 ? pixel(c1) : pixel(c0));
-    return img;
-}
-
-QBrush toQBrush(const TBrush& brush, TColor textColor, bool andOnly = false) {
-    if (brush.Color == clNone && brush.Style != bsPattern)
-        return QBrush(Qt::NoBrush);
-    const QColor color = toQColor(brush.Color);
-    switch (brush.Style) {
-    case bsSolid:
-        return QBrush(color);
-    case bsClear:
-        return QBrush(Qt::NoBrush);
-    case bsHorizontal:
-        return QBrush(color, Qt::HorPattern);
-    case bsVertical:
-        return QBrush(color, Qt::VerPattern);
-    case bsFDiagonal:
-        return QBrush(color, Qt::BDiagPattern);
-    case bsBDiagonal:
-        return QBrush(color, Qt::FDiagPattern);
-    case bsCross:
-        return QBrush(color, Qt::CrossPattern);
-    case bsDiagCross:
-        return QBrush(color, Qt::DiagCrossPattern);
-    case bsPattern:
-        return QBrush(patternImage(brush.Pattern, brush.Color, textColor, andOnly));
-    }
-    return QBrush(Qt::NoBrush);
-}
-
-QRect qrect(const TRect& r) {
-    return QRect(r.Left, r.Top, r.width(), r.height());
-}
-
 // Removes mnemonic ampersands ("&&" stays one "&").
 QString stripPrefix(const QString& s) {
     QString out;
@@ -425,7 +252,6 @@ QSize TCanvas::size() const {
     return QSize(int(std::lround((device.width() - origin_.x()) / scaleX_)),
                  int(std::lround((device.height() - origin_.y()) / scaleY_)));
 }
-
 // ---------------------------------------------------------------------------------------------
 // Mapping helpers (file-local through a small accessor struct)
 
@@ -444,22 +270,31 @@ struct Map {
     }
     QTransform transform() const { return QTransform(sx, 0, 0, sy, o.x(), o.y()); }
     int penWidth(int w) const { return std::max(1, int(std::lround(std::max(1, w) * sx))); }
-    int length(int v, double s) const { return int(std::lround(v * s)); }
 };
 
 } // namespace
+
+QPoint TCanvas::mapPoint(QPoint p) const {
+    return Map{scaleX_, scaleY_, origin_}.pt(p);
+}
+
+TRect TCanvas::mapRect(const TRect& r) const {
+    return Map{scaleX_, scaleY_, origin_}.rect(r);
+}
+
+int TCanvas::devicePenWidth() const {
+    return Map{scaleX_, scaleY_, origin_}.penWidth(Pen.Width);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Clipping
 
 void TCanvas::setClipRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    clip_ = QRegion(qrect(m.rect(rect)));
+    clip_ = QRegion(mapRect(rect).toQRect());
 }
 
 void TCanvas::setClipRegion(const QRegion& region) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    clip_ = m.transform().map(region);
+    clip_ = Map{scaleX_, scaleY_, origin_}.transform().map(region);
 }
 
 void TCanvas::clearClip() {
@@ -467,14 +302,12 @@ void TCanvas::clearClip() {
 }
 
 void TCanvas::intersectClipRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const QRegion r(qrect(m.rect(rect)));
+    const QRegion r(mapRect(rect).toQRect());
     clip_ = clip_ ? clip_->intersected(r) : r;
 }
 
 void TCanvas::excludeClipRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const QRegion r(qrect(m.rect(rect)));
+    const QRegion r(mapRect(rect).toQRect());
     if (!clip_) {
         const QSize s = recording_
                             ? QSize(recording_->width(), recording_->height())
@@ -496,12 +329,11 @@ TRect TCanvas::clipRect() const {
 }
 
 bool TCanvas::rectVisible(const TRect& rect) const {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
+    const TRect d = mapRect(rect);
     if (d.isEmpty())
         return false;
     if (clip_)
-        return clip_->intersects(qrect(d));
+        return clip_->intersects(d.toQRect());
     return true;
 }
 
@@ -509,11 +341,10 @@ bool TCanvas::rectVisible(const TRect& rect) const {
 // Recording
 
 TMetaRecord TCanvas::makeRecord(int kind) const {
-    const Map m = Map{scaleX_, scaleY_, origin_};
     TMetaRecord r;
     r.Kind = TMetaRecordKind(kind);
     r.Pen = Pen;
-    r.Pen.Width = Pen.Width == 0 && scaleX_ == 1.0 ? 0 : m.penWidth(Pen.Width);
+    r.Pen.Width = Pen.Width == 0 && scaleX_ == 1.0 ? 0 : devicePenWidth();
     r.Brush = Brush;
     r.Font = Font;
     if (scaleY_ != 1.0) {
@@ -533,387 +364,49 @@ void TCanvas::addRecord(TMetaRecord&& record) {
     recording_->append(std::move(record));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Lines
-
-void TCanvas::moveTo(int x, int y) {
-    penPos_ = QPoint(x, y);
+void TCanvas::recordRect(int kind, const TRect& rect, const TRect& bounds, unsigned flags,
+                         const RecordExtra& extra) {
+    TMetaRecord r = makeRecord(kind);
+    r.Rect = rect;
+    r.Bounds = bounds;
+    r.Flags = flags;
+    if (extra)
+        extra(r);
+    addRecord(std::move(r));
 }
 
-void TCanvas::lineTo(int x, int y) {
-    const QPoint from = penPos_;
-    penPos_ = QPoint(x, y);
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const QPoint a = m.pt(from);
-    const QPoint b = m.pt(penPos_);
+std::optional<TRect> TCanvas::paintArea(int kind, const TRect& rect, unsigned flags,
+                                        const RecordExtra& extra) {
+    const TRect d = mapRect(rect);
     if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Line));
-        r.Points = {a, b};
-        const int w = m.penWidth(Pen.Width);
-        r.Bounds = TRect{std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()) + 1,
-                         std::max(a.y(), b.y()) + 1}
-                       .inflated(w / 2, w / 2);
-        addRecord(std::move(r));
-        return;
+        recordRect(kind, d, d, flags, extra);
+        return std::nullopt;
     }
-    if (Pen.Mode == pmNop)
-        return;
-    PainterScope s(*painter_, clip_, compositionOf(Pen.Mode));
-    painter_->setPen(toQPen(Pen, m.penWidth(Pen.Width)));
-    painter_->drawLine(a, b);
-}
-
-void TCanvas::polyline(std::span<const QPoint> points) {
-    if (points.empty())
-        return;
-    const int count = int(points.size());
-    polyPolyline(points, std::span<const int>(&count, 1));
-    penPos_ = points.back();
-}
-
-void TCanvas::polyPolyline(std::span<const QPoint> points, std::span<const int> counts) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    std::vector<QPoint> mapped;
-    mapped.reserve(points.size());
-    for (const QPoint& p : points)
-        mapped.push_back(m.pt(p));
-    // Groups beyond the given points are ignored rather than read past the end.
-    std::vector<int> groups;
-    std::size_t used = 0;
-    for (int c : counts) {
-        if (c < 0 || used + std::size_t(c) > mapped.size())
-            break;
-        groups.push_back(c);
-        used += std::size_t(c);
-    }
-    const int w = m.penWidth(Pen.Width);
-    if (recording_) {
-        TMetaRecord r = makeRecord(
-            int(counts.size() == 1 ? TMetaRecordKind::Polyline : TMetaRecordKind::PolyPolyline));
-        TRect b{};
-        for (std::size_t i = 0; i < used; ++i)
-            b = unionRect(
-                b, TRect{mapped[i].x(), mapped[i].y(), mapped[i].x() + 1, mapped[i].y() + 1});
-        r.Bounds = b.inflated(w / 2, w / 2);
-        mapped.resize(used);
-        r.Points = std::move(mapped);
-        if (r.Kind == TMetaRecordKind::PolyPolyline)
-            r.Counts = std::move(groups);
-        addRecord(std::move(r));
-        return;
-    }
-    if (Pen.Mode == pmNop)
-        return;
-    PainterScope s(*painter_, clip_, compositionOf(Pen.Mode));
-    painter_->setPen(toQPen(Pen, w));
-    std::size_t at = 0;
-    for (int c : groups) {
-        if (c >= 2)
-            painter_->drawPolyline(mapped.data() + at, c);
-        at += std::size_t(c);
-    }
+    if (d.isEmpty())
+        return std::nullopt;
+    return d;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Areas
+// Painting
 
-void TCanvas::fillRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::FillRect));
-        r.Rect = d;
-        r.Bounds = d;
-        addRecord(std::move(r));
-        return;
-    }
-    if (d.isEmpty())
-        return;
-    PainterScope s(*painter_, clip_);
-    painter_->fillRect(qrect(d), toQBrush(Brush, Font.Color));
+TCanvas::PainterScope::PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode)
+    : p_(painter) {
+    p_.save();
+    if (clip)
+        p_.setClipRegion(*clip, Qt::ReplaceClip);
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    p_.setBrushOrigin(0, 0);
+    if (mode != QPainter::CompositionMode_SourceOver && hasRasterOps(p_))
+        p_.setCompositionMode(QPainter::CompositionMode(mode));
 }
 
-void TCanvas::frameRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::FrameRect));
-        r.Rect = d;
-        r.Bounds = d;
-        addRecord(std::move(r));
-        return;
-    }
-    if (d.isEmpty())
-        return;
-    const int wx = std::max(1, int(std::lround(scaleX_)));
-    const int wy = std::max(1, int(std::lround(scaleY_)));
-    const QBrush b = toQBrush(Brush, Font.Color);
-    PainterScope s(*painter_, clip_);
-    painter_->fillRect(QRect(d.Left, d.Top, d.width(), wy), b);
-    painter_->fillRect(QRect(d.Left, d.Bottom - wy, d.width(), wy), b);
-    painter_->fillRect(QRect(d.Left, d.Top + wy, wx, d.height() - 2 * wy), b);
-    painter_->fillRect(QRect(d.Right - wx, d.Top + wy, wx, d.height() - 2 * wy), b);
+TCanvas::PainterScope::~PainterScope() {
+    p_.restore();
 }
 
-namespace {
-
-enum class Shape { Rectangle, Ellipse, RoundRect };
-
-} // namespace
-
-static void paintShape(QPainter& p, const std::optional<QRegion>& clip, Shape shape, const TRect& d,
-                       const TPen& pen, int penWidth, const TBrush& brush, TColor textColor,
-                       QSize corner) {
-    if (d.isEmpty() || pen.Mode == pmNop)
-        return;
-    PainterScope s(p, clip, compositionOf(pen.Mode));
-    const QPen qp = toQPen(pen, penWidth);
-    p.setPen(qp);
-    p.setBrush(toQBrush(brush, textColor));
-    // The outline runs through the outermost pixels; without a pen the fill ends one pixel
-    // short on the right and bottom. An inside-frame pen keeps a wide outline within the
-    // rectangle.
-    QRectF r(d.Left, d.Top, d.width() - 1, d.height() - 1);
-    if (pen.Style == psInsideFrame && penWidth > 1) {
-        const double inset = (penWidth - 1) / 2.0;
-        r.adjust(inset, inset, -inset, -inset);
-    }
-    if (qp.style() == Qt::NoPen && shape == Shape::Rectangle) {
-        p.fillRect(QRect(d.Left, d.Top, d.width() - 1, d.height() - 1), p.brush());
-        return;
-    }
-    switch (shape) {
-    case Shape::Rectangle:
-        p.drawRect(r);
-        break;
-    case Shape::Ellipse:
-        p.drawEllipse(r);
-        break;
-    case Shape::RoundRect:
-        p.drawRoundedRect(r, corner.width() / 2.0, corner.height() / 2.0, Qt::AbsoluteSize);
-        break;
-    }
-}
-
-void TCanvas::rectangle(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    const int w = m.penWidth(Pen.Width);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Rectangle));
-        r.Rect = d;
-        r.Bounds = d.inflated(w / 2, w / 2);
-        addRecord(std::move(r));
-        return;
-    }
-    paintShape(*painter_, clip_, Shape::Rectangle, d, Pen, w, Brush, Font.Color, {});
-}
-
-void TCanvas::ellipse(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    const int w = m.penWidth(Pen.Width);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Ellipse));
-        r.Rect = d;
-        r.Bounds = d.inflated(w / 2, w / 2);
-        addRecord(std::move(r));
-        return;
-    }
-    paintShape(*painter_, clip_, Shape::Ellipse, d, Pen, w, Brush, Font.Color, {});
-}
-
-void TCanvas::roundRect(const TRect& rect, int cornerWidth, int cornerHeight) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    const int w = m.penWidth(Pen.Width);
-    const QSize corner(m.length(cornerWidth, scaleX_), m.length(cornerHeight, scaleY_));
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::RoundRect));
-        r.Rect = d;
-        r.Corner = corner;
-        r.Bounds = d.inflated(w / 2, w / 2);
-        addRecord(std::move(r));
-        return;
-    }
-    paintShape(*painter_, clip_, Shape::RoundRect, d, Pen, w, Brush, Font.Color, corner);
-}
-
-void TCanvas::polygon(std::span<const QPoint> points) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    QPolygon mapped;
-    TRect b{};
-    for (const QPoint& p : points) {
-        const QPoint q = m.pt(p);
-        mapped << q;
-        b = unionRect(b, TRect{q.x(), q.y(), q.x() + 1, q.y() + 1});
-    }
-    const int w = m.penWidth(Pen.Width);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Polygon));
-        r.Points.assign(mapped.begin(), mapped.end());
-        r.Bounds = b.inflated(w / 2, w / 2);
-        addRecord(std::move(r));
-        return;
-    }
-    if (mapped.size() < 2 || Pen.Mode == pmNop)
-        return;
-    PainterScope s(*painter_, clip_, compositionOf(Pen.Mode));
-    painter_->setPen(toQPen(Pen, w));
-    painter_->setBrush(toQBrush(Brush, Font.Color));
-    painter_->drawPolygon(mapped, Qt::OddEvenFill);
-}
-
-void TCanvas::patBlt(const TRect& rect, std::uint32_t rop) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::PatBlt));
-        r.Rect = d;
-        r.Flags = rop;
-        r.Bounds = d;
-        addRecord(std::move(r));
-        return;
-    }
-    if (d.isEmpty())
-        return;
-    const bool rasterOps = hasRasterOps(*painter_);
-    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-    QBrush brush = toQBrush(Brush, Font.Color);
-    switch (rop) {
-    case PATINVERT:
-        mode = QPainter::RasterOp_SourceXorDestination;
-        break;
-    case PATAND:
-        mode = QPainter::RasterOp_SourceAndDestination;
-        if (!rasterOps) {
-            // Without raster operations only the parts that change the destination are drawn.
-            if (Brush.Style == bsPattern)
-                brush = toQBrush(Brush, Font.Color, true);
-            else if ((ColorToRGB(Brush.Color) & 0xFFFFFF) == 0xFFFFFF)
-                return;
-        }
-        break;
-    case DSTINVERT:
-        mode = QPainter::RasterOp_NotDestination;
-        brush = QBrush(Qt::black);
-        if (!rasterOps)
-            return;
-        break;
-    case BLACKNESS:
-        brush = QBrush(Qt::black);
-        break;
-    case WHITENESS:
-        brush = QBrush(Qt::white);
-        break;
-    default:
-        break;
-    }
-    if (Brush.Style == bsClear && rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS)
-        return;
-    PainterScope s(*painter_, clip_, mode);
-    painter_->fillRect(qrect(d), brush);
-}
-
-void TCanvas::drawFocusRect(const TRect& rect) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::FocusRect));
-        r.Rect = d;
-        r.Bounds = d;
-        addRecord(std::move(r));
-        return;
-    }
-    if (d.isEmpty())
-        return;
-    const bool rasterOps = hasRasterOps(*painter_);
-    // Checkerboard aligned to the device: white pixels invert under XOR, black ones stay.
-    static const QImage invert = [] {
-        QImage img(8, 8, QImage::Format_ARGB32);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x)
-                img.setPixel(x, y, (x + y) % 2 == 0 ? 0xFFFFFFFFu : 0xFF000000u);
-        return img;
-    }();
-    static const QImage dots = [] {
-        QImage img(8, 8, QImage::Format_ARGB32);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x)
-                img.setPixel(x, y, (x + y) % 2 == 0 ? 0xFF000000u : 0x00000000u);
-        return img;
-    }();
-    PainterScope s(*painter_, clip_, QPainter::RasterOp_SourceXorDestination);
-    const QBrush b(rasterOps ? invert : dots);
-    painter_->fillRect(QRect(d.Left, d.Top, d.width(), 1), b);
-    if (d.height() > 1)
-        painter_->fillRect(QRect(d.Left, d.Bottom - 1, d.width(), 1), b);
-    if (d.height() > 2) {
-        painter_->fillRect(QRect(d.Left, d.Top + 1, 1, d.height() - 2), b);
-        if (d.width() > 1)
-            painter_->fillRect(QRect(d.Right - 1, d.Top + 1, 1, d.height() - 2), b);
-    }
-}
-
-TRect TCanvas::drawEdge(const TRect& rect, unsigned edge, unsigned flags) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    if (recording_) {
-        const TRect d = m.rect(rect);
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Edge));
-        r.Rect = d;
-        r.Flags = flags;
-        r.Extra = edge;
-        r.Bounds = d;
-        addRecord(std::move(r));
-    }
-    // Outer then inner border; each is one logical pixel wide.
-    struct Border {
-        unsigned raised, sunken;
-        TColor raisedLight, raisedDark, sunkenLight, sunkenDark;
-    };
-    const Border borders[2] = {
-        {BDR_RAISEDOUTER, BDR_SUNKENOUTER, cl3DLight, cl3DDkShadow, clBtnShadow, clBtnHighlight},
-        {BDR_RAISEDINNER, BDR_SUNKENINNER, clBtnHighlight, clBtnShadow, cl3DDkShadow, cl3DLight},
-    };
-    TRect r = rect;
-    std::optional<PainterScope> scope;
-    if (!recording_)
-        scope.emplace(*painter_, clip_);
-    const auto fill = [&](const TRect& logical, TColor color) {
-        if (recording_ || logical.isEmpty())
-            return;
-        painter_->fillRect(qrect(m.rect(logical)), toQColor(color));
-    };
-    for (const Border& b : borders) {
-        TColor topLeft = clNone;
-        TColor bottomRight = clNone;
-        if (edge & b.raised) {
-            topLeft = b.raisedLight;
-            bottomRight = b.raisedDark;
-        } else if (edge & b.sunken) {
-            topLeft = b.sunkenLight;
-            bottomRight = b.sunkenDark;
-        } else {
-            continue;
-        }
-        if (flags & BF_FLAT)
-            topLeft = bottomRight = clBtnShadow;
-        if (flags & BF_MONO)
-            topLeft = bottomRight = clWindowFrame;
-        if (flags & BF_TOP)
-            fill({r.Left, r.Top, r.Right - 1, r.Top + 1}, topLeft);
-        if (flags & BF_LEFT)
-            fill({r.Left, r.Top, r.Left + 1, r.Bottom - 1}, topLeft);
-        if (flags & BF_BOTTOM)
-            fill({r.Left, r.Bottom - 1, r.Right, r.Bottom}, bottomRight);
-        if (flags & BF_RIGHT)
-            fill({r.Right - 1, r.Top, r.Right, r.Bottom}, bottomRight);
-        r = {r.Left + ((flags & BF_LEFT) ? 1 : 0), r.Top + ((flags & BF_TOP) ? 1 : 0),
-             r.Right - ((flags & BF_RIGHT) ? 1 : 0), r.Bottom - ((flags & BF_BOTTOM) ? 1 : 0)};
-    }
-    if (flags & BF_MIDDLE)
-        fill(r, clBtnFace);
-    return r;
+bool TCanvas::hasRasterOps(const QPainter& p) {
+    return p.paintEngine() && p.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -950,42 +443,38 @@ void TCanvas::textRect(const TRect& rect, int x, int y, std::string_view text) {
 }
 
 void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std::string_view text) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const QPoint at = m.pt(QPoint(x, y));
+    const QPoint at = mapPoint(QPoint(x, y));
     if (!rect)
         options &= ~(ETO_CLIPPED | ETO_OPAQUE);
-    const TRect d = rect ? m.rect(*rect) : TRect{};
+    const TRect d = rect ? mapRect(*rect) : TRect{};
     const QFontMetrics& fm = cache_->use(Font, scaleY_, characterExtra_, measureDevice());
     const QString s = qs(text);
     const int width = fm.horizontalAdvance(s);
     const TRect box{at.x(), at.y(), at.x() + width, at.y() + cache_->height()};
     if (recording_) {
-        TMetaRecord r =
-            makeRecord(int((options & (ETO_CLIPPED | ETO_OPAQUE)) ? TMetaRecordKind::TextRect
-                                                                  : TMetaRecordKind::TextOut));
-        r.Points = {at};
-        r.Text = std::string(text);
-        r.Flags = options;
-        r.Rect = d;
-        r.Bounds = (options & ETO_CLIPPED) ? intersectRect(box, d) : box;
+        const auto kind = (options & (ETO_CLIPPED | ETO_OPAQUE)) ? TMetaRecordKind::TextRect
+                                                                 : TMetaRecordKind::TextOut;
+        TRect bounds = (options & ETO_CLIPPED) ? intersectRect(box, d) : box;
         if (options & ETO_OPAQUE)
-            r.Bounds = unionRect(r.Bounds, d);
-        addRecord(std::move(r));
+            bounds = unionRect(bounds, d);
+        recordRect(int(kind), d, bounds, options, [&](TMetaRecord& r) {
+            r.Points = {at};
+            r.Text = std::string(text);
+        });
         return;
     }
     PainterScope scope(*painter_, clip_);
     if (options & ETO_CLIPPED)
-        painter_->setClipRect(qrect(d), Qt::IntersectClip);
+        painter_->setClipRect(d.toQRect(), Qt::IntersectClip);
     if ((options & ETO_OPAQUE) && Brush.Color != clNone && !d.isEmpty())
-        painter_->fillRect(qrect(d), toQColor(Brush.Color));
+        painter_->fillRect(d.toQRect(), toQColor(Brush.Color));
     paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width,
                   bkMode() == TBkMode::Opaque, Brush.Color, Font.Color, Font.Escapement,
                   (options & ETO_RTLREADING) != 0);
 }
 
 int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(rect);
+    const TRect d = mapRect(rect);
     const QFontMetrics& fm = cache_->use(Font, scaleY_, characterExtra_, measureDevice());
     QString s = qs(text);
     if (!(format & DT_NOPREFIX))
@@ -1062,17 +551,14 @@ int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
         return int(std::lround(total / scaleY_));
     }
     if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::DrawText));
-        r.Rect = d;
-        r.Text = std::string(text);
-        r.Flags = format;
-        r.Bounds = (format & DT_NOCLIP) ? bounds : intersectRect(bounds, d);
-        addRecord(std::move(r));
+        recordRect(int(TMetaRecordKind::DrawText), d,
+                   (format & DT_NOCLIP) ? bounds : intersectRect(bounds, d), format,
+                   [&](TMetaRecord& r) { r.Text = std::string(text); });
         return resultHeight;
     }
     PainterScope scope(*painter_, clip_);
     if (!(format & DT_NOCLIP))
-        painter_->setClipRect(qrect(d), Qt::IntersectClip);
+        painter_->setClipRect(d.toQRect(), Qt::IntersectClip);
     const bool opaque = bkMode() == TBkMode::Opaque;
     for (const LaidLine& l : laid)
         paintTextLine(*painter_, QPoint(l.x, l.y), l.text, cache_->qfont, cache_->ascent,
@@ -1124,18 +610,9 @@ void TCanvas::draw(int x, int y, const Picture& picture) {
 }
 
 void TCanvas::drawImage(const TRect& dest, const QImage& image, std::uint32_t rop) {
-    const Map m = Map{scaleX_, scaleY_, origin_};
-    const TRect d = m.rect(dest);
-    if (recording_) {
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Image));
-        r.Rect = d;
-        r.Image = image;
-        r.Flags = rop;
-        r.Bounds = d;
-        addRecord(std::move(r));
-        return;
-    }
-    if (d.isEmpty() || image.isNull())
+    const auto d =
+        paintArea(int(TMetaRecordKind::Image), dest, rop, [&](TMetaRecord& r) { r.Image = image; });
+    if (!d || image.isNull())
         return;
     const bool rasterOps = hasRasterOps(*painter_);
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
@@ -1164,7 +641,7 @@ void TCanvas::drawImage(const TRect& dest, const QImage& image, std::uint32_t ro
         break;
     }
     PainterScope scope(*painter_, clip_, mode);
-    painter_->drawImage(qrect(d), source);
+    painter_->drawImage(d->toQRect(), source);
 }
 
 void TCanvas::stretchDraw(const TRect& dest, const TMetafile& metafile) {
@@ -1183,12 +660,11 @@ void TCanvas::paintRaw(const TRect& bounds, const std::function<void(QPainter&)>
                 p.setClipRegion(m.transform().inverted().map(*clip_));
             paint(p);
         }
-        TMetaRecord r = makeRecord(int(TMetaRecordKind::Raw));
-        r.Rect = m.rect(bounds);
-        r.Drawing = std::move(picture);
-        r.Text = std::string(text);
-        r.Bounds = r.Rect;
-        addRecord(std::move(r));
+        const TRect d = m.rect(bounds);
+        recordRect(int(TMetaRecordKind::Raw), d, d, 0, [&](TMetaRecord& r) {
+            r.Drawing = std::move(picture);
+            r.Text = std::string(text);
+        });
         return;
     }
     PainterScope scope(*painter_, clip_);

@@ -237,9 +237,48 @@ private:
     void replay(const TMetaRecord& record);
 
     void syncBkMode() const;
+    QPaintDevice* measureDevice() const;
+
+    // Logical to device coordinates through the viewport.
+    QPoint mapPoint(QPoint p) const;
+    TRect mapRect(const TRect& r) const;
+    // Pen width in device pixels (at least one).
+    int devicePenWidth() const;
+
+    // Recording. `kind` is a TMetaRecordKind; the record carries the state in force.
+    using RecordExtra = std::function<void(TMetaRecord&)>;
     TMetaRecord makeRecord(int kind) const;
     void addRecord(TMetaRecord&& record);
-    QPaintDevice* measureDevice() const;
+    // Appends a record with device rectangle `rect`, painted area `bounds` and `flags`;
+    // `extra` fills in whatever else the call keeps.
+    void recordRect(int kind, const TRect& rect, const TRect& bounds, unsigned flags = 0,
+                    const RecordExtra& extra = {});
+    // Line and polygon calls: device points (and polyline groups); the bounds are the
+    // points' pixels widened by half the pen.
+    void recordPoints(int kind, std::vector<QPoint> points, std::vector<int> counts = {});
+    // Start of a call filling a rectangle: maps it; a recording canvas records the call with
+    // that rectangle as Rect and Bounds. Returns the device rectangle still to paint, nullopt
+    // when recorded or empty.
+    std::optional<TRect> paintArea(int kind, const TRect& rect, unsigned flags = 0,
+                                   const RecordExtra& extra = {});
+    // rectangle, ellipse and roundRect: outline with Pen, inside filled with Brush.
+    void outlinedShape(int kind, const TRect& rect, QSize corner);
+
+    // Saves the painter and applies the canvas clip and GDI-like rendering for one drawing
+    // call; `mode` is a QPainter::CompositionMode, used only where the device has raster
+    // operations.
+    class PainterScope {
+    public:
+        PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode = 0);
+        ~PainterScope();
+        PainterScope(const PainterScope&) = delete;
+        PainterScope& operator=(const PainterScope&) = delete;
+
+    private:
+        QPainter& p_;
+    };
+    // Whether the device has raster operations (widgets and images do, PDF does not).
+    static bool hasRasterOps(const QPainter& p);
 
     QPainter* painter_{nullptr};
     TMetafile* recording_{nullptr};

@@ -184,21 +184,17 @@ TEST(CanvasPen, WidthCapsAndStyles) {
 TEST(CanvasPen, NotXorLineErasesItselfAndXorInverts) {
     QImage img = blank(30, 20, QColor(0, 128, 0));
     const QImage before = img;
-    paint(img, [](TCanvas& c) {
+    const auto sizingLine = [](TCanvas& c) {
         c.Pen.Mode = pmNotXor;
         c.Pen.Color = clBlack;
         c.moveTo(5, 0);
         c.lineTo(5, 20);
-    });
+    };
+    paint(img, sizingLine);
     // not (black xor green) = not green.
     EXPECT_EQ(px(img, 5, 10), 0xFF7FFFu);
     EXPECT_EQ(px(img, 6, 10), 0x008000u);
-    paint(img, [](TCanvas& c) {
-        c.Pen.Mode = pmNotXor;
-        c.Pen.Color = clBlack;
-        c.moveTo(5, 0);
-        c.lineTo(5, 20);
-    });
+    paint(img, sizingLine);
     EXPECT_EQ(img, before);
 
     paint(img, [](TCanvas& c) {
