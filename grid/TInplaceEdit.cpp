@@ -2,6 +2,7 @@
 
 #include "grid/TAdvStringGrid.h"
 #include "platform/Gbk.h"
+#include "platform/Guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -194,7 +195,8 @@ void TInplaceEdit::contextMenuEvent(QContextMenuEvent* event) {
             // Pasting obeys the column's byte budget.
             action->disconnect();
             action->setEnabled(canModify && !QGuiApplication::clipboard()->text().isEmpty());
-            connect(action, &QAction::triggered, this, [this] { pasteLimited(); });
+            connect(action, &QAction::triggered, this,
+                    [this] { platform::guarded(grid_, [&] { pasteLimited(); }); });
         } else if (name == QLatin1String("edit-cut") || name == QLatin1String("edit-delete")) {
             if (!canModify)
                 action->setEnabled(false);

@@ -35,8 +35,11 @@ NotifyControl::NotifyControl(QWidget* parent)
 qintptr NotifyControl::windowMessage(uint message, quintptr, qintptr) {
     if (message != platform::WM_PLUGIN_CLOSING)
         return 0;
-    ++closingNotices_;
-    Q_EMIT pluginClosing();
+    // Called from the plug-in's side of the C boundary: nothing may escape to it.
+    platform::guarded(this, [&] {
+        ++closingNotices_;
+        Q_EMIT pluginClosing();
+    });
     return 0;
 }
 
@@ -159,8 +162,10 @@ void HostWindow::track(QWidget* window) {
     connect(window, &QObject::destroyed, this, [this] {
         // The window frees itself after closing, or went with its container.
         QTimer::singleShot(0, this, [this] {
-            updateActions();
-            Q_EMIT pluginWindowGone();
+            platform::guarded(this, [&] {
+                updateActions();
+                Q_EMIT pluginWindowGone();
+            });
         });
     });
 }

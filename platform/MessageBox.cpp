@@ -132,13 +132,18 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes() {
 
 int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text, const char* caption,
                                unsigned flags) {
-    auto* self = static_cast<ScriptedMessageBoxes*>(context);
-    self->records_.push_back({owner, text ? text : "", caption ? caption : "", flags});
-    if (self->answers_.empty())
-        return firstButtonResult(flags);
-    const int result = self->answers_.front();
-    self->answers_.pop_front();
-    return result;
+    // A C hook, possibly called from the other copy of this layer: nothing may escape.
+    try {
+        auto* self = static_cast<ScriptedMessageBoxes*>(context);
+        self->records_.push_back({owner, text ? text : "", caption ? caption : "", flags});
+        if (self->answers_.empty())
+            return firstButtonResult(flags);
+        const int result = self->answers_.front();
+        self->answers_.pop_front();
+        return result;
+    } catch (...) {
+        return cancelResultFor(flags);
+    }
 }
 
 } // namespace platform

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -84,4 +85,29 @@ TEST_F(HostWindowTest, DialogModeAndClosingTheHost) {
     EXPECT_TRUE(window->close());
     EXPECT_EQ(window->notifyControl()->closingNotices(), 1);
     ASSERT_TRUE(testsupport::waitUntil([&] { return plugin.isNull(); }));
+}
+
+TEST_F(HostWindowTest, FailingHandlersOfHostSignalsShowABoxAndTheWindowStillCloses) {
+    ASSERT_TRUE(window->openEmbedded());
+    QPointer<QWidget> plugin = window->pluginWindow();
+    ASSERT_TRUE(plugin);
+    QSignalSpy gone(window.get(), &host::HostWindow::pluginWindowGone);
+    QObject::connect(window->notifyControl(), &host::NotifyControl::pluginClosing, window.get(),
+                     [] { throw std::runtime_error("关闭通知处理失败"); });
+    QObject::connect(window.get(), &host::HostWindow::pluginWindowGone, window.get(),
+                     [] { throw std::runtime_error("窗口释放处理失败"); });
+
+    // The close notice comes from the plug-in's side: a failing host handler stays on the
+    // host's side and does not make the plug-in refuse its close.
+    ASSERT_TRUE(window->closePluginWindow());
+    EXPECT_EQ(window->notifyControl()->closingNotices(), 1);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return plugin.isNull() && gone.count() == 1; }));
+    testsupport::processEvents();
+
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.records()[0].text, "关闭通知处理失败");
+    EXPECT_EQ(boxes.records()[0].owner, platform::handleOf(window->notifyControl()));
+    EXPECT_EQ(boxes.records()[1].text, "窗口释放处理失败");
+    EXPECT_EQ(boxes.records()[1].owner, platform::handleOf(window.get()));
+    EXPECT_TRUE(window->openEmbedded()) << "the host stays usable";
 }
