@@ -94,14 +94,7 @@ protected:
         testsupport::processEvents();
     }
     void type(const QString& text) {
-        for (QChar ch : text) {
-            if (ch.unicode() < 0x80)
-                QTest::keyClick(keyTarget(), ch.toLatin1());
-            else
-                QTest::sendKeyEvent(QTest::Click, keyTarget(), Qt::Key_unknown, QString(ch),
-                                    Qt::NoModifier);
-        }
-        testsupport::processEvents();
+        testsupport::typeText([this] { return keyTarget(); }, text);
     }
 
     Rows table() {

@@ -68,14 +68,7 @@ void ArchiveWindowTest::key(Qt::Key k, Qt::KeyboardModifiers modifiers) {
 }
 
 void ArchiveWindowTest::type(const QString& text) {
-    for (QChar ch : text) {
-        if (ch.unicode() < 0x80)
-            QTest::keyClick(keyTarget(), ch.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, keyTarget(), Qt::Key_unknown, QString(ch),
-                                Qt::NoModifier);
-    }
-    testsupport::processEvents();
+    testsupport::typeText([this] { return keyTarget(); }, text);
 }
 
 void ArchiveWindowTest::moveTo(int col, int row) {

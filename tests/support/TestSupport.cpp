@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
 
 namespace testsupport {
 
@@ -22,6 +24,17 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 void processEvents() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void typeText(const std::function<QWidget*()>& target, const QString& text) {
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80)
+            QTest::keyClick(target(), ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, target(), Qt::Key_unknown, QString(ch),
+                                Qt::NoModifier);
+    }
+    processEvents();
 }
 
 QString dataPath(const QString& relative) {
