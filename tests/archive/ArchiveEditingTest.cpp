@@ -317,7 +317,7 @@ TEST_F(ArchiveEditingTest, EscWritesTypedInputBeforeClosing) {
     key(Qt::Key_Escape);
     testsupport::processEvents();
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(notify.closing, 1);
+    EXPECT_EQ(notify.notices, 1);
     EXPECT_EQ(table().back(), (std::vector<std::string>{"0011", "十一"}));
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
@@ -330,13 +330,13 @@ TEST_F(ArchiveEditingTest, CloseIsRefusedWhileTheRowCannotBeWritten) {
     testsupport::processEvents();
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(notify.closing, 0);
+    EXPECT_EQ(notify.notices, 0);
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{"0001核算单位存在,无法新增!"});
     // The refused row was blanked: now it is simply dropped.
     window->close();
     testsupport::processEvents();
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(notify.closing, 1);
+    EXPECT_EQ(notify.notices, 1);
     EXPECT_EQ(table().size(), 3u);
 }
 
@@ -441,7 +441,7 @@ TEST_F(ArchiveEditingTest, ContainerDestroyedByTheHostChecksNothing) {
     EXPECT_TRUE(window.isNull());
     EXPECT_TRUE(service->log.statements.empty());
     EXPECT_TRUE(service->log.queries.empty());
-    EXPECT_EQ(notify.closing, 0);
+    EXPECT_EQ(notify.notices, 0);
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 

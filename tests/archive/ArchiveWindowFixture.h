@@ -5,8 +5,8 @@
 #include "archive/ArchiveSql.h"
 #include "archive/TfrmAcountUnitArchives.h"
 #include "platform/MessageBox.h"
-#include "tests/archive/NotifyReceiver.h"
 #include "tests/archive/SqliteService.h"
+#include "tests/support/NotifyReceiver.h"
 
 #include <QObject>
 #include <QPointer>
@@ -61,7 +61,7 @@ protected:
     platform::DispatchRef ref;
     SqliteService* service = nullptr;
     QWidget application;
-    NotifyReceiver notify;
+    testsupport::NotifyReceiver notify;
     QPointer<archive::TfrmAcountUnitArchives> window;
     std::optional<platform::ScriptedMessageBoxes> boxes;
 };

@@ -7,6 +7,7 @@
 #include "plugin/HostContext.h"
 #include "plugin/TFrmBase.h"
 #include "tests/plugin/PluginTestSupport.h"
+#include "tests/support/NotifyReceiver.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFrame>
@@ -60,17 +61,6 @@ TFrmBase* nullFactory(FormMode, QWidget*) {
     return nullptr;
 }
 
-class Receiver : public QObject {
-    Q_OBJECT
-public:
-    Q_INVOKABLE qintptr windowMessage(uint message, quintptr, qintptr) {
-        if (message == 1028)
-            ++notices;
-        return 0;
-    }
-    int notices = 0;
-};
-
 class EntryCallTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,7 +74,7 @@ protected:
     platform::ScriptedMessageBoxes boxes;
     QWidget app;
     QWidget container{&app};
-    Receiver notify;
+    testsupport::NotifyReceiver notify;
     const std::string code = plugintest::operatorCodeArgument("0003");
 };
 
@@ -153,5 +143,3 @@ TEST(OperatorCodeArgument, LengthPrefixedGbk) {
     const unsigned char chinese[] = {4, 0xD5, 0xC5, 0xC8, 0xFD}; // 张三 in GBK
     EXPECT_EQ(operatorCodeFrom(chinese), "张三");
 }
-
-#include "EntryCallTest.moc"

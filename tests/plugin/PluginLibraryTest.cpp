@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SharedMemory.h"
 #include "tests/plugin/PluginTestSupport.h"
+#include "tests/support/NotifyReceiver.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -27,20 +28,6 @@ host::PluginLibrary& library() {
     static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
     return loaded;
 }
-
-class NotifyReceiver : public QObject {
-    Q_OBJECT
-public:
-    Q_INVOKABLE qintptr windowMessage(uint message, quintptr wParam, qintptr lParam) {
-        if (message == HSDW_WM_PLUGIN_CLOSING) {
-            ++notices;
-            EXPECT_EQ(wParam, 0u);
-            EXPECT_EQ(lParam, 0);
-        }
-        return 0;
-    }
-    int notices = 0;
-};
 
 // Publishes the job-flag block with the given first bytes for its lifetime.
 struct JobBlock {
@@ -106,7 +93,7 @@ protected:
     platform::ScriptedMessageBoxes boxes;
     QWidget hostWindow;
     QWidget* container = nullptr;
-    NotifyReceiver notify;
+    testsupport::NotifyReceiver notify;
 };
 
 std::string jobFlagOf(QWidget* window) {
@@ -281,5 +268,3 @@ TEST_F(PluginLibraryTest, FailuresBecomeMessageBoxesOfTheHostWindow) {
     EXPECT_EQ(embeddedWindow(), nullptr);
     EXPECT_EQ(notify.notices, 0);
 }
-
-#include "PluginLibraryTest.moc"
