@@ -1,14 +1,20 @@
 // Test entry point: a QApplication on the offscreen platform (unless TEST_DISPLAY is
 // set), a private runtime and configuration home per process, and the platform's
 // start-up steps (font substitutions), so that every test sees the same environment.
+// Nothing in a test waits on a person: a message box that no test scripted is answered
+// with its first button, and an unscripted modal window is closed and named on stderr.
 
 #include "platform/GuiStartup.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QWidget>
 
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -30,6 +36,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     platform::startGui();
+    const platform::ScriptedMessageBoxes unscriptedBoxes;
+    const platform::ModalHook unscriptedModals([](QWidget* window) {
+        std::fprintf(stderr, "test: closed an unscripted modal window '%s'\n",
+                     qPrintable(window->windowTitle()));
+    });
 
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
