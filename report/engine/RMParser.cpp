@@ -94,15 +94,6 @@ bool isInteger(const Variant& v) {
     return v.type() == VarType::Integer;
 }
 
-// Text of a value as STR and text concatenation show it.
-std::string textOf(const Variant& v) {
-    if (v.isEmptyOrNull())
-        return {};
-    if (v.type() == VarType::Double)
-        return shortestDecimal(v.toDouble());
-    return v.toString();
-}
-
 double wholeSnap(double x) {
     const double nearest = std::round(x);
     return std::fabs(x - nearest) < 1e-10 ? nearest : x;
@@ -133,7 +124,7 @@ Variant add(const Variant& a, const Variant& b) {
         try {
             return Variant(a.toDouble() + b.toDouble());
         } catch (const platform::EVariantError&) {
-            return Variant(textOf(a) + textOf(b));
+            return Variant(valueText(a) + valueText(b));
         }
     }
     if (isInteger(a) && isInteger(b)) {
@@ -389,7 +380,7 @@ Variant TRMParser::callFunction(const std::string& rawName, const std::string& a
     const std::string name = upperCase(rawName);
     const std::vector<std::string> args = splitArguments(argumentList);
     if (name == "COPY") {
-        const std::string text = platform::toGbk(textOf(Calc(args[0])));
+        const std::string text = platform::toGbk(valueText(Calc(args[0])));
         const long long from = static_cast<long long>(numberOf(Calc(args[1])));
         const long long count = static_cast<long long>(numberOf(Calc(args[2])));
         if (from < 1 || count <= 0 || static_cast<std::size_t>(from) > text.size())
@@ -400,9 +391,9 @@ Variant TRMParser::callFunction(const std::string& rawName, const std::string& a
     if (name == "IF")
         return truthOf(Calc(args[0])) ? Calc(args[1]) : Calc(args[2]);
     if (name == "STRTODATE")
-        return Variant(platform::DateTime{parseDate(textOf(Calc(args[0])))});
+        return Variant(platform::DateTime{parseDate(valueText(Calc(args[0])))});
     if (name == "STRTOTIME")
-        return Variant(platform::DateTime{parseTime(textOf(Calc(args[0])))});
+        return Variant(platform::DateTime{parseTime(valueText(Calc(args[0])))});
     if (name == "CNUMBER") {
         const Variant value = Calc(args[0]);
         return Variant(
@@ -486,7 +477,7 @@ Variant TRMParser::CalcOPZ(const TRMPostfix& postfix) {
                     top = fromWhole(std::nearbyint(numberOf(top)));
                     break;
                 case opStr:
-                    top = Variant(textOf(top));
+                    top = Variant(valueText(top));
                     break;
                 default:
                     break;
