@@ -9,20 +9,12 @@
 namespace platform {
 namespace {
 
-constexpr const char* kHookProperty = "platform.message-box-hook";
-
 const PlatformMessageBoxHook* installedHook() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return nullptr;
     return reinterpret_cast<const PlatformMessageBoxHook*>(
-        app->property(kHookProperty).value<quintptr>());
-}
-
-void setInstalledHook(const PlatformMessageBoxHook* hook) {
-    if (QCoreApplication* app = QCoreApplication::instance())
-        app->setProperty(kHookProperty,
-                         hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
+        app->property(kMessageBoxHookProperty).value<quintptr>());
 }
 
 int firstButtonResult(unsigned flags) {
@@ -93,6 +85,14 @@ int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, 
 
 } // namespace
 
+const PlatformMessageBoxHook* setMessageBoxHook(const PlatformMessageBoxHook* hook) {
+    const PlatformMessageBoxHook* previous = installedHook();
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->setProperty(kMessageBoxHookProperty,
+                         hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
+    return previous;
+}
+
 int cancelResultFor(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
     case MB_OK:
@@ -119,15 +119,14 @@ int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, 
     return showWithQt(owner, text, caption, flags);
 }
 
-ScriptedMessageBoxes::ScriptedMessageBoxes()
-    : previous_(installedHook()) {
+ScriptedMessageBoxes::ScriptedMessageBoxes() {
     hook_.show = &ScriptedMessageBoxes::show;
     hook_.context = this;
-    setInstalledHook(&hook_);
+    previous_ = setMessageBoxHook(&hook_);
 }
 
 ScriptedMessageBoxes::~ScriptedMessageBoxes() {
-    setInstalledHook(previous_);
+    setMessageBoxHook(previous_);
 }
 
 int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text, const char* caption,

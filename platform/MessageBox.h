@@ -54,6 +54,13 @@ struct PlatformMessageBoxHook {
 };
 }
 
+// The application property that holds the installed hook's address (a quintptr; none or 0
+// = boxes are shown with QMessageBox).
+inline constexpr const char* kMessageBoxHookProperty = "platform.message-box-hook";
+
+// Installs `hook` (null: none) and returns the hook it replaces.
+const PlatformMessageBoxHook* setMessageBoxHook(const PlatformMessageBoxHook* hook);
+
 // Scripted service for tests: records every box and answers from a queue (or with the
 // box's first button once the queue is empty). Installed for its lifetime; restores the
 // previous service when destroyed.

@@ -11,19 +11,17 @@
 namespace platform {
 namespace {
 
-constexpr const char* kHookProperty = "platform.modal-hook";
-
 const PlatformModalHook* installedHook() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return nullptr;
     return reinterpret_cast<const PlatformModalHook*>(
-        app->property(kHookProperty).value<quintptr>());
+        app->property(kModalHookProperty).value<quintptr>());
 }
 
 void setInstalledHook(const PlatformModalHook* hook) {
     if (QCoreApplication* app = QCoreApplication::instance())
-        app->setProperty(kHookProperty,
+        app->setProperty(kModalHookProperty,
                          hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
 }
 

@@ -22,6 +22,9 @@ struct PlatformModalHook {
 };
 }
 
+// The application property that holds the installed hook's address (a quintptr).
+inline constexpr const char* kModalHookProperty = "platform.modal-hook";
+
 // Test hook: `handler` is called with every modal window once it is shown and its event
 // loop runs. A window still open when the handler returns is rejected, so that a test
 // never hangs. Restores the previous hook when destroyed.

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <vector>
@@ -106,6 +107,15 @@ TEST(MessageBoxes, ScriptedServiceRecordsAndAnswers) {
     }
     MessageBox(nullptr, "outer again", "x", MB_OK);
     EXPECT_EQ(boxes.count(), 4u) << "the previous service is restored";
+}
+
+// The test main's own service lies beneath every scripted one: an error that reaches a
+// guard while nobody expects a box fails the running test.
+TEST(MessageBoxes, UnscriptedBoxFailsTheRunningTest) {
+    EXPECT_NONFATAL_FAILURE(guarded(nullptr, [] { throw std::runtime_error("意外错误"); }),
+                            "unscripted message box");
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MessageBox(nullptr, "删除吗?", "提示", MB_YESNO), IDYES),
+                            "删除吗?");
 }
 
 TEST(MessageBoxes, CancelResultFollowsTheButtons) {

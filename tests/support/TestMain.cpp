@@ -1,8 +1,9 @@
 // Test entry point: a QApplication on the offscreen platform (unless TEST_DISPLAY is
 // set), a private runtime and configuration home per process, and the platform's
 // start-up steps (font substitutions), so that every test sees the same environment.
-// Nothing in a test waits on a person: a message box that no test scripted is answered
-// with its first button, and an unscripted modal window is closed and named on stderr.
+// Nothing in a test waits on a person. A message box that no test scripted fails the
+// running test (the guard reports unexpected errors that way) and is answered with its
+// first button; an unscripted modal window is closed and named on stderr.
 
 #include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
@@ -17,6 +18,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+namespace {
+
+// Beneath every test's own ScriptedMessageBoxes: a box that reaches this hook was not
+// expected by anyone.
+int unscriptedBox(void*, quintptr, const char* text, const char* caption, unsigned flags) {
+    ADD_FAILURE() << "unscripted message box \"" << (caption ? caption : "")
+                  << "\": " << (text ? text : "");
+    switch (flags & platform::MB_TYPEMASK) {
+    case platform::MB_YESNO:
+    case platform::MB_YESNOCANCEL:
+        return platform::IDYES;
+    default:
+        return platform::IDOK;
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("TEST_DISPLAY"))
@@ -36,7 +55,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     platform::startGui();
-    const platform::ScriptedMessageBoxes unscriptedBoxes;
+    const platform::PlatformMessageBoxHook unscriptedBoxes{&unscriptedBox, nullptr};
+    platform::setMessageBoxHook(&unscriptedBoxes);
     const platform::ModalHook unscriptedModals([](QWidget* window) {
         std::fprintf(stderr, "test: closed an unscripted modal window '%s'\n",
                      qPrintable(window->windowTitle()));
