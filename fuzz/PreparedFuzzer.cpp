@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     for (int i = 0; i < report.EMFPages.Count(); ++i) {
-        report.EMFPages.LoadPageViews(i);
-        report.EMFPages.ObjectsToStream(i);
+        if (const auto views = report.EMFPages.LoadPageViews(i))
+            report.EMFPages.ObjectsToStream(i, *views);
     }
     return 0;
 }

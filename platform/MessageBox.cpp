@@ -1,31 +1,13 @@
 #include "platform/MessageBox.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QMessageBox>
-#include <QVariant>
 #include <QWidget>
+
+#include <vector>
 
 namespace platform {
 namespace {
-
-const PlatformMessageBoxHook* installedHook() {
-    const QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return nullptr;
-    return reinterpret_cast<const PlatformMessageBoxHook*>(
-        app->property(kMessageBoxHookProperty).value<quintptr>());
-}
-
-int firstButtonResult(unsigned flags) {
-    switch (flags & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-        return IDYES;
-    default:
-        return IDOK;
-    }
-}
 
 int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags) {
     QMessageBox box(owner);
@@ -83,66 +65,24 @@ int showWithQt(QWidget* owner, std::string_view text, std::string_view caption, 
     return cancelResultFor(flags);
 }
 
-} // namespace
-
-const PlatformMessageBoxHook* setMessageBoxHook(const PlatformMessageBoxHook* hook) {
-    const PlatformMessageBoxHook* previous = installedHook();
-    if (QCoreApplication* app = QCoreApplication::instance())
-        app->setProperty(kMessageBoxHookProperty,
-                         hook ? QVariant::fromValue(reinterpret_cast<quintptr>(hook)) : QVariant());
-    return previous;
-}
-
-int cancelResultFor(unsigned flags) {
-    switch (flags & MB_TYPEMASK) {
-    case MB_OK:
-        return IDOK;
-    case MB_YESNO:
-        return IDNO;
-    default:
-        return IDCANCEL;
-    }
-}
-
-int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
-               unsigned flags) {
-    if (const PlatformMessageBoxHook* hook = installedHook()) {
-        const std::string t(text), c(caption);
-        return hook->show(hook->context, owner, t.c_str(), c.c_str(), flags);
-    }
+int showForHandle(WindowHandle owner, std::string_view text, std::string_view caption,
+                  unsigned flags) {
     return showWithQt(widgetOf(owner), text, caption, flags);
 }
 
+// Linked into every program that uses widgets' message boxes (the guard reports through
+// them), so that boxes asked for by widget-free code are shown too.
+const bool presenterRegistered = [] {
+    detail::setMessageBoxPresenter(&showForHandle);
+    return true;
+}();
+
+} // namespace
+
 int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, unsigned flags) {
-    if (installedHook())
+    if (detail::messageBoxHookInstalled())
         return MessageBox(handleOf(owner), text, caption, flags);
     return showWithQt(owner, text, caption, flags);
-}
-
-ScriptedMessageBoxes::ScriptedMessageBoxes() {
-    hook_.show = &ScriptedMessageBoxes::show;
-    hook_.context = this;
-    previous_ = setMessageBoxHook(&hook_);
-}
-
-ScriptedMessageBoxes::~ScriptedMessageBoxes() {
-    setMessageBoxHook(previous_);
-}
-
-int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text, const char* caption,
-                               unsigned flags) {
-    // A C hook, possibly called from the other copy of this layer: nothing may escape.
-    try {
-        auto* self = static_cast<ScriptedMessageBoxes*>(context);
-        self->records_.push_back({owner, text ? text : "", caption ? caption : "", flags});
-        if (self->answers_.empty())
-            return firstButtonResult(flags);
-        const int result = self->answers_.front();
-        self->answers_.pop_front();
-        return result;
-    } catch (...) {
-        return cancelResultFor(flags);
-    }
 }
 
 } // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
 
 // Message boxes with the Windows flag and result numbers, shown through QMessageBox.
+// The WindowHandle overload is widget-free (MessageBoxService.cpp); the QWidget one and
+// the Qt box itself live in the widget half (MessageBox.cpp).
 //
 // The service behind MessageBox() can be replaced (tests script it). Like the handle
 // registry, the replacement is published on the QCoreApplication instance as a plain C
@@ -44,6 +46,15 @@ int MessageBox(QWidget* owner, std::string_view text, std::string_view caption, 
 
 // Result of closing a box with the given flags without choosing (Esc or close box).
 int cancelResultFor(unsigned flags);
+
+namespace detail {
+// The handle overload works without widgets: it hands a box to the installed hook, else to
+// the presenter the widget half registers, else logs it and answers as if cancelled.
+using MessageBoxPresenter = int (*)(WindowHandle owner, std::string_view text,
+                                    std::string_view caption, unsigned flags);
+void setMessageBoxPresenter(MessageBoxPresenter show);
+bool messageBoxHookInstalled();
+} // namespace detail
 
 // C hook through which a replacement service receives every box. Strings are UTF-8.
 extern "C" {

@@ -2,6 +2,7 @@
 
 #include "platform/EngineTexts.h"
 #include "report/engine/RMCompressor.h"
+#include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
 #include "report/engine/RMUnits.h"
 #include "report/engine/RMViewFactory.h"
@@ -16,6 +17,21 @@ namespace report {
 namespace {
 
 constexpr std::string_view preparedMagic = "Quarvelinthos Prepared Report File\x1A";
+
+// AutoWidth memos get their final width once, when their page is decoded.
+void finishLoadedView(TRMView& view) {
+    auto* memo = dynamic_cast<TRMMemoView*>(&view);
+    if (memo == nullptr || !memo->flag(flag::AutoWidth) || memo->Memo.empty())
+        return;
+    const int width = memo->TextWidth(memo->Memo);
+    if (memo->vertical()) {
+        memo->Height = width;
+        return;
+    }
+    if (memo->Alignment() == 1)
+        memo->Left += memo->Width - width;
+    memo->Width = width;
+}
 
 struct EPreparedError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -35,6 +51,7 @@ TRMEMFPage* TRMEMFPages::operator[](int index) const {
 }
 
 void TRMEMFPages::clearAll() {
+    cache.clear();
     pages.clear();
     backgrounds.clear();
     CurrentBackground = 255;
@@ -116,27 +133,21 @@ void TRMEMFPages::WriteView(RMStream& stream, const TRMView& view) {
     const_cast<TRMView&>(view).StreamMode = mode;
 }
 
-TRMPage* TRMEMFPages::LoadPageViews(int index) {
-    TRMEMFPage* record = (*this)[index];
-    if (record == nullptr)
-        return nullptr;
-    if (record->Page)
-        return record->Page.get();
+std::unique_ptr<TRMPage> TRMEMFPages::decode(const TRMEMFPage& record) const {
     auto page = std::make_unique<TRMPage>();
-    page->Size = record->PaperSize;
-    page->PageWidth = saneTenths(record->PaperWidth) * 100;
-    page->PageHeight = saneTenths(record->PaperHeight) * 100;
-    page->Orientation = record->Orientation;
-    page->PageBin = record->Bin;
-    page->PrinterInfo = record->PrinterInfo;
-    page->LeftMargin = pixelsToMargin(record->LeftMargin);
-    page->TopMargin = pixelsToMargin(record->TopMargin);
-    page->RightMargin = pixelsToMargin(record->RightMargin);
-    page->BottomMargin = pixelsToMargin(record->BottomMargin);
-    RMStream& stream = record->Stream;
+    page->Size = record.PaperSize;
+    page->PageWidth = saneTenths(record.PaperWidth) * 100;
+    page->PageHeight = saneTenths(record.PaperHeight) * 100;
+    page->Orientation = record.Orientation;
+    page->PageBin = record.Bin;
+    page->PrinterInfo = record.PrinterInfo;
+    page->LeftMargin = pixelsToMargin(record.LeftMargin);
+    page->TopMargin = pixelsToMargin(record.TopMargin);
+    page->RightMargin = pixelsToMargin(record.RightMargin);
+    page->BottomMargin = pixelsToMargin(record.BottomMargin);
+    RMStream stream(record.Stream.bytes());
     // Views without an end offset: a damaged record ends the page at that view.
     try {
-        stream.seek(0);
         if (!stream.atEnd())
             stream.readByte();
         while (!stream.atEnd()) {
@@ -147,37 +158,55 @@ TRMPage* TRMEMFPages::LoadPageViews(int index) {
                 break;
             view->StreamMode = smPrepared;
             view->LoadFromStream(stream);
-            TRMView* added = page->addView(std::move(view));
-            if (OnViewLoaded)
-                OnViewLoaded(*added);
+            finishLoadedView(*view);
+            page->addView(std::move(view));
         }
     } catch (const std::exception&) {
     }
-    stream.seek(stream.size());
-    record->Page = std::move(page);
-    return record->Page.get();
+    return page;
 }
 
-void TRMEMFPages::DropPageViews(int index) {
-    if (TRMEMFPage* record = (*this)[index]; record != nullptr && !record->Visible)
-        record->Page.reset();
+std::unique_ptr<TRMPage> TRMEMFPages::LoadPageViews(int index) const {
+    const TRMEMFPage* record = (*this)[index];
+    return record ? decode(*record) : nullptr;
 }
 
-void TRMEMFPages::ObjectsToStream(int index) {
+std::shared_ptr<const TRMPage> TRMEMFPages::pageViews(int index) const {
+    const TRMEMFPage* record = (*this)[index];
+    if (record == nullptr)
+        return nullptr;
+    const std::uint64_t revision = record->Stream.revision();
+    for (std::size_t i = 0; i < cache.size(); ++i) {
+        if (cache[i].record == record && cache[i].revision == revision) {
+            std::rotate(cache.begin(), cache.begin() + static_cast<std::ptrdiff_t>(i),
+                        cache.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return cache.front().views;
+        }
+    }
+    std::shared_ptr<const TRMPage> views = decode(*record);
+    std::erase_if(cache, [&](const CacheEntry& e) { return e.record == record; });
+    cache.insert(cache.begin(), CacheEntry{record, revision, views});
+    if (cache.size() > cacheSize)
+        cache.pop_back();
+    return views;
+}
+
+void TRMEMFPages::ObjectsToStream(int index, const TRMPage& views) {
     TRMEMFPage* record = (*this)[index];
-    if (record == nullptr || !record->Page)
+    if (record == nullptr)
         return;
     record->Stream.clear();
     record->Stream.writeByte(rmCurrentVersion);
-    for (const auto& view : record->Page->Objects()) {
-        view->Memo1 = view->Memo;
-        WriteView(record->Stream, *view);
+    for (const auto& view : views.Objects()) {
+        std::unique_ptr<TRMView> copy = view->clone();
+        copy->Memo1 = copy->Memo;
+        WriteView(record->Stream, *copy);
     }
 }
 
-TRMView* TRMEMFPages::ObjectAt(int index, int x, int y) {
-    TRMPage* page = LoadPageViews(index);
-    if (page == nullptr)
+const TRMView* TRMEMFPages::ObjectAt(int index, int x, int y) const {
+    const std::shared_ptr<const TRMPage> page = pageViews(index);
+    if (!page)
         return nullptr;
     const auto& views = page->Objects();
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
@@ -226,7 +255,7 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
     }
 }
 
-bool TRMEMFPages::LoadFromStream(RMStream& s) {
+bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
     clearAll();
     std::vector<std::unique_ptr<TRMEMFPage>> loaded;
     std::vector<std::unique_ptr<TRMBkPicture>> loadedBackgrounds;
@@ -302,12 +331,14 @@ bool TRMEMFPages::LoadFromStream(RMStream& s) {
     } catch (const EPreparedError& e) {
         if (report != nullptr)
             report->ErrorMessage = e.what();
-        showEngineError(e.what());
+        if (error != nullptr)
+            *error = e.what();
         return false;
     } catch (const std::exception& e) {
         if (report != nullptr)
             report->ErrorMessage = e.what();
-        showEngineError(platform::engineText(47345, "不支持的rmf格式"));
+        if (error != nullptr)
+            *error = platform::engineText(47345, "不支持的rmf格式");
         return false;
     }
     pages = std::move(loaded);
@@ -317,15 +348,14 @@ bool TRMEMFPages::LoadFromStream(RMStream& s) {
         TRMEMFPage* page = pages[static_cast<std::size_t>(i)].get();
         const std::string& bytes = page->Stream.bytes();
         if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) < 39) {
-            TRMPage* views = LoadPageViews(i);
+            const std::unique_ptr<TRMPage> views = LoadPageViews(i);
             for (const auto& v : views->Objects()) {
                 v->Left = convertOldUnit(v->Left);
                 v->Top = convertOldUnit(v->Top);
                 v->Width = convertOldUnit(v->Width);
                 v->Height = convertOldUnit(v->Height);
             }
-            ObjectsToStream(i);
-            page->Page.reset();
+            ObjectsToStream(i, *views);
         }
     }
     return true;
@@ -344,13 +374,16 @@ bool TRMEMFPages::SaveToFile(const std::string& fileName) {
     return file.commit();
 }
 
-bool TRMEMFPages::LoadFromFile(const std::string& fileName) {
+bool TRMEMFPages::LoadFromFile(const std::string& fileName, std::string* error) {
     QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error != nullptr)
+            *error = file.errorString().toStdString();
         return false;
+    }
     const QByteArray data = file.readAll();
     RMStream stream(std::string(data.constData(), static_cast<std::size_t>(data.size())));
-    return LoadFromStream(stream);
+    return LoadFromStream(stream, error);
 }
 
 } // namespace report

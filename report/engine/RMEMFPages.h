@@ -1,9 +1,13 @@
 #pragma once
 
-// Prepared pages: per page its paper, margins, printer geometry and a byte stream of the
-// views placed on it (prepared form). Views are loaded from the stream when a page is
-// drawn and dropped again when the drawer clears the page's loaded flag.
+// Prepared pages, the prepared document every consumer draws from: per page its paper,
+// margins, printer geometry and a byte stream of the views placed on it (prepared form).
+// A page's views are decoded from the stream when the page is first drawn into an
+// immutable page that drawers share; a small cache keeps the most recent ones, so memory
+// stays bounded for long reports and no drawer leaves state on a page.
 
+#include "platform/GdiObjects.h"
+#include "report/engine/RMDrawContext.h"
 #include "report/engine/RMPage.h"
 #include "report/engine/RMStream.h"
 
@@ -12,9 +16,29 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class TCanvas;
+}
+
 namespace report {
 
+class TRMExportFilter;
 class TRMReport;
+
+// What a consumer needs to know about a page without drawing it.
+struct TRMPageInfo {
+    std::int16_t PaperSize = 9;
+    std::int32_t PaperWidth = 2100, PaperHeight = 2970; // tenths of a millimetre, as oriented
+    std::uint8_t Orientation = poPortrait;
+    std::int32_t Bin = -1;
+    std::int32_t LeftMargin = 0, TopMargin = 0, RightMargin = 0, BottomMargin = 0; // pixels
+    // Page size in page pixels (the unit of view geometry): what paintPage maps onto its
+    // target rectangle.
+    int Width = 0, Height = 0;
+    TRMPageGeometry PrinterInfo;
+    std::uint8_t BackgroundIndex = 255;
+    std::uint8_t TemplatePageNo = 1;
+};
 
 struct TRMEMFPage {
     std::int16_t PaperSize = 9;
@@ -23,9 +47,7 @@ struct TRMEMFPage {
     std::int32_t Bin = -1;
     std::int32_t LeftMargin = 0, TopMargin = 0, RightMargin = 0, BottomMargin = 0; // pixels
     TRMPageGeometry PrinterInfo;
-    bool Visible = false;          // loaded flag: set by whoever draws the page
-    RMStream Stream;               // version byte 43, then the views
-    std::unique_ptr<TRMPage> Page; // loaded views, kept while Visible
+    RMStream Stream; // version byte 43, then the views
     std::uint8_t BackgroundIndex = 255;
     std::uint8_t TemplatePageNo = 1;
 };
@@ -43,7 +65,23 @@ public:
     TRMEMFPages& operator=(const TRMEMFPages&) = delete;
 
     int Count() const { return static_cast<int>(pages.size()); }
+    int pageCount() const { return Count(); }
     TRMEMFPage* operator[](int index) const;
+    // Paper and size of a page; a default page for an index out of range.
+    TRMPageInfo pageInfo(int index) const;
+
+    // Draws page `index` onto `canvas`, the page stretched onto `target` (logical canvas
+    // pixels). The one drawing call of screen, printer, PDF, metafile and export.
+    void paintPage(int index, platform::TCanvas& canvas, const platform::TRect& target,
+                   const TRMDrawContext& context) const;
+    // Replays a page into an export filter: beginPage, every view with the memo lines,
+    // endPage (nothing is drawn).
+    void exportPage(int index, TRMExportFilter& filter, TRMDrawContext context = {}) const;
+    // The page's decoded views, shared and never changed (nullptr out of range). Holding
+    // the pointer keeps them alive even when the cache lets them go.
+    std::shared_ptr<const TRMPage> pageViews(int index) const;
+    // Forgets every decoded page (pages are re-decoded when next drawn).
+    void releaseViews() const { cache.clear(); }
     void Clear();
     // Appends (inserts) a page with the template page's paper, margins and geometry.
     TRMEMFPage* AddPage(const TRMPage& templatePage);
@@ -55,33 +93,41 @@ public:
 
     // Appends a view in prepared form to a page stream.
     static void WriteView(RMStream& stream, const TRMView& view);
-    // Creates the page's views from its stream (a damaged stream loads what it can).
-    TRMPage* LoadPageViews(int index);
-    // Drops the loaded views of a page whose loaded flag is clear.
-    void DropPageViews(int index);
-    // Rewrites a page stream from its loaded (edited) views.
-    void ObjectsToStream(int index);
-    // Last loaded view whose rectangle contains the point (page pixels), or nullptr.
-    TRMView* ObjectAt(int index, int x, int y);
+    // A new, editable copy of the page's views (a damaged stream loads what it can);
+    // nullptr out of range.
+    std::unique_ptr<TRMPage> LoadPageViews(int index) const;
+    // Rewrites a page stream from edited views (ModifyPrepared).
+    void ObjectsToStream(int index, const TRMPage& views);
+    // Last view whose rectangle contains the point (page pixels), or nullptr; the view
+    // belongs to pageViews(index), which the caller keeps while it uses the view.
+    const TRMView* ObjectAt(int index, int x, int y) const;
 
-    // Prepared report file. Loading replaces the pages; a bad file shows its message and
-    // leaves no pages. Returns false on failure.
+    // Prepared report file. Loading replaces the pages; a bad file leaves no pages, puts
+    // its message into *error and returns false (the caller shows it).
     void SaveToStream(RMStream& stream);
-    bool LoadFromStream(RMStream& stream);
+    bool LoadFromStream(RMStream& stream, std::string* error = nullptr);
     bool SaveToFile(const std::string& fileName);
-    bool LoadFromFile(const std::string& fileName);
+    bool LoadFromFile(const std::string& fileName, std::string* error = nullptr);
 
     // A composite report redirects clearing to itself.
     std::function<void()> ClearHandler;
     // Called once for every page added (argument: the page index).
     std::function<void(int)> OnBeginPage;
-    // Set by the memo renderer to finish AutoWidth memos after loading a page.
-    std::function<void(TRMView&)> OnViewLoaded;
     TRMReport* report;
     int CurrentBackground = 255;
 
 private:
     void clearAll();
+    std::unique_ptr<TRMPage> decode(const TRMEMFPage& record) const;
+
+    struct CacheEntry {
+        const TRMEMFPage* record;
+        std::uint64_t revision;
+        std::shared_ptr<const TRMPage> views;
+    };
+    // Most recently used first; a few pages (a preview's screen and a print run's page).
+    static constexpr std::size_t cacheSize = 12;
+    mutable std::vector<CacheEntry> cache;
     std::unique_ptr<TRMEMFPage> makePage(const TRMPage& templatePage);
 
     std::vector<std::unique_ptr<TRMEMFPage>> pages;

@@ -3,9 +3,12 @@
 // Non-text views: picture, line, subreport, shape, check box and rich text (its RTF is
 // kept as bytes; layout comes with the rich-text renderer).
 
+#include "platform/GdiObjects.h"
 #include "report/engine/RMView.h"
 
 namespace report {
+
+class TRMReport;
 
 class TRMPictureView : public TRMView {
 public:
@@ -21,6 +24,13 @@ public:
     }
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+    void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
+              const TRMDrawContext& context) const override;
+    // Target rectangle of a picture of that size in the device rectangle `rect`.
+    platform::TRect PictureRect(const platform::TRect& rect, int pictureWidth, int pictureHeight,
+                                const TRMDrawPlacement& at) const;
+    // Loads a database blob by its signature and BlobType; false leaves no picture.
+    bool LoadBlob(const std::string& bytes);
 
     TRMPicture Picture;
     std::uint8_t BlobType = btBMP;
@@ -36,6 +46,8 @@ public:
     TRMLineView();
     std::string ClassName() const override { return "TRMLineView"; }
     std::unique_ptr<TRMView> clone() const override { return std::make_unique<TRMLineView>(*this); }
+    void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
+              const TRMDrawContext& context) const override;
 };
 
 // Places another template page as a subreport.
@@ -74,6 +86,9 @@ public:
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
 
+    void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
+              const TRMDrawContext& context) const override;
+
     std::uint8_t Shape = skRectangle;
     std::uint8_t PenMode = 4; // stored only; drawing copies
 
@@ -92,6 +107,13 @@ public:
     }
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+
+    void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
+              const TRMDrawContext& context) const override;
+    // Whether the stored value reads as checked (not empty and not starting with "0").
+    bool Checked() const;
+    // When written: the first Memo line evaluated, rounded to an integer, as Memo1.
+    void EvaluateState(TRMReport& report);
 
     std::uint8_t CheckStyle = csCross;
     TColor CheckColor = clBlack;

@@ -1,20 +1,26 @@
 #include "report/engine/RMInputQuery.h"
 
-#include "platform/Modal.h"
-
-#include <QInputDialog>
+#include <utility>
 
 namespace report {
 
+namespace {
+TRMInputHook& installedHook() {
+    static TRMInputHook hook;
+    return hook;
+}
+} // namespace
+
+TRMInputHook installInputHook(TRMInputHook hook) {
+    return std::exchange(installedHook(), std::move(hook));
+}
+
 std::string inputQuery(const std::string& prompt, const std::string& defaultText) {
-    QInputDialog dialog;
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setWindowTitle(QString::fromUtf8(prompt.c_str()));
-    dialog.setLabelText(QString::fromUtf8(prompt.c_str()));
-    dialog.setTextValue(QString::fromUtf8(defaultText.c_str()));
-    if (platform::execModal(dialog) != QDialog::Accepted)
-        return defaultText;
-    return dialog.textValue().toStdString();
+    if (const TRMInputHook& hook = installedHook()) {
+        if (std::optional<std::string> answer = hook(prompt, defaultText))
+            return *answer;
+    }
+    return defaultText;
 }
 
 } // namespace report

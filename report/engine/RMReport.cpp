@@ -20,7 +20,7 @@ namespace report {
 using platform::Variant;
 
 void showEngineError(const std::string& text) {
-    platform::MessageBox(static_cast<QWidget*>(nullptr), text, platform::engineText(47206, "错误"),
+    platform::MessageBox(platform::WindowHandle{0}, text, platform::engineText(47206, "错误"),
                          platform::MB_OK | platform::MB_ICONERROR);
 }
 
@@ -343,10 +343,10 @@ Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::
         return Variant(OnInput ? OnInput(prompt, preset) : inputQuery(prompt, preset));
     }
     if (name == "MESSAGEBOX")
-        return Variant(platform::MessageBox(static_cast<QWidget*>(nullptr), text(0), text(1),
+        return Variant(platform::MessageBox(platform::WindowHandle{0}, text(0), text(1),
                                             static_cast<unsigned>(numberOf(arg(2)))));
     if (name == "SHOWMESSAGE") {
-        platform::MessageBox(static_cast<QWidget*>(nullptr), text(0), "", platform::MB_OK);
+        platform::MessageBox(platform::WindowHandle{0}, text(0), "", platform::MB_OK);
         return {};
     }
     for (TRMFunctionLibrary* library : FunctionLibraries()) {

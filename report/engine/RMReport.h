@@ -8,6 +8,8 @@
 #include "report/engine/RMEMFPages.h"
 #include "report/engine/RMPage.h"
 #include "report/engine/RMParser.h"
+#include "report/engine/RMPrepareState.h"
+#include "report/engine/RMPrintOptions.h"
 #include "report/engine/RMVariables.h"
 #include "report/engine/RMViewFactory.h"
 
@@ -34,30 +36,10 @@ struct TRMSaveReportOptions {
     std::string RegistryPath = "Quarvelinthos\\ReportSettings\\";
 };
 
-enum TRMPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
-enum TRMReportType { rtSimple, rtMultiple };
-namespace previewbutton {
-inline constexpr std::uint16_t pbZoom = 1, pbLoad = 2, pbSave = 4, pbPrint = 8, pbFind = 16,
-                               pbPageSetup = 32, pbExit = 64, pbDesign = 128, pbSaveToXLS = 256,
-                               pbSuperExp = 512;
-}
-
-// Values of the preparation in progress that names such as "Page#" read.
-struct TRMPrepareState {
-    int PageNo = 0;           // index of the page being prepared (Page# = PageNo + 1)
-    double StartDateTime = 0; // taken when preparation starts
-    int ColumnNo = 1;
-    int CurrentRow = 0;
-    int TotalPages = 0;
-    int LineNo = 0;     // row counter of the current data band
-    int LineThough = 0; // through-counter of the current data band
-    int CurY = 0;
-    int PageBottom = 0;
-    int PageWidth = 0;
-    bool BlankRowMode = false;
-};
-
-class TRMReport {
+// The report façade: template pages (Pages), prepared document (EMFPages), preparation
+// state (State) and preview/print options (its TRMPrintOptions base), with the names and
+// events callers know.
+class TRMReport : public TRMPrintOptions {
 public:
     TRMReport();
     virtual ~TRMReport();
@@ -70,19 +52,11 @@ public:
     std::string DefaultDictionaryFile;
     std::string PreviewInitialDir;
     TRMDataset* Dataset = nullptr;
-    int DefaultCopies = 1;
-    bool DefaultCollate = true;
-    int InitialZoom = pzDefault;
-    bool MDIPreview = false;
-    bool ModalPreview = true;
     bool ModifyPrepared = false;
     void* Preview = nullptr; // preview control (report/preview)
-    std::uint16_t PreviewButtons = 383;
     bool PrintIfEmpty = true;
     int ReportType = rtSimple;
-    bool ShowProgress = true;
     bool StoreInDFM = false;
-    bool ShowPrintDialog = true;
 
     // --- events
     std::function<void(const std::string& ParName, platform::Variant& ParValue)> OnGetValue;
@@ -97,16 +71,16 @@ public:
         OnAggregate;
     // Width the current memo's text needs (CALCWIDTH), provided by the memo renderer.
     std::function<int(TRMView&)> OnCalcWidth;
-    // Shows the INPUT dialog; the default asks through a Qt input dialog.
+    // Answers the INPUT function; without it the process-wide input hook (RMInputQuery.h).
     std::function<std::string(const std::string& prompt, const std::string& defaultText)> OnInput;
     // Page-setup callback with its owner (set by the form report).
     std::function<void()> OnPageSetup;
+    // Before a view is written into a prepared page: its evaluated lines and the view.
+    std::function<void(TRMStrings& Memo, TRMView& View)> OnBeforePrint;
+    std::function<void(TRMView& View)> OnAfterPrint;
 
     // --- fields
     TRMVariables Variables; // run-time list, emptied when preparation starts
-    std::int32_t PrintOffsetLeft = 0;
-    std::int32_t PrintOffsetTop = 0;
-    bool PrintBackColor = true;
     TRMReportInfo ReportInfo;
     TRMPages Pages;
     TRMEMFPages EMFPages{this};
@@ -117,8 +91,6 @@ public:
     bool FinalPass = false;
     bool Terminated = false;
     bool Preparing = false;
-    bool Taoda = false; // pre-printed stationery
-    bool PrintPagePerPage = false;
     std::string FileName;
     TRMClassNotFoundLog ClassNotFound;
     std::string ErrorMessage; // report-wide message of the last failure

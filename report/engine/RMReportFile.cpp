@@ -303,7 +303,11 @@ bool TRMReport::SavePreparedReport(const std::string& fileName) {
 bool TRMReport::LoadPreparedReport(const std::string& fileName) {
     if (!QFile::exists(QString::fromStdString(fileName)))
         return false;
-    return EMFPages.LoadFromFile(fileName);
+    std::string error;
+    if (EMFPages.LoadFromFile(fileName, &error))
+        return true;
+    showEngineError(error);
+    return false;
 }
 
 } // namespace report

@@ -12,7 +12,13 @@ void RMStream::seek(std::size_t position) {
     pos = position;
 }
 
+void RMStream::touch() {
+    static std::uint64_t counter = 0; // one thread: the user-interface thread
+    rev = ++counter;
+}
+
 void RMStream::writeBytes(std::string_view bytes) {
+    touch();
     if (pos == buffer.size()) { // appending: the common case
         buffer.append(bytes);
         pos += bytes.size();

@@ -25,15 +25,20 @@ class RMStream {
 public:
     RMStream() = default;
     explicit RMStream(std::string bytes)
-        : buffer(std::move(bytes)) {}
+        : buffer(std::move(bytes)) {
+        touch();
+    }
 
     const std::string& bytes() const { return buffer; }
     std::string takeBytes() {
         pos = 0;
+        touch();
         return std::move(buffer);
     }
     std::size_t size() const { return buffer.size(); }
     std::size_t position() const { return pos; }
+    // Changes with every write: two equal revisions mean equal bytes (caches compare it).
+    std::uint64_t revision() const { return rev; }
     std::size_t remaining() const { return buffer.size() - pos; }
     bool atEnd() const { return pos >= buffer.size(); }
     // Positions past the end are refused: offsets read from files go through here.
@@ -41,6 +46,7 @@ public:
     void clear() {
         buffer.clear();
         pos = 0;
+        touch();
     }
 
     // Writers overwrite at the position and extend the stream as needed.
@@ -74,9 +80,11 @@ public:
 
 private:
     void need(std::size_t count) const;
+    void touch();
 
     std::string buffer;
     std::size_t pos = 0; // invariant: pos <= buffer.size()
+    std::uint64_t rev = 0;
 };
 
 // Encoding of a GBK string list as stored (helpers for memo text).

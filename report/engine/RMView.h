@@ -13,10 +13,21 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class TCanvas;
+}
+
 namespace report {
 
 class TRMBand;
 class TRMPage;
+struct TRMDrawContext;
+
+// Where a view lands on the device: device = page pixel × scale + offset.
+struct TRMDrawPlacement {
+    double ScaleX = 1.0, ScaleY = 1.0;
+    double OffsetX = 0.0, OffsetY = 0.0;
+};
 
 // Root of views and pages: scripts reach properties through it by name.
 class TRMObject {
@@ -38,6 +49,10 @@ public:
     virtual void SaveState();
     virtual void RestoreState();
     virtual void SetBounds(int left, int top, int width, int height);
+    // Draws the view as it stands (fill, content, frame) at `at`. Drawing never changes the
+    // view, so one decoded page can serve several drawers at once.
+    virtual void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
+                      const TRMDrawContext& context) const;
     // Named properties for scripts and expressions ("Left", "Memo", "FrameTyp", ...), names
     // compared without regard to case. Unknown names return false and change nothing; a
     // value that does not convert raises platform::EVariantError.

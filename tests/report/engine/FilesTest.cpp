@@ -7,6 +7,7 @@
 #include "report/engine/RMReport.h"
 #include "report/engine/RMUnits.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -293,19 +294,22 @@ TEST(PreparedFile, RoundTripAndPageViews) {
     report.EMFPages.SaveToStream(again);
     EXPECT_EQ(again.bytes(), bytes);
 
-    TRMPage* page = report.EMFPages.LoadPageViews(0);
+    const std::unique_ptr<TRMPage> page = report.EMFPages.LoadPageViews(0);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Objects().size(), 11u);
     auto* memo = dynamic_cast<TRMMemoView*>(page->FindObject("Memo1"));
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->Memo, (TRMStrings{"[Title]", "第[Page#]页", ""}));
-    EXPECT_EQ(report.EMFPages.ObjectAt(0, 15, 110),
-              page->FindObject("Rich1") ? report.EMFPages.ObjectAt(0, 15, 110) : nullptr);
-    // Editing and rewriting the stream keeps the change.
+    const std::shared_ptr<const TRMPage> shared = report.EMFPages.pageViews(0);
+    const TRMView* hit = report.EMFPages.ObjectAt(0, 15, 110);
+    EXPECT_TRUE(hit == nullptr || hit == shared->FindObject(hit->Name));
+    // Editing a copy and rewriting the stream keeps the change; the shared decoded page
+    // stays as it was for whoever still holds it.
     memo->Memo = {"edited"};
-    report.EMFPages.ObjectsToStream(0);
-    report.EMFPages.DropPageViews(0);
-    EXPECT_EQ(report.EMFPages[0]->Page, nullptr);
+    report.EMFPages.ObjectsToStream(0, *page);
+    EXPECT_EQ(dynamic_cast<const TRMMemoView*>(shared->FindObject("Memo1"))->Memo.front(),
+              "[Title]");
+    EXPECT_NE(report.EMFPages.pageViews(0), shared);
     auto* edited =
         dynamic_cast<TRMMemoView*>(report.EMFPages.LoadPageViews(0)->FindObject("Memo1"));
     ASSERT_NE(edited, nullptr);
@@ -331,11 +335,22 @@ TEST(PreparedFile, LoadReplacesPagesAndWrongMagicLeavesNone) {
     EXPECT_FALSE(report.LoadPreparedReport(dir.filePath("none.rmp").toStdString()));
     EXPECT_EQ(report.EMFPages.Count(), 2); // a missing file changes nothing
 
+    // The reader reports to its caller; the report shows the message.
     std::string bytes = testsample::samplePreparedBytes();
     bytes[6] = 'x';
     RMStream bad(bytes);
-    EXPECT_FALSE(report.EMFPages.LoadFromStream(bad));
+    std::string error;
+    EXPECT_FALSE(report.EMFPages.LoadFromStream(bad, &error));
     EXPECT_EQ(report.EMFPages.Count(), 0);
+    EXPECT_EQ(error, "不是Quarvelinthos报表文件!");
+    EXPECT_EQ(boxes.count(), 0u);
+    const std::string badPath = dir.filePath("bad.rmp").toStdString();
+    {
+        QFile f(QString::fromStdString(badPath));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    EXPECT_FALSE(report.LoadPreparedReport(badPath));
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, "不是Quarvelinthos报表文件!");
     EXPECT_EQ(boxes.last().flags, platform::MB_OK | platform::MB_ICONERROR);
@@ -343,8 +358,8 @@ TEST(PreparedFile, LoadReplacesPagesAndWrongMagicLeavesNone) {
     std::string compressed = testsample::samplePreparedBytes();
     compressed[40] = 1;
     RMStream c(compressed);
-    EXPECT_FALSE(report.EMFPages.LoadFromStream(c));
-    EXPECT_EQ(boxes.last().text, "不支持的rmf格式");
+    EXPECT_FALSE(report.EMFPages.LoadFromStream(c, &error));
+    EXPECT_EQ(error, "不支持的rmf格式");
 }
 
 TEST(PreparedFile, AddPageCopiesTheTemplatePaperAndFiresBeginPage) {
