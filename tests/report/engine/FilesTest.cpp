@@ -310,8 +310,8 @@ TEST(PreparedFile, RoundTripAndPageViews) {
     EXPECT_EQ(dynamic_cast<const TRMMemoView*>(shared->FindObject("Memo1"))->Memo.front(),
               "[Title]");
     EXPECT_NE(report.EMFPages.pageViews(0), shared);
-    auto* edited =
-        dynamic_cast<TRMMemoView*>(report.EMFPages.LoadPageViews(0)->FindObject("Memo1"));
+    const std::unique_ptr<TRMPage> reloaded = report.EMFPages.LoadPageViews(0);
+    auto* edited = dynamic_cast<TRMMemoView*>(reloaded->FindObject("Memo1"));
     ASSERT_NE(edited, nullptr);
     EXPECT_EQ(edited->Memo, (TRMStrings{"edited"}));
 }
