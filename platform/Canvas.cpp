@@ -395,8 +395,11 @@ TCanvas::PainterScope::PainterScope(QPainter& painter, const std::optional<QRegi
     p_.save();
     if (clip)
         p_.setClipRegion(*clip, Qt::ReplaceClip);
-    p_.setRenderHint(QPainter::Antialiasing, false);
-    p_.setBrushOrigin(0, 0);
+    // Unchanged state is not set again: every change costs a state update on PDF devices.
+    if (p_.renderHints() & QPainter::Antialiasing)
+        p_.setRenderHint(QPainter::Antialiasing, false);
+    if (p_.brushOrigin() != QPoint(0, 0))
+        p_.setBrushOrigin(0, 0);
     if (mode != QPainter::CompositionMode_SourceOver && hasRasterOps(p_))
         p_.setCompositionMode(QPainter::CompositionMode(mode));
 }
@@ -418,6 +421,13 @@ namespace {
 void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font, int ascent,
                    int height, int width, bool opaque, TColor background, TColor color,
                    int escapement, bool rightToLeft) {
+    if (escapement == 0 && !rightToLeft && !(opaque && background != clNone)) {
+        // The common case needs no transformation of its own (the caller restores state).
+        p.setFont(font);
+        p.setPen(color == clNone ? QColor(Qt::transparent) : toQColor(color));
+        p.drawText(QPoint(at.x(), at.y() + ascent), s);
+        return;
+    }
     p.save();
     p.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     p.translate(at);
@@ -449,7 +459,9 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
     const TRect d = rect ? mapRect(*rect) : TRect{};
     const QFontMetrics& fm = cache_->use(Font, scaleY_, characterExtra_, measureDevice());
     const QString s = qs(text);
-    const int width = fm.horizontalAdvance(s);
+    // Measuring shapes the text a second time: only recording and opaque cells need it.
+    const bool opaque = bkMode() == TBkMode::Opaque;
+    const int width = recording_ || opaque ? fm.horizontalAdvance(s) : 0;
     const TRect box{at.x(), at.y(), at.x() + width, at.y() + cache_->height()};
     if (recording_) {
         const auto kind = (options & (ETO_CLIPPED | ETO_OPAQUE)) ? TMetaRecordKind::TextRect
@@ -468,9 +480,8 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
         painter_->setClipRect(d.toQRect(), Qt::IntersectClip);
     if ((options & ETO_OPAQUE) && Brush.Color != clNone && !d.isEmpty())
         painter_->fillRect(d.toQRect(), toQColor(Brush.Color));
-    paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width,
-                  bkMode() == TBkMode::Opaque, Brush.Color, Font.Color, Font.Escapement,
-                  (options & ETO_RTLREADING) != 0);
+    paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width, opaque,
+                  Brush.Color, Font.Color, Font.Escapement, (options & ETO_RTLREADING) != 0);
 }
 
 int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
