@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -187,4 +189,103 @@ TEST(GraphicViews, MoneyCellDigitsSymbolSeparatorsAndTitles) {
     EXPECT_EQ(seps[6], (std::pair<int, unsigned>{7 * 16 - 1, 0x000000u}));
     EXPECT_EQ(seps[0].second, 0x000000u); // nine columns before the point
     EXPECT_EQ(seps[1].second, 0xC0C0C0u);
+}
+
+// One page with every view kind; REPORT_SAMPLE_PNG=<file> saves it (docs picture).
+TEST(GraphicViews, SamplePageWithEveryViewKind) {
+    OnePage doc;
+    auto title = testdraw::framedMemo(40, 30, 560, 36, {"核算单位档案"});
+    title->Font.Size = 18;
+    title->Font.Style = fontstyle::Bold;
+    title->setAlignment(2);
+    title->setLayout(8);
+    title->setFrameTyp(0);
+    doc.add(*title);
+    const char* const rows[][3] = {{"单位编号", "单位名称", "备注"},
+                                   {"0001", "北京分公司", "总部直属，负责华北地区的核算工作。"},
+                                   {"0002", "上海分公司", "Shanghai branch"},
+                                   {"0003", "研发中心（深圳）", "右对齐"}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int widths[] = {90, 150, 220}, lefts[] = {40, 130, 280};
+            auto cell = testdraw::framedMemo(lefts[c], 80 + r * 36, widths[c], 36, {rows[r][c]});
+            cell->setFlag(flag::Wordwrap, true);
+            cell->setWordBreak(true);
+            cell->setLayout(8);
+            if (r == 0) {
+                cell->FillColor = 0xE0E0E0;
+                cell->setAlignment(2);
+            }
+            if (r == 3 && c == 2)
+                cell->setAlignment(1);
+            doc.add(*cell);
+        }
+    TRMDiagonalView diagonal;
+    diagonal.SetBounds(520, 80, 80, 36);
+    diagonal.setFrameTyp(15);
+    diagonal.Font.Name = "宋体";
+    diagonal.Font.Size = 9;
+    diagonal.Memo = {"项目;;;月份"};
+    doc.add(diagonal);
+    TRMMoneyView money;
+    money.SetBounds(40, 240, 12 * 15 + 11, 24);
+    money.setFrameTyp(15);
+    money.Font.Name = "宋体";
+    money.Font.Size = 9;
+    TRMMoneyView moneyTitle = money;
+    moneyTitle.TitleMode = true;
+    doc.add(moneyTitle);
+    money.Top = 264;
+    money.Memo = {"1234.5"};
+    doc.add(money);
+    TRMPictureView picture;
+    picture.SetBounds(280, 240, 120, 60);
+    picture.setFrameTyp(15);
+    QImage image(100, 50, QImage::Format_RGB32);
+    image.fill(QColor(70, 130, 180));
+    const platform::Picture encoded = platform::Picture::fromImage(image, platform::TPictureKind::Jpeg);
+    picture.Picture = {TRMPicture::Jpeg,
+                       std::string(encoded.bytes().constData(), static_cast<std::size_t>(encoded.bytes().size()))};
+    picture.setFlag(TRMPictureView::Center, true);
+    doc.add(picture);
+    TRMShapeView shape;
+    shape.FillColor = 0xC0FFC0;
+    const std::uint8_t kinds[] = {TRMShapeView::skRoundRectangle, TRMShapeView::skEllipse,
+                                  TRMShapeView::skTriangle};
+    for (int i = 0; i < 3; ++i) {
+        shape.SetBounds(420 + i * 60, 240, 50, 40);
+        shape.Shape = kinds[i];
+        doc.add(shape);
+    }
+    TRMLineView line;
+    line.SetBounds(40, 310, 560, 2);
+    line.setFrameWidth(2);
+    doc.add(line);
+    TRMCheckBoxView check;
+    check.SetBounds(40, 325, 20, 20);
+    check.setFrameTyp(15);
+    check.CheckStyle = TRMCheckBoxView::csCheck;
+    check.Memo = {"1"};
+    doc.add(check);
+    auto rotated = testdraw::framedMemo(70, 325, 30, 80, {"竖排文字"});
+    rotated->RotationType = rt90;
+    rotated->setAlignment(2);
+    doc.add(*rotated);
+    auto justified = testdraw::framedMemo(110, 325, 200, 24, {"两端对齐示例"});
+    justified->setAlignment(3);
+    justified->BandType = 1;
+    doc.add(*justified);
+    auto footer = testdraw::framedMemo(40, 420, 560, 20, {"第1页/共1页"});
+    footer->setFrameTyp(0);
+    footer->setAlignment(2);
+    doc.add(*footer);
+
+    const platform::TMetafile m = doc.paint();
+    EXPECT_EQ(m.recordsOf(TMetaRecordKind::Image).size(), 1u);
+    EXPECT_EQ(m.recordsOf(TMetaRecordKind::Ellipse).size(), 1u);
+    EXPECT_GE(m.texts().size(), 30u);
+    if (const char* path = std::getenv("REPORT_SAMPLE_PNG")) {
+        const QImage page = m.toImage(1.5).copy(0, 0, 640 * 3 / 2, 460 * 3 / 2);
+        EXPECT_TRUE(page.save(QString::fromLocal8Bit(path)));
+    }
 }
