@@ -4,6 +4,8 @@
 #include "SampleReport.h"
 #include "platform/MessageBox.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMRtfReader.h"
+#include "report/engine/RMRtfWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -55,6 +57,21 @@ void replayExpression(const std::string& text) {
     }
 }
 
+// Rich text may be refused; what is read writes text that reads back to the same bytes.
+bool replayRtf(const std::string& bytes, const std::string& label) {
+    QTextDocument doc;
+    if (!rtf::readRtf(bytes, doc)) {
+        EXPECT_TRUE(doc.isEmpty()) << label;
+        return false;
+    }
+    const std::string written = rtf::writeRtf(doc);
+    QTextDocument again;
+    EXPECT_TRUE(rtf::readRtf(written, again)) << label;
+    EXPECT_EQ(again.toRawText(), doc.toRawText()) << label;
+    EXPECT_EQ(rtf::writeRtf(again), written) << label;
+    return true;
+}
+
 std::string readAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -89,6 +106,8 @@ TEST(DamagedFiles, StoredCorpusIsRejectedCleanly) {
             replayTemplate(bytes, name.toStdString());
         else if (name.endsWith(".txt"))
             replayExpression(bytes);
+        else if (name.endsWith(".rtf"))
+            replayRtf(bytes, name.toStdString());
     }
 }
 
@@ -111,6 +130,18 @@ TEST(DamagedFiles, EveryTruncationAndRandomFlips) {
         }
         replayTemplate(t, "template round " + std::to_string(round));
         replayPrepared(p, "prepared round " + std::to_string(round));
+    }
+
+    const std::string caption =
+        readAll(QDir(testsupport::dataPath("report")).filePath("r_archive_column_footer.rtf"));
+    ASSERT_FALSE(caption.empty());
+    for (std::size_t n = 0; n < caption.size(); ++n)
+        replayRtf(caption.substr(0, n), "caption cut at " + std::to_string(n));
+    for (int round = 0; round < 400; ++round) {
+        std::string r = caption;
+        for (int k = 0; k < 1 + round % 4; ++k)
+            r[random() % r.size()] = static_cast<char>(random());
+        replayRtf(r, "caption round " + std::to_string(round));
     }
 }
 
@@ -157,4 +188,14 @@ TEST(DamagedFiles, ChosenFilesGiveTheExpectedOutcome) {
         RMStream stream(readAll(dir.filePath(file)));
         EXPECT_EQ(report.EMFPages.LoadFromStream(stream), loads) << file;
     }
+    const std::pair<const char*, bool> richTexts[] = {
+        {"r_not_rtf.rtf", false},
+        {"r_deep_nesting.rtf", false},
+        {"r_deep_skipped_destination.rtf", false},
+        {"r_huge_bin.rtf", true},
+        {"r_unterminated.rtf", true},
+        {"r_many_paragraphs.rtf", true},
+    };
+    for (const auto& [file, loads] : richTexts)
+        EXPECT_EQ(replayRtf(readAll(dir.filePath(file)), file), loads) << file;
 }
