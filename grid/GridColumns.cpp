@@ -174,7 +174,7 @@ int TGridColumns::indexOf(const TColumn* column) const {
 
 void TGridColumns::itemChanged() {
     if (grid_)
-        grid_->invalidateGrid();
+        grid_->columnsChanged();
 }
 
 } // namespace grid

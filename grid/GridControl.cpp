@@ -1,5 +1,8 @@
 #include "grid/GridControl.h"
 
+#include "platform/Canvas.h"
+#include "platform/Metafile.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +10,6 @@
 namespace grid {
 namespace {
 
-constexpr int kMaxExtentCount = 134217725;
 constexpr int kScrollRange = 127;
 
 // Windows MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
@@ -18,21 +20,6 @@ int mulDiv(int a, int b, int c) {
     const long long q =
         (std::llabs(num) * 2 + std::llabs(c)) / (2 * std::llabs(static_cast<long long>(c)));
     return static_cast<int>(((num < 0) != (c < 0)) ? -q : q);
-}
-
-// Smallest first index that still shows `last` fully: walks back from `last` while the
-// accumulated extents stay within the scrollable extent.
-int firstShowing(const TGridAxisDrawInfo& a, int last) {
-    const int room = a.GridExtent - a.FixedBoundary + a.EffectiveLineWidth;
-    int result = last;
-    int total = 0;
-    for (int i = last; i >= a.FixedCellCount; --i) {
-        total += a.extent(i) + a.EffectiveLineWidth;
-        if (total > room)
-            break;
-        result = i;
-    }
-    return std::max(result, a.FixedCellCount);
 }
 
 void calcAxis(TGridAxisDrawInfo& a) {
@@ -87,11 +74,25 @@ int TGridAxisDrawInfo::extent(int index) const {
     return DefaultExtent;
 }
 
+int TGridAxisDrawInfo::firstShowing(int last) const {
+    // Walks back from `last` while the accumulated extents stay within the scrollable extent.
+    const int room = GridExtent - FixedBoundary + EffectiveLineWidth;
+    int result = last;
+    int total = 0;
+    for (int i = last; i >= FixedCellCount; --i) {
+        total += extent(i) + EffectiveLineWidth;
+        if (total > room)
+            break;
+        result = i;
+    }
+    return std::max(result, FixedCellCount);
+}
+
 GridControl::GridControl()
     : columns_(std::make_unique<TGridColumns>(this)) {
     titleFont_ = font_;
-    clientWidth_ = colCount_ * (defaultColWidth_ + gridLineWidth_);
-    clientHeight_ = rowCount_ * (defaultRowHeight_ + gridLineWidth_);
+    clientWidth_ = colCount_ * (DefaultColWidth() + gridLineWidth_);
+    clientHeight_ = rowCount_ * (DefaultRowHeight() + gridLineWidth_);
     resetPositions();
 }
 
@@ -133,15 +134,13 @@ void GridControl::resetPositions() {
 }
 
 void GridControl::setDefaultColWidth(int value) {
-    colWidths_.clear();
-    defaultColWidth_ = value;
+    colWidths_.setDefault(value);
     ColWidthsChanged();
     invalidateGrid();
 }
 
 void GridControl::setDefaultRowHeight(int value) {
-    rowHeights_.clear();
-    defaultRowHeight_ = value;
+    rowHeights_.setDefault(value);
     RowHeightsChanged();
     invalidateGrid();
 }
@@ -210,6 +209,7 @@ void GridControl::setGridFont(const TFont& value) {
 
 void GridControl::setTitleFont(const TFont& value) {
     titleFont_ = value;
+    layoutTitle();
     invalidateGrid();
 }
 
@@ -292,50 +292,25 @@ void GridControl::endCellUpdate() {
 }
 
 int GridControl::ColWidths(int index) const {
-    if (colWidths_.empty() || index < 0 || index >= colCount_)
-        return defaultColWidth_;
-    return colWidths_[static_cast<std::size_t>(index)];
+    return colWidths_.at(index, colCount_);
 }
 
 void GridControl::setColWidths(int index, int value) {
-    if (colWidths_.empty())
-        colWidths_.assign(static_cast<std::size_t>(colCount_), defaultColWidth_);
-    if (index < 0 || index >= colCount_)
-        invalidOp(msg::IndexOutOfRange);
-    int& slot = colWidths_[static_cast<std::size_t>(index)];
-    if (slot == value)
+    if (!colWidths_.set(index, value, colCount_))
         return;
-    slot = value;
     invalidateGrid();
     ColWidthsChanged();
 }
 
 int GridControl::RowHeights(int index) const {
-    if (rowHeights_.empty() || index < 0 || index >= rowCount_)
-        return defaultRowHeight_;
-    return rowHeights_[static_cast<std::size_t>(index)];
+    return rowHeights_.at(index, rowCount_);
 }
 
 void GridControl::setRowHeights(int index, int value) {
-    if (rowHeights_.empty())
-        rowHeights_.assign(static_cast<std::size_t>(rowCount_), defaultRowHeight_);
-    if (index < 0 || index >= rowCount_)
-        invalidOp(msg::IndexOutOfRange);
-    int& slot = rowHeights_[static_cast<std::size_t>(index)];
-    if (slot == value)
+    if (!rowHeights_.set(index, value, rowCount_))
         return;
-    slot = value;
     invalidateGrid();
     RowHeightsChanged();
-}
-
-void GridControl::resizeExtents(std::vector<int>& list, int newCount, int defaultValue) {
-    if (newCount < 0)
-        invalidOp(msg::TooManyDeleted);
-    if (newCount > kMaxExtentCount)
-        invalidOp(msg::GridTooLarge);
-    if (!list.empty())
-        list.resize(static_cast<std::size_t>(newCount), defaultValue);
 }
 
 TColor GridControl::RowColor(int row) const {
@@ -362,8 +337,8 @@ TGridDrawInfo GridControl::CalcDrawInfo() const {
     h.FirstGridCell = topLeft_.X;
     h.GridCellCount = colCount_;
     h.GridExtent = clientWidth_;
-    h.Extents = &colWidths_;
-    h.DefaultExtent = defaultColWidth_;
+    h.Extents = &colWidths_.values();
+    h.DefaultExtent = colWidths_.defaultExtent();
     calcAxis(h);
     auto& v = info.Vert;
     v.EffectiveLineWidth =
@@ -372,15 +347,15 @@ TGridDrawInfo GridControl::CalcDrawInfo() const {
     v.FirstGridCell = topLeft_.Y;
     v.GridCellCount = rowCount_;
     v.GridExtent = clientHeight_;
-    v.Extents = &rowHeights_;
-    v.DefaultExtent = defaultRowHeight_;
+    v.Extents = &rowHeights_.values();
+    v.DefaultExtent = rowHeights_.defaultExtent();
     calcAxis(v);
     return info;
 }
 
 TGridCoord GridControl::MaxFirstVisible() const {
     const TGridDrawInfo info = CalcDrawInfo();
-    return {firstShowing(info.Horz, colCount_ - 1), firstShowing(info.Vert, rowCount_ - 1)};
+    return {info.Horz.firstShowing(colCount_ - 1), info.Vert.firstShowing(rowCount_ - 1)};
 }
 
 TRect GridControl::boxRect(int col, int row) const {
@@ -464,17 +439,13 @@ void GridControl::UpdateScrollRange() {
     scrollBarsChanged();
 }
 
-void GridControl::updateScrollPositions() {
-    UpdateScrollRange();
-}
-
 void GridControl::SetFirstVisible(int col, int row) {
     if (col == topLeft_.X && row == topLeft_.Y)
         return;
     const TGridDrawInfo info = CalcDrawInfo();
     const TGridCoord old = topLeft_;
     topLeft_ = {col, row};
-    updateScrollPositions();
+    UpdateScrollRange();
     auto distance = [](const TGridAxisDrawInfo& a, int from, int to) {
         int d = 0;
         for (int i = std::min(from, to); i < std::max(from, to); ++i)
@@ -500,7 +471,7 @@ void GridControl::SetFirstVisible(int col, int row) {
 
 void GridControl::TopLeftChanged() {
     if (editorActive_ && editorExists())
-        moveEditor(CellBounds(current_.X, current_.Y), false);
+        moveEditor(EditorBounds(), false);
     if (OnTopLeftChanged)
         OnTopLeftChanged(eventSender());
     invalidateGrid();
@@ -514,6 +485,7 @@ void GridControl::ColWidthsChanged() {
 void GridControl::RowHeightsChanged() {
     UpdateScrollRange();
     SyncEditor();
+    layoutTitle();
 }
 
 void GridControl::ScrollCommand(bool vertical, ScrollCode code, int position) {
@@ -579,7 +551,7 @@ void GridControl::scrollAxis(bool vertical, ScrollCode code, int position) {
         target = first + std::max(1, a.LastFullVisibleCell - first);
         break;
     case ScrollCode::PageUp:
-        target = first - std::max(1, first - firstShowing(a, first));
+        target = first - std::max(1, first - a.firstShowing(first));
         break;
     case ScrollCode::ThumbTrack:
         if (!options_.contains(goThumbTracking))
@@ -675,6 +647,40 @@ void GridControl::columnCreated() {
 void GridControl::columnDestroyed(int remaining, int before) {
     if (before >= 2 && remaining >= 1)
         setColCount(remaining);
+}
+
+void GridControl::columnsChanged() {
+    invalidateGrid();
+    layoutTitle();
+}
+
+void GridControl::ensureColumns() {
+    if (columns_->Count() == 0)
+        for (int i = 0; i < colCount_; ++i)
+            columns_->Add();
+}
+
+// ---- title layout
+
+void GridControl::layoutTitle() {
+    if (layingOutTitle_)
+        return;
+    layingOutTitle_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{layingOutTitle_};
+    TitleTree tree;
+    tree.build(titleColumns(), gridLineWidth_);
+    titleLevels_ = tree.levels();
+    if (columns_->Count() == 0)
+        return; // no title cells to size
+    platform::TMetafile scratch;
+    platform::TMetafileCanvas measure(scratch, measuringDevice());
+    measure.Font = titleFont_;
+    const int height = (measure.textHeight("A") + 6) * titleLevels_;
+    if (RowHeights(0) != height)
+        setRowHeights(0, height);
 }
 
 // ---- consistency

@@ -1,23 +1,27 @@
 #pragma once
 
 // The string grid's widget-free control: counts and extents, the cell store, columns, row
-// colours, the current cell and selection, navigation, the editor protocol, the row
-// operations and the scroll state. The widget (TAdvStringGrid) is a thin shell that
-// overrides the protected view hooks; without a widget the hooks do nothing, which is how
-// the model is exercised on its own.
+// colours, the title layout, the current cell and selection, navigation, input rules and
+// event firing, the editor protocol, the row operations, the scroll state and the painting
+// (draw). The widget (TAdvStringGrid) is a thin shell that overrides the protected view
+// hooks; without a widget the hooks do nothing, which is how the model is exercised on its
+// own and how a report draws a grid.
 //
 // Invariants (checkConsistency verifies them):
 //  - 1 <= ColCount, 1 <= RowCount; 0 <= FixedCols < ColCount; 0 <= FixedRows < RowCount.
 //  - 0 <= Col < ColCount and 0 <= Row < RowCount after every completed move.
 //  - FixedCols <= FirstVisibleCol <= max(FixedCols, ColCount-1), same for rows.
 //  - colWidths_ / rowHeights_ are empty (all default) or hold exactly ColCount / RowCount.
+//  - Once Columns has items, RowHeights(0) is the laid-out title height (layoutTitle).
 //  - With goRowSelect: Col == FixedCols and the anchor column is ColCount-1.
 //  - EditorCol and EditorRow are both -1 or both name a cell.
 
 #include "grid/CellStore.h"
 #include "grid/GridColumns.h"
+#include "grid/GridExtents.h"
 #include "grid/GridTypes.h"
 #include "grid/TAdvStringGridStrings.h"
+#include "grid/TitleTree.h"
 #include "platform/Keys.h"
 
 #include <functional>
@@ -28,6 +32,11 @@
 #include <vector>
 
 class QObject;
+class QPaintDevice;
+
+namespace platform {
+class TCanvas;
+}
 
 namespace grid {
 
@@ -69,6 +78,8 @@ struct TGridAxisDrawInfo {
     const std::vector<int>* Extents = nullptr; // empty = all default
     int DefaultExtent = 0;
     int extent(int index) const;
+    // Smallest first scrollable index that still shows cell `last` fully.
+    int firstShowing(int last) const;
 };
 
 struct TGridDrawInfo {
@@ -93,7 +104,30 @@ using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, i
 using TMouseWheelUpDownEvent =
     std::function<void(QObject* Sender, TShiftState Shift, int X, int Y, bool& Handled)>;
 
-class GridControl {
+// Every handler slot of the grid. GridControl derives from it, so the slots read as the
+// grid's own members (grid.OnKeyDown = ...) and DetachHandlers() clears them all at once.
+struct TGridEvents {
+    TNotifyEvent OnClick, OnDblClick, OnEnter, OnExit, OnTopLeftChanged;
+    TKeyEvent OnKeyDown, OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TMouseWheelUpDownEvent OnMouseWheelDown, OnMouseWheelUp;
+    TDrawCellEvent OnDrawCell;
+    TSelectCellEvent OnSelectCell;
+    TGetEditEvent OnGetEditText;
+    TSetEditEvent OnSetEditText;
+    TMovedEvent OnColumnMoved, OnRowMoved;
+};
+
+// What a paint needs to know of the window the grid shows in.
+struct GridViewState {
+    bool active = false;      // the grid or its editor holds the keyboard focus
+    bool gridFocused = false; // the grid window itself holds it
+    TRect editorRect;         // where the in-place editor shows; empty while it is hidden
+};
+
+class GridControl : public TGridEvents {
 public:
     GridControl();
     virtual ~GridControl();
@@ -109,9 +143,9 @@ public:
     void setFixedCols(int value);
     int FixedRows() const { return fixedRows_; }
     void setFixedRows(int value);
-    int DefaultColWidth() const { return defaultColWidth_; }
+    int DefaultColWidth() const { return colWidths_.defaultExtent(); }
     void setDefaultColWidth(int value);
-    int DefaultRowHeight() const { return defaultRowHeight_; }
+    int DefaultRowHeight() const { return rowHeights_.defaultExtent(); }
     void setDefaultRowHeight(int value);
     int GridLineWidth() const { return gridLineWidth_; }
     void setGridLineWidth(int value);
@@ -146,8 +180,8 @@ public:
     void setEditColor(TColor value);
     int VisibleColCount() const;
     int VisibleRowCount() const;
+    // Levels of the title row, from the captions (laid out with the columns).
     int TitleLevels() const { return titleLevels_; }
-    void setTitleLevels(int levels) { titleLevels_ = levels; }
     bool TabStop() const { return tabStop_; }
     void setTabStop(bool value) { tabStop_ = value; }
 
@@ -196,34 +230,33 @@ public:
 
     void FocusCellAt(int col, int row, bool moveAnchor);
     void MoveCurrentCell(int col, int row, bool moveAnchor, bool show);
-    virtual bool CanSelectCell(int col, int row);
+    bool CanSelectCell(int col, int row);
     void ScrollIntoView(int col, int row);
     void MoveAnchor(int col, int row);
 
     // ---- row and column operations
     void InsertRow(int index);
     void AppendRow();
-    virtual void DeleteRow(int row);
+    void DeleteRow(int row);
     void ChangeGridSize(int newColCount, int newRowCount);
     void MoveColumnTo(int from, int to);
     void MoveRowTo(int from, int to);
-    virtual void RemoveColumnAt(int col);
-    virtual void RemoveRowAt(int row);
+    void RemoveColumnAt(int col);
+    void RemoveRowAt(int row);
 
     // ---- editor protocol
-    virtual bool CanShowEditor() const;
+    bool CanShowEditor() const;
     void SyncEditor();
     void CommitEditorText();
     void CommitAndHideEditor();
     void ReloadEditor();
     void OpenEditor();
     void CloseEditor();
-    virtual std::string EditTextFor(int col, int row);
-    virtual void StoreEditText(int col, int row, const std::string& text);
-    virtual std::string EditMaskFor(int col, int row);
-    virtual bool EditorCanModify() const { return editAllowed_; }
-    virtual bool EditorAcceptsKey(char32_t) const { return true; }
-    virtual bool GridAcceptsKey(Word, TShiftState) const { return true; }
+    std::string EditTextFor(int col, int row);
+    void StoreEditText(int col, int row, const std::string& text);
+    // Where the editor goes for the current cell: its bounds, one pixel narrower on the left
+    // at the grid's left edge.
+    TRect EditorBounds() const;
 
     // ---- input (the widget feeds its phases here)
     // Grid key-down handling: OnKeyDown, then the movement table and the hidden-column bounce.
@@ -235,9 +268,16 @@ public:
     void EditorKeyDown(Word& key, TShiftState shift);
     // Characters typed in the editor; leaves key non-zero when the edit control types it.
     void EditorKeyPress(char32_t& key);
-    // A character typed while the grid itself has the focus; true when it opened the
-    // editor and must be re-delivered there.
-    bool GridCharOpensEditor(char32_t key) const;
+    // A character for the editor: its key-press rules, then the edit control types what is
+    // left of it.
+    void EditorCharacter(char32_t key);
+    // A character typed while the grid itself has the focus: with goEditing a printable
+    // character or Backspace opens the editor and is re-delivered there as a message of its
+    // own; any other goes through the grid's KeyPress.
+    void GridCharacter(char32_t key);
+    // Whether a key-down belongs to the grid: Enter only while it edits (otherwise a dialog's
+    // default button takes it).
+    bool ClaimsKey(Word key) const;
 
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick);
     void MouseMove(TShiftState shift, int x, int y);
@@ -246,8 +286,13 @@ public:
     void CancelMouseMode();
     // Returns true (the wheel always counts as handled).
     bool MouseWheel(bool down, TShiftState shift, int x, int y);
+    // The grid window gained the focus (OnEnter unless it came from the editor).
     void FocusGained(bool fromEditor);
     void FocusLost(bool toEditor);
+    // The editor gained the focus (OnEnter unless it came from the grid).
+    void EditorFocusGained(bool fromGrid);
+    // A double click in the editor (OnDblClick).
+    void EditorDoubleClicked();
     void Exited();
 
     // Which mode and index a press at (x, y) would start; Idle when none.
@@ -272,18 +317,20 @@ public:
     void UpdateScrollRange();
     void ScrollCommand(bool vertical, ScrollCode code, int position = 0);
 
+    // ---- painting
+    // Paints the whole client area onto `canvas` (clipped by the canvas's clip region) as a
+    // window in `view` shows it. Painting reads the grid and changes nothing.
+    void draw(platform::TCanvas& canvas, const GridViewState& view) const;
+    // A grid whose columns were never defined gets one column per ColCount (when it is first
+    // shown), so that its texts and title cells show.
+    void ensureColumns();
+    // What the title tree is built from: each column's caption, title-row bounds, pixel
+    // width and visibility.
+    std::vector<TitleTree::ColumnInput> titleColumns() const;
+
     // ---- events
-    TNotifyEvent OnClick, OnDblClick, OnEnter, OnExit, OnTopLeftChanged;
-    TKeyEvent OnKeyDown, OnKeyUp;
-    TKeyPressEvent OnKeyPress;
-    TMouseEvent OnMouseDown, OnMouseUp;
-    TMouseMoveEvent OnMouseMove;
-    TMouseWheelUpDownEvent OnMouseWheelDown, OnMouseWheelUp;
-    TDrawCellEvent OnDrawCell;
-    TSelectCellEvent OnSelectCell;
-    TGetEditEvent OnGetEditText, OnGetEditMask;
-    TSetEditEvent OnSetEditText;
-    TMovedEvent OnColumnMoved, OnRowMoved;
+    // Clears every handler slot (TGridEvents).
+    void DetachHandlers() { static_cast<TGridEvents&>(*this) = TGridEvents{}; }
 
     bool checkConsistency(std::string* why = nullptr) const;
 
@@ -293,7 +340,6 @@ protected:
     virtual bool windowExists() const { return false; }
     // The grid or its editor holds the keyboard focus.
     virtual bool isActiveControl() const { return false; }
-    virtual bool gridHasFocus() const { return false; }
     // Gives the grid the focus; true when it then is the active control.
     virtual bool takeFocus() { return false; }
     virtual void invalidateRect(const TRect&) {}
@@ -304,11 +350,16 @@ protected:
     virtual void sizingLineChanged() {}
     virtual void startSelectTimer() {}
     virtual void stopSelectTimer() {}
-    virtual void beep() {}
     // Delivers a key-down to the grid as a message of its own: an exception raised while it
     // is handled ends that message only.
     virtual void sendKeyDown(Word key);
+    // Delivers a character to the editor (EditorCharacter) as a message of its own.
+    virtual void sendEditorCharacter(char32_t key);
     virtual void fontChanged() {}
+    // The current cell moved to another cell.
+    virtual void currentCellChanged() {}
+    // Device the title font is measured on; null = a 96 dpi image.
+    virtual QPaintDevice* measuringDevice() const { return nullptr; }
 
     // Editor hooks.
     virtual bool editorExists() const { return false; }
@@ -316,10 +367,10 @@ protected:
     virtual std::string editorText() const { return {}; }
     // Programmatic text: no change notification; clears the editor's modification flag.
     virtual void setEditorText(const std::string&) {}
-    virtual void setEditorMask(const std::string&) {}
     virtual bool editorModified() const { return false; }
-    virtual int editorMaxLength() const { return 0; }
     virtual void setEditorLimits(int /*maxBytes*/, bool /*readOnly*/) {}
+    // The edit control's own handling of a character that survived the key phases.
+    virtual void editorTypeCharacter(char32_t) {}
     virtual void editorSelectAll() {}
     virtual void editorDeselect() {}
     // Selection start and end (in characters) and text length.
@@ -338,29 +389,27 @@ protected:
     void invalidateSelectionChange(const TGridRect& oldSel);
 
     // Notifications.
-    virtual void ColumnMoved(int from, int to);
-    virtual void RowMoved(int from, int to);
-    virtual void ColWidthsChanged();
-    virtual void RowHeightsChanged();
-    virtual void TopLeftChanged();
-    virtual void SizeChanged(int /*oldColCount*/, int /*oldRowCount*/) {}
+    void ColumnMoved(int from, int to);
+    void RowMoved(int from, int to);
+    void ColWidthsChanged();
+    void RowHeightsChanged();
+    void TopLeftChanged();
 
     friend class TColumn;
     friend class TGridColumns;
-    friend class GridPainter;
     void columnCreated();
     void columnDestroyed(int remaining, int before);
+    void columnsChanged();
 
 private:
     TRect boxRect(int col, int row) const;
     void resetPositions();
-    void applyGridSize(int oldColCount, int oldRowCount, int newColCount, int newRowCount);
+    void applyGridSize(int newColCount, int newRowCount);
     // Moves the colour entries of rows from..to by delta.
     void shiftRowColors(int from, int to, int delta);
-    void resizeExtents(std::vector<int>& list, int newCount, int defaultValue);
-    void clampFirstVisible();
-    void updateScrollPositions();
-    void moveAndScroll(int col, int row, bool moveAnchor, bool show);
+    // The title levels from the captions and, with columns, the title row's height:
+    // (TitleFont's text height + 6) x levels.
+    void layoutTitle();
     void bounceHiddenColumn(Word key);
     void applyColumnLimits();
     void setMouseModeIdle();
@@ -369,19 +418,16 @@ private:
     // State, in the order the stored form lists it.
     TGridCoord anchor_{1, 1};
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
-    bool editAllowed_ = true;
     int colCount_ = 5;
-    std::vector<int> colWidths_; // empty = every column DefaultColWidth
+    GridExtents colWidths_{64};
     TGridCoord current_{1, 1};
-    int defaultColWidth_ = 64;
-    int defaultRowHeight_ = 24;
     int fixedCols_ = 1;
     int fixedRows_ = 1;
     TColor fixedColor_ = clBtnFace;
     int gridLineWidth_ = 1;
     TGridOptions options_ = kDefaultGridOptions;
     int rowCount_ = 5;
-    std::vector<int> rowHeights_; // empty = every row DefaultRowHeight
+    GridExtents rowHeights_{24};
     TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
     TGridCoord topLeft_{1, 1};
     int sizingIndex_ = -1;
@@ -410,7 +456,8 @@ private:
     // String-grid state.
     std::map<int, TColor> rowColors_; // explicit entries; other rows read Color
     CellStore cells_;
-    int editUpdate_ = 0;        // > 0 while the editor's text is being stored
+    int editUpdate_ = 0; // > 0 while the editor's text is being stored
+    bool layingOutTitle_ = false;
     int cellUpdateDepth_ = 0;   // open update blocks of the views
     bool needsRepaint_ = false; // a cell changed inside an update block
     std::map<int, std::unique_ptr<TAdvStringGridStrings>> columnViews_, rowViews_;

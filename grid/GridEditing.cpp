@@ -17,9 +17,7 @@ void GridControl::SyncEditor() {
         editorCol_ = current_.X;
         editorRow_ = current_.Y;
         setEditorText({});
-        setEditorMask(EditMaskFor(current_.X, current_.Y));
         setEditorText(EditTextFor(current_.X, current_.Y));
-        editAllowed_ = editorMaxLength() != -1;
         editorSelectAll();
         // The limits follow the loaded cell too, so a paste before the first typed
         // character already obeys this column's width and read-only state.
@@ -33,7 +31,14 @@ void GridControl::SyncEditor() {
         load();
     }
     if (CanShowEditor())
-        moveEditor(CellBounds(current_.X, current_.Y), true);
+        moveEditor(EditorBounds(), true);
+}
+
+TRect GridControl::EditorBounds() const {
+    TRect r = CellBounds(current_.X, current_.Y);
+    if (!r.isEmpty() && r.Left == 0 && current_.X == 0)
+        ++r.Left; // the grid's left edge line stays visible
+    return r;
 }
 
 void GridControl::CommitEditorText() {
@@ -102,13 +107,6 @@ void GridControl::StoreEditText(int col, int row, const std::string& text) {
     }
     if (OnSetEditText)
         OnSetEditText(eventSender(), col, row, text);
-}
-
-std::string GridControl::EditMaskFor(int col, int row) {
-    std::string value;
-    if (OnGetEditMask)
-        OnGetEditMask(eventSender(), col, row, value);
-    return value;
 }
 
 } // namespace grid

@@ -63,6 +63,8 @@ void GridControl::MoveCurrentCell(int col, int row, bool moveAnchor, bool show) 
     invalidateSelectionChange(oldSel);
     invalidateCell(oldCur.X, oldCur.Y);
     invalidateCell(current_.X, current_.Y);
+    if (!(oldCur == current_))
+        currentCellChanged();
 }
 
 void GridControl::ScrollIntoView(int col, int row) {
@@ -70,43 +72,18 @@ void GridControl::ScrollIntoView(int col, int row) {
     if (col >= topLeft_.X && col <= info.Horz.LastFullVisibleCell && row >= topLeft_.Y &&
         row <= info.Vert.LastFullVisibleCell)
         return;
-    TGridCoord tl = topLeft_;
-    if (col >= fixedCols_) {
-        if (col < topLeft_.X)
-            tl.X = col;
-        else if (col > info.Horz.LastFullVisibleCell)
-            tl.X = std::max(topLeft_.X, [&] {
-                // Smallest first column that still shows `col` fully.
-                const int room =
-                    info.Horz.GridExtent - info.Horz.FixedBoundary + info.Horz.EffectiveLineWidth;
-                int first = col, total = 0;
-                for (int i = col; i >= fixedCols_; --i) {
-                    total += info.Horz.extent(i) + info.Horz.EffectiveLineWidth;
-                    if (total > room)
-                        break;
-                    first = i;
-                }
-                return first;
-            }());
-    }
-    if (row >= fixedRows_) {
-        if (row < topLeft_.Y)
-            tl.Y = row;
-        else if (row > info.Vert.LastFullVisibleCell)
-            tl.Y = std::max(topLeft_.Y, [&] {
-                const int room =
-                    info.Vert.GridExtent - info.Vert.FixedBoundary + info.Vert.EffectiveLineWidth;
-                int first = row, total = 0;
-                for (int i = row; i >= fixedRows_; --i) {
-                    total += info.Vert.extent(i) + info.Vert.EffectiveLineWidth;
-                    if (total > room)
-                        break;
-                    first = i;
-                }
-                return first;
-            }());
-    }
-    SetFirstVisible(tl.X, tl.Y);
+    // Per axis: back to the cell when it lies before the view, forward just enough to show
+    // it fully when it lies after.
+    auto axis = [](const TGridAxisDrawInfo& a, int first, int index) {
+        if (index < a.FixedCellCount)
+            return first;
+        if (index < first)
+            return index;
+        if (index > a.LastFullVisibleCell)
+            return std::max(first, a.firstShowing(index));
+        return first;
+    };
+    SetFirstVisible(axis(info.Horz, topLeft_.X, col), axis(info.Vert, topLeft_.Y, row));
 }
 
 void GridControl::MoveAnchor(int col, int row) {
@@ -137,7 +114,7 @@ void GridControl::sendKeyDown(Word key) {
 void GridControl::KeyDown(Word& key, TShiftState shift) {
     if (OnKeyDown)
         OnKeyDown(eventSender(), key, shift);
-    if (key == 0 || !GridAcceptsKey(key, shift))
+    if (key == 0)
         return;
     const TGridDrawInfo info = CalcDrawInfo();
     const bool rowSelect = options_.contains(goRowSelect);
@@ -347,10 +324,6 @@ void GridControl::EditorKeyDown(Word& key, TShiftState shift) {
             toGrid();
             return;
         }
-        if (shift == TShiftState(ShiftFlag::Shift) && !EditorCanModify()) {
-            key = 0;
-            return;
-        }
         break;
     case VK_F2:
         if (OnKeyDown)
@@ -360,12 +333,6 @@ void GridControl::EditorKeyDown(Word& key, TShiftState shift) {
             key = 0;
         }
         return;
-    case VK_DELETE:
-        if (!EditorCanModify()) {
-            key = 0;
-            return;
-        }
-        break;
     default:
         break;
     }
@@ -375,15 +342,6 @@ void GridControl::EditorKeyDown(Word& key, TShiftState shift) {
 
 void GridControl::EditorKeyPress(char32_t& key) {
     KeyPress(key);
-    if (key >= 32 && !EditorAcceptsKey(key)) {
-        key = 0;
-        beep();
-        return;
-    }
-    if ((key == 8 || key == 22 || key == 24 || key >= 32) && !EditorCanModify()) {
-        key = 0;
-        return;
-    }
     if (key == 13) {
         int start = 0, end = 0, length = 0;
         editorSelection(start, end, length);
@@ -400,8 +358,32 @@ void GridControl::EditorKeyPress(char32_t& key) {
         key = 0;
 }
 
-bool GridControl::GridCharOpensEditor(char32_t key) const {
-    return options_.contains(goEditing) && (key == 8 || key >= 32);
+void GridControl::EditorCharacter(char32_t key) {
+    EditorKeyPress(key);
+    if (key != 0)
+        editorTypeCharacter(key);
+}
+
+void GridControl::sendEditorCharacter(char32_t key) {
+    // Without a window: handled in place, an exception ends this message only.
+    try {
+        EditorCharacter(key);
+    } catch (...) {
+    }
+}
+
+void GridControl::GridCharacter(char32_t key) {
+    if (!options_.contains(goEditing) || (key != 8 && key < 32)) {
+        KeyPress(key);
+        return;
+    }
+    OpenEditor();
+    if (editorVisible())
+        sendEditorCharacter(key);
+}
+
+bool GridControl::ClaimsKey(Word key) const {
+    return key != VK_RETURN || options_.contains(goEditing);
 }
 
 // ---- mouse
@@ -661,8 +643,20 @@ bool GridControl::MouseWheel(bool down, TShiftState shift, int x, int y) {
 void GridControl::FocusGained(bool fromEditor) {
     if (fromEditor)
         return;
+    if (OnEnter)
+        OnEnter(eventSender());
     invalidateGridRect(Selection());
     SyncEditor();
+}
+
+void GridControl::EditorFocusGained(bool fromGrid) {
+    if (!fromGrid && OnEnter)
+        OnEnter(eventSender());
+}
+
+void GridControl::EditorDoubleClicked() {
+    if (OnDblClick)
+        OnDblClick(eventSender());
 }
 
 void GridControl::FocusLost(bool toEditor) {

@@ -62,12 +62,12 @@ void GridControl::ChangeGridSize(int newColCount, int newRowCount) {
     if (fixedRows_ >= rowCount_)
         fixedRows_ = std::max(0, rowCount_ - 1);
     try {
-        applyGridSize(oldCols, oldRows, newColCount, newRowCount);
+        applyGridSize(newColCount, newRowCount);
     } catch (...) {
         colCount_ = oldCols;
         rowCount_ = oldRows;
         try {
-            applyGridSize(newColCount, newRowCount, oldCols, oldRows);
+            applyGridSize(oldCols, oldRows);
         } catch (...) {
             // The undo itself was refused; the counts are back all the same.
         }
@@ -76,9 +76,9 @@ void GridControl::ChangeGridSize(int newColCount, int newRowCount) {
     }
 }
 
-void GridControl::applyGridSize(int oldCols, int oldRows, int newCols, int newRows) {
-    resizeExtents(colWidths_, newCols, defaultColWidth_);
-    resizeExtents(rowHeights_, newRows, defaultRowHeight_);
+void GridControl::applyGridSize(int newCols, int newRows) {
+    colWidths_.resize(newCols);
+    rowHeights_.resize(newRows);
     // The view never starts past the last cell.
     topLeft_.X = std::clamp(topLeft_.X, fixedCols_, std::max(fixedCols_, colCount_ - 1));
     topLeft_.Y = std::clamp(topLeft_.Y, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
@@ -105,7 +105,6 @@ void GridControl::applyGridSize(int oldCols, int oldRows, int newCols, int newRo
         MoveAnchor(current_.X, current_.Y);
     invalidateGrid();
     UpdateScrollRange();
-    SizeChanged(oldCols, oldRows);
 }
 
 // ---- row operations
@@ -191,11 +190,7 @@ void GridControl::MoveColumnTo(int from, int to) {
         return;
     if (from < 0 || to < 0 || from >= colCount_ || to >= colCount_)
         invalidOp(msg::IndexOutOfRange);
-    if (!colWidths_.empty()) {
-        const int w = colWidths_[static_cast<std::size_t>(from)];
-        colWidths_.erase(colWidths_.begin() + from);
-        colWidths_.insert(colWidths_.begin() + to, w);
-    }
+    colWidths_.move(from, to);
     current_.X = shifted(current_.X, from, to);
     anchor_.X = shifted(anchor_.X, from, to);
     if (editorCol_ >= 0)
@@ -210,11 +205,7 @@ void GridControl::MoveColumnTo(int from, int to) {
 void GridControl::MoveRowTo(int from, int to) {
     if (from < 0 || to < 0 || from >= rowCount_ || to >= rowCount_)
         invalidOp(msg::IndexOutOfRange);
-    if (!rowHeights_.empty()) {
-        const int h = rowHeights_[static_cast<std::size_t>(from)];
-        rowHeights_.erase(rowHeights_.begin() + from);
-        rowHeights_.insert(rowHeights_.begin() + to, h);
-    }
+    rowHeights_.move(from, to);
     current_.Y = shifted(current_.Y, from, to);
     anchor_.Y = shifted(anchor_.Y, from, to);
     if (editorRow_ >= 0)

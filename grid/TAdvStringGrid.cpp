@@ -1,10 +1,12 @@
 #include "grid/TAdvStringGrid.h"
 
+#include "grid/TAdvStringGridAccessible.h"
 #include "grid/TInplaceEdit.h"
 #include "platform/Canvas.h"
 #include "platform/Guard.h"
 #include "platform/Keys.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -49,6 +51,7 @@ TMouseButton buttonOf(Qt::MouseButton b) {
 
 TAdvStringGrid::TAdvStringGrid(QWidget* parent)
     : QAbstractScrollArea(parent) {
+    installGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -75,17 +78,7 @@ TAdvStringGrid::~TAdvStringGrid() {
     // editor goes first, while the grid is still whole, with every hook switched off.
     destroying_ = true;
     selectTimer_.stop();
-    OnClick = OnDblClick = OnEnter = OnExit = OnTopLeftChanged = nullptr;
-    OnKeyDown = OnKeyUp = nullptr;
-    OnKeyPress = nullptr;
-    OnMouseDown = OnMouseUp = nullptr;
-    OnMouseMove = nullptr;
-    OnMouseWheelDown = OnMouseWheelUp = nullptr;
-    OnDrawCell = nullptr;
-    OnSelectCell = nullptr;
-    OnGetEditText = OnGetEditMask = nullptr;
-    OnSetEditText = nullptr;
-    OnColumnMoved = OnRowMoved = nullptr;
+    DetachHandlers();
     delete editor_;
     editor_ = nullptr;
 }
@@ -112,10 +105,6 @@ bool TAdvStringGrid::windowExists() const {
 
 bool TAdvStringGrid::isActiveControl() const {
     return hasFocus() || (editor_ && editor_->hasFocus());
-}
-
-bool TAdvStringGrid::gridHasFocus() const {
-    return hasFocus();
 }
 
 bool TAdvStringGrid::takeFocus() {
@@ -195,19 +184,28 @@ void TAdvStringGrid::stopSelectTimer() {
     selectTimer_.stop();
 }
 
-void TAdvStringGrid::beep() {
-    QApplication::beep();
-}
-
 void TAdvStringGrid::sendKeyDown(Word key) {
     // A message of its own: keyPressEvent runs it through the key preview and its guard.
     QKeyEvent event(QEvent::KeyPress, qtKeyOf(key), lastModifiers_);
     QCoreApplication::sendEvent(this, &event);
 }
 
+void TAdvStringGrid::sendEditorCharacter(char32_t key) {
+    // A character message of its own for the editor, under its own guard.
+    guarded(this, [&] { EditorCharacter(key); });
+}
+
 void TAdvStringGrid::fontChanged() {
     if (editor_)
         editor_->setFont(toQFont(Font()));
+}
+
+void TAdvStringGrid::currentCellChanged() {
+    notifyCurrentCell(*this);
+}
+
+QPaintDevice* TAdvStringGrid::measuringDevice() const {
+    return viewport();
 }
 
 // ---- editor hooks
@@ -229,10 +227,6 @@ void TAdvStringGrid::setEditorText(const std::string& text) {
     editor_->setProgramText(text);
 }
 
-void TAdvStringGrid::setEditorMask(const std::string&) {
-    // No caller supplies edit masks; the editor always edits free text.
-}
-
 bool TAdvStringGrid::editorModified() const {
     return editor_->isModified();
 }
@@ -240,6 +234,11 @@ bool TAdvStringGrid::editorModified() const {
 void TAdvStringGrid::setEditorLimits(int maxBytes, bool readOnly) {
     editor_->setMaxBytes(maxBytes);
     editor_->setReadOnly(readOnly);
+}
+
+void TAdvStringGrid::editorTypeCharacter(char32_t key) {
+    if (editor_)
+        editor_->typeCharacter(key);
 }
 
 void TAdvStringGrid::editorSelectAll() {
@@ -303,55 +302,21 @@ bool TAdvStringGrid::event(QEvent* e) {
     return QAbstractScrollArea::event(e);
 }
 
-void TAdvStringGrid::PaintGrid(TCanvas& canvas) {
-    const TGridDrawInfo info = CalcDrawInfo();
-    const TBrush savedBrush = canvas.Brush;
-    const TFont savedFont = canvas.Font;
-    paintLines(canvas, info);
-    paintCells(canvas, info, true, true);
-    paintCells(canvas, info, false, true);
-    paintCells(canvas, info, true, false);
-    paintCells(canvas, info, false, false);
-    if (Options().contains(goRowSelect) && DefaultDrawing() && hasFocus()) {
-        const TRect r = gridRectToScreen(Selection());
-        if (!r.isEmpty())
-            canvas.drawFocusRect(r);
-    }
-    canvas.Brush = TBrush::solid(Color());
-    if (info.Horz.GridBoundary < clientWidth())
-        canvas.fillRect({info.Horz.GridBoundary, 0, clientWidth(), info.Vert.GridBoundary});
-    if (info.Vert.GridBoundary < clientHeight())
-        canvas.fillRect({0, info.Vert.GridBoundary, clientWidth(), clientHeight()});
-    if (Columns().Count() == 0)
-        for (int i = 0; i < ColCount(); ++i)
-            Columns().Add();
-    paintMerged(canvas);
-    paintTitle(canvas);
-    paintFinish(canvas, info);
-    canvas.Brush = savedBrush;
-    canvas.Font = savedFont;
-    paintDragLine(canvas, info);
+GridViewState TAdvStringGrid::viewState() const {
+    GridViewState view;
+    view.active = isActiveControl();
+    view.gridFocused = hasFocus();
+    if (editor_ && editor_->isVisible())
+        view.editorRect = TRect::fromQRect(editor_->geometry());
+    return view;
 }
 
 void TAdvStringGrid::paintEvent(QPaintEvent* e) {
     guarded(this, [&] {
         QPainter painter(viewport());
-        if (recordPaints_) {
-            TMetafile recording(clientWidth(), clientHeight());
-            {
-                TMetafileCanvas recorder(recording, viewport());
-                recorder.setClipRegion(e->region());
-                PaintGrid(recorder);
-            }
-            TCanvas canvas(painter);
-            recording.play(canvas, QPointF(0, 0), 1.0, 1.0);
-            lastPaint_ = std::move(recording);
-        } else {
-            TCanvas canvas(painter);
-            canvas.setClipRegion(e->region());
-            PaintGrid(canvas);
-        }
-        ++paintCount_;
+        TCanvas canvas(painter);
+        canvas.setClipRegion(e->region());
+        draw(canvas, viewState());
     });
 }
 
@@ -366,6 +331,7 @@ void TAdvStringGrid::showEvent(QShowEvent* e) {
         setClientSize(viewport()->width(), viewport()->height());
         if (!shownOnce_) {
             shownOnce_ = true;
+            ensureColumns();
             SyncEditor();
         }
     });
@@ -375,37 +341,17 @@ KeyHandlers TAdvStringGrid::gridKeyHandlers() {
     KeyHandlers h;
     h.keyDown = [this](Word& key, TShiftState shift) { KeyDown(key, shift); };
     h.keyPress = [this](char32_t& ch) {
-        gridCharacter(ch);
+        GridCharacter(ch);
         ch = 0;
     };
     h.keyUp = [this](Word& key, TShiftState shift) { KeyUp(key, shift); };
     return h;
 }
 
-void TAdvStringGrid::gridCharacter(char32_t ch) {
-    if (!GridCharOpensEditor(ch)) {
-        KeyPress(ch);
-        return;
-    }
-    OpenEditor();
-    if (!editor_ || !editor_->isVisible())
-        return;
-    // Re-delivered to the editor as a character message of its own.
-    guarded(this, [&] {
-        char32_t c = ch;
-        EditorKeyPress(c);
-        if (c != 0 && editor_)
-            editor_->typeCharacter(c);
-    });
-}
-
 void TAdvStringGrid::keyPressEvent(QKeyEvent* e) {
     lastModifiers_ = e->modifiers();
     guarded(this, [&] { runKeyPress(this, *e, gridKeyHandlers()); });
-    // Enter belongs to the grid only while it edits; otherwise a dialog's default button
-    // gets it.
-    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    e->setAccepted(!enter || Options().contains(goEditing));
+    e->setAccepted(ClaimsKey(virtualKeyOf(*e)));
 }
 
 void TAdvStringGrid::keyReleaseEvent(QKeyEvent* e) {
@@ -496,11 +442,7 @@ void TAdvStringGrid::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
     const bool fromEditor = focusFromEditor_;
     focusFromEditor_ = false;
-    guarded(this, [&] {
-        if (!fromEditor && OnEnter)
-            OnEnter(this);
-        FocusGained(fromEditor);
-    });
+    guarded(this, [&] { FocusGained(fromEditor); });
 }
 
 void TAdvStringGrid::focusOutEvent(QFocusEvent* e) {
@@ -527,25 +469,26 @@ void TAdvStringGrid::editorTextEdited() {
     guarded(this, [&] { CommitEditorText(); });
 }
 
+void TAdvStringGrid::runEditorKeyPress(QKeyEvent& e) {
+    const bool carriesText = !charactersOf(e).isEmpty();
+    KeyHandlers h;
+    h.keyDown = [&](Word& key, TShiftState shift) {
+        EditorKeyDown(key, shift);
+        if (key != 0 && !carriesText && editor_)
+            editor_->controlKeyDown(&e);
+    };
+    h.keyPress = [&](char32_t& ch) {
+        EditorCharacter(ch);
+        ch = 0;
+    };
+    runKeyPress(editor_, e, h);
+}
+
 void TAdvStringGrid::editorKeyPressEvent(QKeyEvent* e) {
     if (destroying_)
         return;
     lastModifiers_ = e->modifiers();
-    guarded(this, [&] {
-        const bool carriesText = !charactersOf(*e).isEmpty();
-        KeyHandlers h;
-        h.keyDown = [&](Word& key, TShiftState shift) {
-            EditorKeyDown(key, shift);
-            if (key != 0 && !carriesText && editor_)
-                editor_->controlKeyDown(e);
-        };
-        h.keyPress = [&](char32_t& ch) {
-            EditorKeyPress(ch);
-            if (ch != 0 && editor_)
-                editor_->typeCharacter(ch);
-        };
-        runKeyPress(editor_, *e, h);
-    });
+    guarded(this, [&] { runEditorKeyPress(*e); });
     e->accept();
 }
 
@@ -564,13 +507,7 @@ void TAdvStringGrid::editorCharacters(const QString& text) {
         guarded(this, [&] {
             QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
                           QString::fromUcs4(&ch, 1));
-            KeyHandlers h;
-            h.keyPress = [&](char32_t& c) {
-                EditorKeyPress(c);
-                if (c != 0 && editor_)
-                    editor_->typeCharacter(c);
-            };
-            runKeyPress(editor_, key, h);
+            runEditorKeyPress(key);
         });
     }
 }
@@ -578,12 +515,9 @@ void TAdvStringGrid::editorCharacters(const QString& text) {
 void TAdvStringGrid::editorFocusIn() {
     if (destroying_)
         return;
-    if (!focusToEditor_)
-        guarded(this, [&] {
-            if (OnEnter)
-                OnEnter(this);
-        });
+    const bool fromGrid = focusToEditor_;
     focusToEditor_ = false;
+    guarded(this, [&] { EditorFocusGained(fromGrid); });
 }
 
 void TAdvStringGrid::editorFocusOut() {
@@ -601,10 +535,7 @@ void TAdvStringGrid::editorFocusOut() {
 void TAdvStringGrid::editorDoubleClick() {
     if (destroying_)
         return;
-    guarded(this, [&] {
-        if (OnDblClick)
-            OnDblClick(this);
-    });
+    guarded(this, [&] { EditorDoubleClicked(); });
 }
 
 void TAdvStringGrid::editorWheel(QWheelEvent* e) {

@@ -1,21 +1,17 @@
 #pragma once
 
-// The editable string grid widget: a custom-drawn scroll area over GridControl. It paints
-// only through the platform canvas (so every paint can be recorded in a metafile), feeds
-// keys through the platform's key phases, mouse, wheel, focus and scroll-bar commands into
-// the control, and hosts the in-place editor TInplaceEdit.
+// The editable string grid widget: a custom-drawn scroll area over GridControl. Its paint
+// event runs the control's draw() on a canvas over the viewport; it feeds keys through the
+// platform's key phases, mouse, wheel, focus and scroll-bar commands into the control, and
+// hosts the in-place editor TInplaceEdit. Screen readers and outside tools read it through
+// Qt's accessibility interfaces for tables (TAdvStringGridAccessible).
 
 #include "grid/GridControl.h"
-#include "platform/Metafile.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
-
-namespace platform {
-class TCanvas;
-}
 
 namespace grid {
 
@@ -36,14 +32,9 @@ public:
     // The in-place editor, null until the first SyncEditor that can show it.
     TInplaceEdit* InplaceEditor() const { return editor_; }
 
-    // Paints the whole client area (clipped to `clip` when given) on `canvas`; the same
-    // code the paint event runs.
-    void PaintGrid(platform::TCanvas& canvas);
-    // When on, every paint event is recorded into lastPaint() and then played onto the
-    // screen, so tests can walk exactly what was drawn.
-    void setPaintRecording(bool on) { recordPaints_ = on; }
-    const platform::TMetafile& lastPaint() const { return lastPaint_; }
-    int paintCount() const { return paintCount_; }
+    // The window as a paint sees it now (focus, editor rectangle): what the paint event
+    // passes to draw().
+    GridViewState viewState() const;
 
     // Used by the editor.
     void editorTextEdited();
@@ -78,7 +69,6 @@ protected:
     QObject* eventSender() const override { return const_cast<TAdvStringGrid*>(this); }
     bool windowExists() const override;
     bool isActiveControl() const override;
-    bool gridHasFocus() const override;
     bool takeFocus() override;
     void invalidateRect(const TRect& rect) override;
     void invalidateGrid() override;
@@ -88,17 +78,18 @@ protected:
     void sizingLineChanged() override;
     void startSelectTimer() override;
     void stopSelectTimer() override;
-    void beep() override;
     void sendKeyDown(Word key) override;
+    void sendEditorCharacter(char32_t key) override;
     void fontChanged() override;
+    void currentCellChanged() override;
+    QPaintDevice* measuringDevice() const override;
     bool editorExists() const override { return editor_ != nullptr; }
     void createEditor() override;
     std::string editorText() const override;
     void setEditorText(const std::string& text) override;
-    void setEditorMask(const std::string& mask) override;
     bool editorModified() const override;
-    int editorMaxLength() const override { return 0; }
     void setEditorLimits(int maxBytes, bool readOnly) override;
+    void editorTypeCharacter(char32_t key) override;
     void editorSelectAll() override;
     void editorDeselect() override;
     void editorSelection(int& start, int& end, int& length) const override;
@@ -109,22 +100,9 @@ protected:
 private:
     void scrollBarAction(bool vertical, int action);
     void scrollBarReleased(bool vertical);
-    void gridCharacter(char32_t ch);
     platform::KeyHandlers gridKeyHandlers();
-
-    // Painting (GridPaint.cpp).
-    void paintLines(platform::TCanvas& canvas, const TGridDrawInfo& info);
-    void paintAreaLines(platform::TCanvas& canvas, const TGridDrawInfo& info, bool fixedCols,
-                        bool fixedRows, TColor onColor, TColor offColor, bool vertOption,
-                        bool horzOption);
-    void paintCells(platform::TCanvas& canvas, const TGridDrawInfo& info, bool fixedCols,
-                    bool fixedRows);
-    void PaintCell(platform::TCanvas& canvas, int col, int row, const TRect& rect,
-                   TGridDrawState state);
-    void paintMerged(platform::TCanvas& canvas);
-    void paintTitle(platform::TCanvas& canvas);
-    void paintFinish(platform::TCanvas& canvas, const TGridDrawInfo& info);
-    void paintDragLine(platform::TCanvas& canvas, const TGridDrawInfo& info);
+    // Runs the editor's key phases for a key event aimed at it.
+    void runEditorKeyPress(QKeyEvent& event);
 
     TInplaceEdit* editor_ = nullptr;
     QTimer selectTimer_;
@@ -135,10 +113,7 @@ private:
     bool focusToEditor_ = false;   // the editor's next focus-in comes from the grid
     bool shownOnce_ = false;
     bool destroying_ = false; // set first thing in the destructor
-    bool recordPaints_ = false;
-    platform::TMetafile lastPaint_;
-    int paintCount_ = 0;
-    TRect dragLine_; // area of the XOR line drawn last, empty when none
+    TRect dragLine_;          // area of the XOR line drawn last, empty when none
 };
 
 } // namespace grid

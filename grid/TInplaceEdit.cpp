@@ -66,7 +66,7 @@ bool TInplaceEdit::insertLimited(const QString& input) {
 }
 
 void TInplaceEdit::pasteLimited() {
-    if (isReadOnly() || !grid_->EditorCanModify())
+    if (isReadOnly())
         return;
     insertLimited(QGuiApplication::clipboard()->text());
 }
@@ -105,8 +105,6 @@ void TInplaceEdit::controlKeyDown(QKeyEvent* event) {
         pasteLimited();
         return;
     }
-    if (event->matches(QKeySequence::Cut) && !grid_->EditorCanModify())
-        return;
     QLineEdit::keyPressEvent(event);
 }
 
@@ -188,7 +186,7 @@ void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
 
 void TInplaceEdit::contextMenuEvent(QContextMenuEvent* event) {
     QPointer<QMenu> menu = createStandardContextMenu();
-    const bool canModify = grid_->EditorCanModify() && !isReadOnly();
+    const bool canModify = !isReadOnly();
     for (QAction* action : menu->actions()) {
         const QString name = action->objectName();
         if (name == QLatin1String("edit-paste")) {

@@ -1,8 +1,9 @@
 #pragma once
 
 // The multi-level title row: column captions split at "|" form a tree whose top parts span
-// the adjacent columns that share them. Built fresh for every paint from the columns'
-// captions and on-screen bounds; layout() yields the rectangles the title row draws.
+// the adjacent columns that share them. Built from the columns' captions and title-row
+// bounds (by the title layout for its levels, by each paint for its boxes); layout() yields
+// the rectangles the title row draws.
 
 #include "grid/GridTypes.h"
 
@@ -43,12 +44,12 @@ public:
     };
 
     TitleTree();
-    // Steps 1 and 2: the tree and the node extents.
+    // The tree and the node extents.
     void build(const std::vector<ColumnInput>& columns, int gridLineWidth);
     // Largest depth, at least 1.
     int levels() const { return levels_; }
     const THeadTreeNode& root() const { return *root_; }
-    // Step 4 for a title row `titleHeight` pixels high.
+    // The boxes of a title row `titleHeight` pixels high.
     std::vector<Box> layout(int titleHeight, int gridLineWidth) const;
 
 private:

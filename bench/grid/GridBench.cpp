@@ -73,7 +73,7 @@ void fullPaint(benchmark::State& state) {
     for (auto _ : state) {
         QPainter painter(&image);
         platform::TCanvas canvas(painter);
-        g.PaintGrid(canvas);
+        g.draw(canvas, g.viewState());
     }
 }
 BENCHMARK(fullPaint)->Arg(100)->Arg(1000000)->Unit(benchmark::kMicrosecond);

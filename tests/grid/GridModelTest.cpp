@@ -460,6 +460,40 @@ TEST_F(Rows, moveRowAndColumnCarryTextsAndTheCurrentCell) {
     expectConsistent(g);
 }
 
+// Which events fire and which characters open the editor is the control's decision, so a
+// grid without a widget follows the same rules.
+TEST(GridInput, eventsAndCharacterRulesLiveInTheControl) {
+    GridControl g;
+    std::vector<std::string> seen;
+    g.OnEnter = [&](QObject*) { seen.push_back("enter"); };
+    g.OnDblClick = [&](QObject*) { seen.push_back("dbl"); };
+    g.OnKeyPress = [&](QObject*, char32_t& key) { seen.push_back("press " + std::to_string(key)); };
+    g.FocusGained(false);
+    g.FocusGained(true); // back from the editor: no second entry
+    g.EditorFocusGained(true);
+    g.EditorFocusGained(false);
+    g.EditorDoubleClicked();
+    g.GridCharacter(U'7'); // not editing: an ordinary character of the grid
+    g.setOptions(g.Options().with(goEditing));
+    g.GridCharacter(U'8'); // editing: opens the editor (none shows without a window)
+    g.GridCharacter(27);
+    EXPECT_EQ(seen, (std::vector<std::string>{"enter", "enter", "dbl", "press 55", "press 27"}));
+    EXPECT_TRUE(g.EditorActive());
+
+    EXPECT_TRUE(g.ClaimsKey(platform::VK_RETURN));
+    g.setOptions(g.Options().without(goEditing));
+    EXPECT_FALSE(g.ClaimsKey(platform::VK_RETURN)) << "Enter then goes to a default button";
+    EXPECT_TRUE(g.ClaimsKey(platform::VK_DOWN));
+
+    g.OnSelectCell = [&](QObject*, int, int, bool&) { seen.push_back("select"); };
+    g.DetachHandlers();
+    seen.clear();
+    g.FocusGained(false);
+    g.setRow(2);
+    g.EditorDoubleClicked();
+    EXPECT_TRUE(seen.empty());
+}
+
 TEST(GridTitleTree, sharedFirstPartsSpanAdjacentColumnsOnly) {
     TitleTree tree;
     // Columns at 0..64, 65..129, 130..194 with line width 1.

@@ -1,4 +1,4 @@
-// What the grid paints, read back from the metafile its paint events record.
+// What the grid paints, drawn by the widget-free painter into a metafile and read back.
 
 #include "GridTestSupport.h"
 #include "platform/Metafile.h"
@@ -16,11 +16,17 @@ using platform::TMetafile;
 using platform::TMetaRecord;
 using platform::TMetaRecordKind;
 
-// Runs a real paint event of the whole viewport and returns what it drew.
-const TMetafile& paint(TAdvStringGrid& g) {
-    g.setPaintRecording(true);
-    g.viewport()->repaint();
-    return g.lastPaint();
+// The whole client area as a window in `view` shows it.
+TMetafile paint(const GridControl& g, const GridViewState& view = {}) {
+    TMetafile mf(g.clientWidth(), g.clientHeight());
+    platform::TMetafileCanvas canvas(mf);
+    g.draw(canvas, view);
+    return mf;
+}
+
+// An active grid whose editor shows on the current cell (the archive's look).
+GridViewState editing(const GridControl& g) {
+    return {true, false, g.EditorBounds()};
 }
 
 [[maybe_unused]] void dump(const TMetafile& mf) {
@@ -64,24 +70,26 @@ std::vector<int> linePositions(const TMetaRecord& r) {
 }
 
 struct ArchivePaint : ::testing::Test {
-    Form form;
+    GridControl grid;
     void SetUp() override {
-        form.grid->setRowCount(4);
-        form.grid->setCells(0, 1, "0001");
-        form.grid->setCells(1, 1, "总部");
-        form.grid->setCells(0, 2, "0002");
-        form.show();
-        form.grid->setRow(3);
-        form.grid->setCol(1);
+        gridtest::configureArchiveGrid(grid);
+        grid.setClientSize(688, 422);
+        grid.setRowCount(4);
+        grid.setCells(0, 1, "0001");
+        grid.setCells(1, 1, "总部");
+        grid.setCells(0, 2, "0002");
+        grid.setRow(3);
+        grid.setCol(1);
     }
+    TMetafile paint() const { return grid::paint(grid, editing(grid)); }
 };
 
 TEST_F(ArchivePaint, titleRowIsNineteenPixelsWithOneCellPerCaption) {
-    form.grid->setRowHeights(0, 30);
-    paint(*form.grid);
-    EXPECT_EQ(form.grid->RowHeights(0), 19) << "13-pixel text height + 6, one level";
-    EXPECT_EQ(form.grid->TitleLevels(), 1);
-    const TMetafile& mf = paint(*form.grid);
+    EXPECT_EQ(grid.RowHeights(0), 19) << "13-pixel text height + 6, one level";
+    EXPECT_EQ(grid.TitleLevels(), 1);
+    grid.setRowHeights(0, 30);
+    EXPECT_EQ(grid.RowHeights(0), 19) << "the title height is laid out, not set";
+    const TMetafile mf = paint();
     std::vector<const TMetaRecord*> titles;
     for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::Rectangle))
         if (r->Brush.Color == clGreen)
@@ -100,8 +108,22 @@ TEST_F(ArchivePaint, titleRowIsNineteenPixelsWithOneCellPerCaption) {
     EXPECT_TRUE(mf.recordsOf(TMetaRecordKind::Edge).empty()) << "Title3D is off";
 }
 
+TEST_F(ArchivePaint, paintingChangesNothingAndRepeatsItself) {
+    const TMetafile first = paint();
+    EXPECT_EQ(grid.RowHeights(0), 19);
+    EXPECT_EQ(grid.Columns().Count(), 2);
+    EXPECT_EQ(paint().dump(), first.dump());
+    // A new title font lays the title out at once, without a paint.
+    TFont big = grid.TitleFont();
+    big.Height = -20;
+    grid.setTitleFont(big);
+    EXPECT_GT(grid.RowHeights(0), 19);
+    grid.Columns()[1].setTitleCaption("核算单位|名称");
+    EXPECT_EQ(grid.TitleLevels(), 2);
+}
+
 TEST_F(ArchivePaint, linesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
-    const TMetafile& mf = paint(*form.grid);
+    const TMetafile mf = paint();
     const auto polys = lineCalls(mf);
     // Title row (black), then data rows (LineColor); vertical before horizontal each.
     ASSERT_EQ(polys.size(), 4u);
@@ -118,7 +140,7 @@ TEST_F(ArchivePaint, linesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
     const auto lines = mf.recordsOf(TMetaRecordKind::Line);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back()->Points[0], QPoint(0, 0));
-    EXPECT_EQ(lines.back()->Points[1], QPoint(0, form.grid->viewport()->height()));
+    EXPECT_EQ(lines.back()->Points[1], QPoint(0, grid.clientHeight()));
     // The empty area below the rows is filled with Color.
     bool filledBelow = false;
     for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::FillRect))
@@ -127,9 +149,9 @@ TEST_F(ArchivePaint, linesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
 }
 
 TEST_F(ArchivePaint, cellTextsAtTheirOffsetsAndTheEditedCellLeftToTheEditor) {
-    form.grid->Columns()[1].setAlignment(TAlignment::taRightJustify);
-    form.grid->setCells(1, 3, "编辑中");
-    const TMetafile& mf = paint(*form.grid);
+    grid.Columns()[1].setAlignment(TAlignment::taRightJustify);
+    grid.setCells(1, 3, "编辑中");
+    const TMetafile mf = paint();
     const TMetaRecord* code = textRecord(mf, TMetaRecordKind::TextRect, "0001");
     ASSERT_NE(code, nullptr);
     EXPECT_EQ(code->Points[0], QPoint(2, 22));
@@ -144,8 +166,8 @@ TEST_F(ArchivePaint, cellTextsAtTheirOffsetsAndTheEditedCellLeftToTheEditor) {
 }
 
 TEST_F(ArchivePaint, passwordColumnShowsSixCharactersInEveryRow) {
-    form.grid->Columns()[0].setPasswordChar(U'*');
-    const TMetafile& mf = paint(*form.grid);
+    grid.Columns()[0].setPasswordChar(U'*');
+    const TMetafile mf = paint();
     int masked = 0;
     for (const TMetaRecord* r : textRects(mf)) {
         EXPECT_NE(r->Text, "0001");
@@ -155,35 +177,40 @@ TEST_F(ArchivePaint, passwordColumnShowsSixCharactersInEveryRow) {
 }
 
 TEST_F(ArchivePaint, rowColourFillsEvenSelectedCells) {
-    form.grid->setRowColor(2, 0x000000FF);
-    const TMetafile& mf = paint(*form.grid);
+    grid.setRowColor(2, 0x000000FF);
+    const TMetafile mf = paint();
     int red = 0;
     for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::FillRect))
         red += r->Brush.Color == 0x000000FFu && r->Rect.Top == 39;
     EXPECT_EQ(red, 2);
 }
 
-TEST_F(ArchivePaint, editorOnColumnZeroIsNudgedOnePixelRight) {
+TEST_F(ArchivePaint, editorOnColumnZeroLeavesTheLeftEdgeLineVisible) {
+    grid.setCol(0);
+    EXPECT_EQ(grid.EditorBounds(), (TRect{1, 58, 137, 76}));
+    grid.setCol(1);
+    EXPECT_EQ(grid.EditorBounds(), grid.CellBounds(1, 3));
+    // The widget places its editor there without waiting for a paint.
+    Form form;
+    form.show();
     form.grid->setCol(0);
-    ASSERT_EQ(form.editor()->x(), 0);
-    paint(*form.grid);
-    EXPECT_EQ(form.editor()->x(), 1);
-    EXPECT_EQ(form.editor()->width(), 136);
+    ASSERT_NE(form.editor(), nullptr);
+    const int top = form.grid->CellBounds(0, form.grid->Row()).Top;
+    EXPECT_EQ(form.editor()->geometry(), QRect(1, top, 136, 18));
 }
 
 TEST(GridPaint, grayLinesOnSilverAndSwitchedOffLinesInTheBackground) {
-    Form form(false, 300, 200);
-    TAdvStringGrid& g = *form.grid;
+    GridControl g;
+    g.setClientSize(300, 200);
     g.setColor(clSilver);
-    form.show();
-    const TMetafile& mf = paint(g);
+    const TMetafile mf = paint(g);
     const auto polys = lineCalls(mf);
     ASSERT_EQ(polys.size(), 8u);
     EXPECT_EQ(polys[6]->Pen.Color, clGray);
     EXPECT_EQ(polys[7]->Pen.Color, clGray);
     g.setColor(0x00F0F0F0);
     g.setOptions(g.Options().without(goVertLine));
-    const TMetafile& off = paint(g);
+    const TMetafile off = paint(g);
     const auto offPolys = lineCalls(off);
     ASSERT_EQ(offPolys.size(), 8u);
     // Without goHorzLine... set: horizontal first is only when the horizontal option is
@@ -192,30 +219,30 @@ TEST(GridPaint, grayLinesOnSilverAndSwitchedOffLinesInTheBackground) {
     EXPECT_EQ(offPolys[7]->Pen.Color, clSilver);
 }
 
-TEST(GridPaint, textsShowFromTheSecondPaintOfAGridWithoutColumns) {
-    Form form(false, 300, 200);
-    TAdvStringGrid& g = *form.grid;
+TEST(GridPaint, aGridWithoutColumnsGetsThemWhenShownNeverWhenPainted) {
+    GridControl g;
+    g.setClientSize(300, 200);
     g.setCells(1, 1, "visible");
-    TMetafile first(300, 200);
-    {
-        platform::TMetafileCanvas canvas(first);
-        g.PaintGrid(canvas);
-    }
-    EXPECT_EQ(textRecord(first, TMetaRecordKind::TextRect, "visible"), nullptr);
+    EXPECT_EQ(textRecord(paint(g), TMetaRecordKind::TextRect, "visible"), nullptr)
+        << "texts show only in columns that exist";
+    EXPECT_EQ(g.Columns().Count(), 0);
+    g.ensureColumns();
     EXPECT_EQ(g.Columns().Count(), 5);
+    EXPECT_NE(textRecord(paint(g), TMetaRecordKind::TextRect, "visible"), nullptr);
+
+    Form form(false, 300, 200);
+    form.grid->setCells(1, 1, "visible");
+    EXPECT_EQ(form.grid->Columns().Count(), 0);
     form.show();
-    const TMetafile& second = paint(g);
-    EXPECT_NE(textRecord(second, TMetaRecordKind::TextRect, "visible"), nullptr);
+    EXPECT_EQ(form.grid->Columns().Count(), 5) << "the first show defines them";
 }
 
 TEST(GridPaint, rowSelectFillsSelectedRowsAquaAndFramesTheSelection) {
-    Form form(false, 400, 200);
-    TAdvStringGrid& g = *form.grid;
+    GridControl g;
+    g.setClientSize(400, 200);
     g.setOptions(g.Options().with(goRowSelect));
-    form.show();
-    g.SetFocus();
     g.setRow(2);
-    const TMetafile& mf = paint(g);
+    const TMetafile mf = paint(g, {true, true, {}});
     int aqua = 0;
     for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::FillRect))
         aqua += r->Brush.Color == clAqua;
@@ -224,19 +251,19 @@ TEST(GridPaint, rowSelectFillsSelectedRowsAquaAndFramesTheSelection) {
     ASSERT_EQ(focus.size(), 1u);
     EXPECT_EQ(focus[0]->Rect.Top, g.CellBounds(1, 2).Top);
     EXPECT_EQ(focus[0]->Rect.Left, g.CellBounds(1, 2).Left);
+    EXPECT_TRUE(paint(g, {true, false, {}}).recordsOf(TMetaRecordKind::FocusRect).empty())
+        << "only while the grid window itself has the focus";
 }
 
 TEST(GridPaint, twoLevelTitleSharesTheUpperPart) {
-    Form form(false, 400, 200);
-    TAdvStringGrid& g = *form.grid;
+    GridControl g;
+    g.setClientSize(400, 200);
     g.setColCount(3);
     g.setFixedCols(0);
     const char* captions[] = {"金额|借方", "金额|贷方", "备注"};
     for (const char* c : captions)
         g.Columns().Add().setTitleCaption(c);
-    form.show();
-    paint(g);
-    const TMetafile& mf = paint(g);
+    const TMetafile mf = paint(g);
     EXPECT_EQ(g.TitleLevels(), 2);
     const int textHeight = g.RowHeights(0) / 2 - 6;
     EXPECT_GT(textHeight, 8);
@@ -253,24 +280,24 @@ TEST(GridPaint, twoLevelTitleSharesTheUpperPart) {
 }
 
 TEST(GridPaint, paintWalksOnlyTheVisibleRowsOfAHugeGrid) {
-    Form form(false, 400, 300);
-    TAdvStringGrid& g = *form.grid;
+    GridControl g;
+    g.setClientSize(400, 300);
     g.setColCount(2);
+    g.ensureColumns();
     g.setRowCount(1000000);
     for (int r = 0; r < 1000000; r += 1000)
         g.setCells(1, r, "x");
     g.setCells(1, 5, "x");
-    form.show();
-    const TMetafile& mf = paint(g);
+    const TMetafile mf = paint(g);
     EXPECT_LT(textRects(mf).size(), 40u);
     g.ScrollCommand(true, ScrollCode::Bottom);
-    const TMetafile& bottom = paint(g);
+    const TMetafile bottom = paint(g);
     EXPECT_NE(textRecord(bottom, TMetaRecordKind::TextRect, "x"), nullptr) << "row 999000";
 }
 
 TEST(GridPaint, mergedRunsDrawOneOutlinedCentredTextPerRun) {
-    Form form(false, 400, 300);
-    TAdvStringGrid& g = *form.grid;
+    GridControl g;
+    g.setClientSize(400, 300);
     g.setColCount(2);
     g.setRowCount(8);
     g.Columns().Add();
@@ -278,8 +305,7 @@ TEST(GridPaint, mergedRunsDrawOneOutlinedCentredTextPerRun) {
     const char* texts[] = {"", "A", "A", "A", "B", " ", " ", "C"};
     for (int r = 1; r < 8; ++r)
         g.setCells(1, r, texts[r]);
-    form.show();
-    const TMetafile& mf = paint(g);
+    const TMetafile mf = paint(g);
     std::vector<const TMetaRecord*> runs;
     for (const TMetaRecord* r : mf.recordsOf(TMetaRecordKind::Rectangle))
         if (r->Brush.Color == g.Color())

@@ -15,7 +15,7 @@ namespace gridtest {
 inline constexpr grid::TColor kArchiveColor = 0x00DEFEFB;
 
 // Applies the archive window's grid settings.
-inline void configureArchiveGrid(grid::TAdvStringGrid& g) {
+inline void configureArchiveGrid(grid::GridControl& g) {
     using namespace grid;
     g.setColCount(2);
     g.setRowCount(2);

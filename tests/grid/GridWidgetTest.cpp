@@ -6,6 +6,7 @@
 #include "platform/Guard.h"
 #include "platform/Keys.h"
 #include "platform/MessageBox.h"
+#include "platform/Metafile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QClipboard>
@@ -290,9 +291,12 @@ TEST_F(ArchiveFixture, titleBoundaryDragResizesButNotBelowTwoPixels) {
     EXPECT_EQ(g().MouseMode(), TGridMouseMode::SizingColumn);
     QTest::mouseMove(vp, QPoint(157, y));
     // The sizing line follows the pointer, drawn in XOR.
-    g().setPaintRecording(true);
-    g().viewport()->repaint();
-    const auto lines = g().lastPaint().recordsOf(platform::TMetaRecordKind::Line);
+    platform::TMetafile paint(g().clientWidth(), g().clientHeight());
+    {
+        platform::TMetafileCanvas canvas(paint);
+        g().draw(canvas, g().viewState());
+    }
+    const auto lines = paint.recordsOf(platform::TMetaRecordKind::Line);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back()->Pen.Mode, platform::pmXor);
     EXPECT_EQ(lines.back()->Points[0].x(), 157);
