@@ -179,39 +179,11 @@ QString TfrmAcountUnitArchives::hintOf(const QToolButton* button) {
 }
 
 void TfrmAcountUnitArchives::buildGrid() {
-    using namespace grid;
-    auto* g = new TAdvStringGrid(PanelMain);
+    auto* g = new grid::TAdvStringGrid(PanelMain);
     sgdAcountUnitArchives = g;
     g->setObjectName("sgdAcountUnitArchives");
-    g->setBorderStyle(TBorderStyle::bsNone);
-    g->setColor(0xDEFEFB);
-    g->Columns().Add().setTitleCaption("核算单位编码");
-    g->Columns()[0].setWidth(4);
-    g->Columns().Add().setTitleCaption("核算单位名称");
-    g->Columns()[1].setWidth(150);
-    g->setColCount(2);
-    g->setRowCount(2);
-    g->setFixedCols(0);
-    g->setFixedRows(1);
-    g->setDefaultRowHeight(18);
-    g->setOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
-                   goColSizing, goEditing, goAlwaysShowEditor});
-    g->setScrollBars(TScrollStyle::ssVertical);
-    grid::TFont title;
-    title.Name = "MS Sans Serif";
-    title.Height = -11;
-    title.Charset = 1; // DEFAULT_CHARSET
-    title.Color = grid::clWindow;
-    g->setTitleFont(title);
-    g->setTitleColor(grid::clGreen);
-    g->setTitle3D(false);
-    g->setLineColor(grid::clGreen);
-    g->setModifed(false);
-    g->setColWidths(0, 137);
-    g->setColWidths(1, 155);
-    g->setRowHeights(0, 19);
-    g->setRowHeights(1, 18);
-
+    RowWorkflow::configureGrid(*g);
+    rows_ = std::make_unique<RowWorkflow>(*g, *this);
     g->OnKeyDown = [this](QObject*, platform::Word& key, platform::TShiftState shift) {
         sgdAcountUnitArchivesKeyDown(key, shift);
     };
@@ -288,11 +260,7 @@ void TfrmAcountUnitArchives::startUp() {
         setEditingButtonsVisible(true);
 
     store_ = std::make_unique<TAcountUnitArchivesClass>(*this);
-    sgdAcountUnitArchives->setRow(sgdAcountUnitArchives->RowCount() - 1);
-    sgdAcountUnitArchives->setCol(1);
-    Adding = false;
-    Inserting = false;
-    Deleted = false;
+    rows_->attach(store_.get(), UnitType == "00");
     startupCompleted_ = true;
 }
 
@@ -306,40 +274,7 @@ void TfrmAcountUnitArchives::showEvent(QShowEvent* event) {
 }
 
 void TfrmAcountUnitArchives::FormShow() {
-    // Shown again later (the host showing its window again): typed input that is not stored
-    // yet is kept rather than reloaded away.
-    if (hasUnsavedInput())
-        return;
-    FillGrid();
-    // A blank new row went with the reload.
-    Adding = false;
-    Inserting = false;
-    Deleted = false;
-    sgdAcountUnitArchives->setRow(sgdAcountUnitArchives->RowCount() - 1);
-    sgdAcountUnitArchives->setCol(1);
-}
-
-void TfrmAcountUnitArchives::FillGrid() {
-    if (!store_)
-        return; // start-up stopped early: nothing to load
-    auto* g = sgdAcountUnitArchives;
-    store_->Records.Clear();
-    store_->LoadRecords();
-    const std::size_t n = store_->Records.Count();
-    if (n == 0) {
-        // The grid mirrors Records: an empty (or unreadable) archive shows one blank row, not
-        // rows that are no longer in the table.
-        g->setRowCount(2);
-        g->setCells(0, 1, "");
-        g->setCells(1, 1, "");
-        return;
-    }
-    g->setRowCount(static_cast<int>(n) + 1);
-    for (std::size_t i = 0; i < n; ++i) {
-        const TAcountUnitArchivesRecord& r = store_->Records.Items(i);
-        g->setCells(0, static_cast<int>(i) + 1, r.Hsdwh);
-        g->setCells(1, static_cast<int>(i) + 1, platform::trimBlanks(r.Hsdwmc));
-    }
+    rows_->reloadOnShow();
 }
 
 void TfrmAcountUnitArchives::FormKeyDown(platform::Word& Key, platform::TShiftState Shift) {
@@ -380,24 +315,47 @@ void TfrmAcountUnitArchives::ToolButton1Click() {
     RopHelp->ShowPopup();
 }
 
-bool TfrmAcountUnitArchives::hasUnsavedInput() const {
-    if (UnitType != "00" || !store_)
-        return false;
-    const int row = sgdAcountUnitArchives->Row();
-    if (Adding || Inserting)
-        return !isBlank(codeAt(row)) || !isBlank(nameAt(row));
-    return sgdAcountUnitArchives->Modifed();
-}
-
 void TfrmAcountUnitArchives::FormClose(plugin::TCloseAction& Action) {
     // Typed input is written (or the close refused) before the window goes.
-    if (hasUnsavedInput() && !CheckRow(sgdAcountUnitArchives->Row())) {
+    if (!rows_->mayClose()) {
         Action = plugin::TCloseAction::caNone;
         return;
     }
+    rows_->detach();
     store_.reset();
     TFrmBase::FormClose(Action);
     dream_.reset();
+}
+
+// ---- commands and grid handlers: the row workflow's
+
+void TfrmAcountUnitArchives::btnAddClick() {
+    rows_->addRow();
+}
+
+void TfrmAcountUnitArchives::btnInsertClick() {
+    rows_->insertRow();
+}
+
+void TfrmAcountUnitArchives::btnDeleteClick() {
+    rows_->deleteRow();
+}
+
+void TfrmAcountUnitArchives::btnRefreshClick() {
+    rows_->refresh();
+}
+
+void TfrmAcountUnitArchives::sgdAcountUnitArchivesKeyDown(platform::Word& Key,
+                                                          platform::TShiftState Shift) {
+    rows_->keyDown(Key, Shift);
+}
+
+void TfrmAcountUnitArchives::sgdAcountUnitArchivesKeyPress(char32_t& Key) {
+    rows_->keyPress(Key);
+}
+
+void TfrmAcountUnitArchives::sgdAcountUnitArchivesSelectCell(int ACol, int ARow, bool& CanSelect) {
+    rows_->selectCell(ACol, ARow, CanSelect);
 }
 
 // ---- preview and print
@@ -436,11 +394,11 @@ platform::WindowHandle TfrmAcountUnitArchives::applicationWindow() const {
 }
 
 void TfrmAcountUnitArchives::clearRefusedRow() {
-    auto* g = sgdAcountUnitArchives;
-    g->setCells(1, g->Row(), "");
-    g->setCells(0, g->Row(), "");
-    g->SetFocus();
-    g->setCol(0);
+    rows_->clearRefusedRow();
+}
+
+void TfrmAcountUnitArchives::focusGrid() {
+    sgdAcountUnitArchives->SetFocus();
 }
 
 } // namespace archive

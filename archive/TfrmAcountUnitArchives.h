@@ -5,9 +5,10 @@
 // parameters that decide whether this operator may edit; rows are checked and written
 // through the archive store the moment the operator leaves them (no save command).
 //
-// Sources: TfrmAcountUnitArchives.cpp (layout, start-up, commands),
-// TfrmAcountUnitArchivesRows.cpp (row-editing workflow and grid handlers).
+// The row-editing workflow is RowWorkflow's; the window's command and grid handlers
+// forward to it.
 
+#include "archive/RowWorkflow.h"
 #include "archive/TAcountUnitArchivesClass.h"
 #include "platform/ClientDataSet.h"
 #include "platform/Keys.h"
@@ -34,7 +35,9 @@ class TRopWin;
 
 namespace archive {
 
-class TfrmAcountUnitArchives : public plugin::TFrmBase, public ArchiveStoreSite {
+class TfrmAcountUnitArchives : public plugin::TFrmBase,
+                               public ArchiveStoreSite,
+                               public RowWorkflowSite {
     Q_OBJECT
 public:
     // Embedded form (GetFormOne): `owner` is the host's container.
@@ -61,19 +64,17 @@ public:
     QToolButton* btnExit = nullptr;
     grid::TAdvStringGrid* sgdAcountUnitArchives = nullptr;
 
-    // ---- archive state (set by start-up; see the row-state notes below)
+    // ---- archive state (set by start-up)
     std::string UnitType;       // "dwlx": "00" may edit, anything else is read-only
     std::string HeadOfficeCode; // "zbbm", empty when missing
     bool DchyFlag = false;      // "dchy" is "1"
     std::string ServerDate;     // 8 characters
     std::string ServerTime;     // 6 characters
     std::string OperatorName;   // the operator code when the operator table has no row
-    // Row states: Adding / Inserting while the current row is a new row at the end /
-    // inside the grid that is not yet stored; Deleted right after a row was removed, so the
-    // next change of row skips the row check once.
-    bool Adding = false;
-    bool Inserting = false;
-    bool Deleted = false;
+
+    // The row flags, the row check and the commands' workflow.
+    RowWorkflow& rows() { return *rows_; }
+    const RowWorkflow& rows() const { return *rows_; }
 
     // Created at the end of a successful start-up; null after a start-up that stopped early
     // (the window then stays read-only and empty) and after close.
@@ -99,13 +100,6 @@ public:
     void sgdAcountUnitArchivesKeyPress(char32_t& Key);
     void sgdAcountUnitArchivesSelectCell(int ACol, int ARow, bool& CanSelect);
 
-    // Reloads the store and copies it into the grid.
-    void FillGrid();
-    // Row check of the current row (`row` is always the current row): writes it when it
-    // holds a code, refuses a blank code. False after a refusal (its message was shown).
-    bool CheckRow(int row);
-    bool SaveRow();
-
     // Hint of a tool button, also when the button does not show it as a tooltip.
     static QString hintOf(const QToolButton* button);
 
@@ -115,6 +109,11 @@ public:
     platform::WindowHandle windowHandle() const override;
     platform::WindowHandle applicationWindow() const override;
     void clearRefusedRow() override;
+
+    // ---- RowWorkflowSite
+    bool windowShown() const override { return isVisible(); }
+    platform::WindowHandle boxOwner() const override { return windowHandle(); }
+    void focusGrid() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,15 +131,10 @@ private:
     void startUp();
     void setEditingButtonsVisible(bool visible);
     void storeReportVariables();
-    // True when the current row holds input that is not stored yet.
-    bool hasUnsavedInput() const;
-
-    std::string codeAt(int row) const;
-    std::string nameAt(int row) const;
-    bool isBlank(const std::string& text) const;
 
     Form form_;
     std::string mode_;
+    std::unique_ptr<RowWorkflow> rows_;
     std::unique_ptr<TAcountUnitArchivesClass> store_;
     std::unique_ptr<plugin::TDreamClass> dream_;
     std::unique_ptr<platform::KeyPreview> keyPreview_;

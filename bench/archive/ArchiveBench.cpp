@@ -105,7 +105,7 @@ void BM_RowSave(benchmark::State& state) {
     for (auto _ : state) {
         grid->setCells(1, 50000, "改名" + std::to_string(++n));
         grid->setModifed(true);
-        if (!window->SaveRow())
+        if (!window->rows().SaveRow())
             state.SkipWithError("save refused");
     }
     delete window;

@@ -47,7 +47,7 @@ TEST_F(ArchiveEditingTest, AddInsertRenameRecodeAndDeleteWithKeysOnly) {
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(grid().RowCount(), 5);
     EXPECT_EQ(grid().Col(), 0);
-    EXPECT_TRUE(window->Adding);
+    EXPECT_TRUE(window->rows().Adding);
     key(Qt::Key_Return);
     EXPECT_EQ(grid().Cells(0, 4), "0010");
     EXPECT_EQ(grid().Col(), 1);
@@ -76,7 +76,7 @@ TEST_F(ArchiveEditingTest, AddInsertRenameRecodeAndDeleteWithKeysOnly) {
     // Insert above 0002.
     moveTo(0, 2);
     key(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_TRUE(window->Inserting);
+    EXPECT_TRUE(window->rows().Inserting);
     EXPECT_EQ(grid().Row(), 2);
     EXPECT_EQ(grid().Col(), 0);
     type("0005");
@@ -85,7 +85,7 @@ TEST_F(ArchiveEditingTest, AddInsertRenameRecodeAndDeleteWithKeysOnly) {
     type("五分部");
     key(Qt::Key_Down);
     EXPECT_EQ(grid().Row(), 3);
-    EXPECT_FALSE(window->Inserting);
+    EXPECT_FALSE(window->rows().Inserting);
     EXPECT_EQ(gridRows().at(1), (std::vector<std::string>{"0005", "五分部"}));
     expectInStep();
 
@@ -235,7 +235,7 @@ TEST_F(ArchiveEditingTest, DeletingANewRowSendsNothing) {
     key(Qt::Key_D, Qt::ControlModifier);
     EXPECT_TRUE(service->log.statements.empty());
     EXPECT_EQ(grid().RowCount(), 4);
-    EXPECT_TRUE(window->Deleted);
+    EXPECT_TRUE(window->rows().Deleted);
     expectInStep();
 }
 
@@ -467,7 +467,7 @@ TEST_F(ArchiveEditingTest, ShowingTheWindowAgainReloadsButKeepsTypedInput) {
     window->show();
     testsupport::processEvents();
     EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0003", ""}));
-    EXPECT_TRUE(window->Adding);
+    EXPECT_TRUE(window->rows().Adding);
     key(Qt::Key_Right);
     type("三");
     key(Qt::Key_Up);
@@ -478,7 +478,7 @@ TEST_F(ArchiveEditingTest, ShowingTheWindowAgainReloadsButKeepsTypedInput) {
     window->hide();
     window->show();
     testsupport::processEvents();
-    EXPECT_FALSE(window->Adding);
+    EXPECT_FALSE(window->rows().Adding);
     expectInStep();
     EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0004", "四"}));
 }

@@ -76,7 +76,7 @@ TEST_F(ArchiveWindowTest, StartUpReadsServerTimeOperatorNameAndFillsTheGrid) {
     EXPECT_EQ(recordRows(), gridRows());
     EXPECT_EQ(grid().Row(), 3);
     EXPECT_EQ(grid().Col(), 1);
-    EXPECT_FALSE(window->Adding || window->Inserting || window->Deleted);
+    EXPECT_FALSE(window->rows().Adding || window->rows().Inserting || window->rows().Deleted);
     EXPECT_EQ(plugin::applicationWindow(), platform::handleOf(&application));
 }
 
