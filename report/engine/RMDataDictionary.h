@@ -27,8 +27,9 @@ public:
     const std::string* variable(std::string_view name) const;
     void setVariable(std::string_view name, std::string_view expression);
 
-    // Resolves data-field references ("Form.DataSet.\"Field\""); installed by the data
-    // layer. Returns false when the name is not a field it knows.
+    // Resolves data-field references ("Form.DataSet.\"Field\"") and field aliases;
+    // installed by TRMDatasetList::attachTo. Returns false when the name is not a field it
+    // knows.
     std::function<bool(const std::string& name, platform::Variant& value)> FieldResolver;
 
     void SaveToStream(RMStream& stream) const;
