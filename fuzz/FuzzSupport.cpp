@@ -2,7 +2,7 @@
 
 #include "platform/MessageBox.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 #include <cstdlib>
 
@@ -10,7 +10,7 @@ namespace fuzzsupport {
 
 void initialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    static QGuiApplication app(*argc, *argv);
     static platform::ScriptedMessageBoxes boxes;
     (void)boxes;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Start-up shared by the fuzz targets: a headless application and scripted message boxes,
-// so that the readers' error messages never wait for a person.
+// Start-up shared by the fuzz targets: a headless GUI application (the engine needs no
+// widgets) and scripted message boxes, so that error messages never wait for a person.
 
 namespace fuzzsupport {
 
