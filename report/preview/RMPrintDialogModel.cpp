@@ -98,8 +98,8 @@ bool TRMPrintDialogModel::OffsetsChanged() const {
     return OffsetTopPixels() != settings_.offsetTop || OffsetLeftPixels() != settings_.offsetLeft;
 }
 
-TRMPrintOptions TRMPrintDialogModel::Options() const {
-    TRMPrintOptions options;
+TRMPrintRunOptions TRMPrintDialogModel::Options() const {
+    TRMPrintRunOptions options;
     options.jobTitle = settings_.jobTitle;
     options.reportTitle = settings_.reportTitle;
     options.stationery = Stationery;

@@ -64,7 +64,7 @@ public:
     bool OffsetsChanged() const;
 
     // OK: the options to print with.
-    TRMPrintOptions Options() const;
+    TRMPrintRunOptions Options() const;
     // Closing without OK: the printer selected when the dialog opened comes back.
     void Cancel();
 

@@ -273,8 +273,8 @@ void TRMPrintForm::reject() {
     QDialog::reject();
 }
 
-bool ShowPrintForm(QWidget* owner, const TRMPrintDialogSettings& settings, TRMPrintOptions& options,
-                   bool* offsetsChanged) {
+bool ShowPrintForm(QWidget* owner, const TRMPrintDialogSettings& settings,
+                   TRMPrintRunOptions& options, bool* offsetsChanged) {
     TRMPrintForm form(RMPrinter(), settings, owner);
     if (platform::execModal(form) != QDialog::Accepted)
         return false;

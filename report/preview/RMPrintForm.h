@@ -62,7 +62,7 @@ private:
 
 // Shows the print dialog; on OK fills `options` (and tells whether the print offsets
 // changed, so that the caller stores them with the report). False when cancelled.
-bool ShowPrintForm(QWidget* owner, const TRMPrintDialogSettings& settings, TRMPrintOptions& options,
-                   bool* offsetsChanged = nullptr);
+bool ShowPrintForm(QWidget* owner, const TRMPrintDialogSettings& settings,
+                   TRMPrintRunOptions& options, bool* offsetsChanged = nullptr);
 
 } // namespace report

@@ -8,6 +8,7 @@
 #include "report/preview/RMPdfPrinter.h"
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMPrinterPropForm.h"
+#include "tests/report/preview/PrintTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,8 +48,7 @@ int addPrinter(const std::string& name, int edge) {
 class DialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("CUPS_SERVER", (dir.path() + "/absent.sock").toLocal8Bit().constData(), 1);
-        TRMPrinterList::instance().Refresh();
+        printtest::withoutPrintServer(dir.path());
         office = addPrinter("办公室打印机", 500);
         RMPrinter().Reset();
         setPdfOutputFolder(dir.path().toStdString());
@@ -88,7 +88,7 @@ TEST_F(DialogsTest, PrintDialogSelectsThePrinterAtOnceAndCancelGivesItBack) {
         EXPECT_EQ(form->lblPosition->text().toStdString(), dir.path().toStdString());
         form->btnCancel->click();
     });
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     EXPECT_FALSE(ShowPrintForm(nullptr, {}, options));
     EXPECT_EQ(shownStatus, "空闲");
     EXPECT_EQ(RMPrinter().PrinterIndex(), 0);
@@ -119,7 +119,7 @@ TEST_F(DialogsTest, PrintDialogMakesTheOptionsFromWhatWasChosen) {
         form->edtScale->setValue(80);
         form->btnOK->click();
     });
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     ASSERT_TRUE(ShowPrintForm(nullptr, settings, options, &changed));
     EXPECT_EQ(options.pageList, "1,3-5");
     EXPECT_EQ(options.copies, 3);
@@ -296,7 +296,7 @@ TEST_F(DialogsTest, DialogsRenderHeadless) {
     });
     TRMPrintDialogSettings settings;
     settings.currentPageAllowed = true;
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().PdfIndex()));
     setPdfOutputFolder("/home/kuaiji/文档");
     ShowPrintForm(nullptr, settings, options);
