@@ -63,6 +63,37 @@ void BM_PrintToPdfPrinter(benchmark::State& state) {
 }
 BENCHMARK(BM_PrintToPdfPrinter)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+// The drawing call alone onto the same kind of file: what the print run adds is the
+// difference to BM_PrintToPdfPrinter.
+void BM_PaintPageToPdfFile(benchmark::State& state) {
+    TRMReport& report = benchtable::tableReport();
+    const TRMDrawContext context = report.printContext(600, 600);
+    for (auto _ : state) {
+        const QString path = outputFolder().filePath("paint.pdf");
+        {
+            QPdfWriter pdf(path);
+            pdf.setResolution(600);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins({0, 0, 0, 0});
+            QPainter painter(&pdf);
+            const platform::TRect full =
+                platform::TRect::fromQRect(pdf.pageLayout().fullRectPixels(600));
+            for (int p = 0; p < pageCount; ++p) {
+                if (p > 0)
+                    pdf.newPage();
+                platform::TCanvas canvas(painter);
+                report.EMFPages.paintPage(p, canvas, full, context);
+            }
+        }
+        state.PauseTiming();
+        clearOutput();
+        state.ResumeTiming();
+    }
+    state.counters["pages/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * pageCount), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PaintPageToPdfFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
 void BM_RawQPainterToPdfFile(benchmark::State& state) {
     benchtable::tableReport();
     const double s = 600.0 / 96.0;
