@@ -117,6 +117,37 @@ void TRMEMFPages::AddBackground(const TRMPage& t) {
     CurrentBackground = backgrounds.size() > 255 ? 255 : static_cast<int>(backgrounds.size()) - 1;
 }
 
+void TRMEMFPages::Interleave(int templatePages) {
+    if (templatePages < 2)
+        return;
+    std::vector<std::vector<std::unique_ptr<TRMEMFPage>>> runs(
+        static_cast<std::size_t>(templatePages));
+    for (auto& page : pages) {
+        const int no = std::clamp<int>(page->TemplatePageNo, 1, templatePages);
+        runs[static_cast<std::size_t>(no - 1)].push_back(std::move(page));
+    }
+    pages.clear();
+    for (std::size_t round = 0;; ++round) {
+        bool any = false;
+        for (auto& run : runs) {
+            if (round < run.size()) {
+                pages.push_back(std::move(run[round]));
+                any = true;
+            }
+        }
+        if (!any)
+            break;
+    }
+    cache.clear();
+}
+
+std::size_t TRMEMFPages::heldBytes() const {
+    std::size_t total = 0;
+    for (const auto& page : pages)
+        total += page->Stream.heldBytes();
+    return total;
+}
+
 TRMBkPicture* TRMEMFPages::Background(int index) const {
     if (index < 0 || index >= BackgroundCount())
         return nullptr;
@@ -145,7 +176,7 @@ std::unique_ptr<TRMPage> TRMEMFPages::decode(const TRMEMFPage& record) const {
     page->TopMargin = pixelsToMargin(record.TopMargin);
     page->RightMargin = pixelsToMargin(record.RightMargin);
     page->BottomMargin = pixelsToMargin(record.BottomMargin);
-    RMStream stream(record.Stream.bytes());
+    RMStream stream(record.Stream.contents());
     // Views without an end offset: a damaged record ends the page at that view.
     try {
         if (!stream.atEnd())
@@ -247,10 +278,11 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
         s.writeInt32(page->TopMargin);
         s.writeInt32(page->RightMargin);
         s.writeInt32(page->BottomMargin);
+        const std::string bytes = page->Stream.contents();
         if (compressed)
-            s.writeBytes(RMCompressor().Compress(page->Stream.bytes()));
+            s.writeBytes(RMCompressor().Compress(bytes));
         else
-            s.writeBytes(page->Stream.bytes());
+            s.writeBytes(bytes);
         s.patchEndOffset(slot);
     }
 }

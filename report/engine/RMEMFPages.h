@@ -88,6 +88,11 @@ public:
     TRMEMFPage* InsertPage(int index, const TRMPage& templatePage);
     // Adds a background for the following pages; a page without one refers to 255.
     void AddBackground(const TRMPage& templatePage);
+    // Reorders the pages so that the pages of different template pages alternate: the
+    // first page of each template page, then the second of each, and so on.
+    void Interleave(int templatePages);
+    // Memory the page streams hold (finished pages are kept packed).
+    std::size_t heldBytes() const;
     TRMBkPicture* Background(int index) const;
     int BackgroundCount() const { return static_cast<int>(backgrounds.size()); }
 

@@ -1,6 +1,7 @@
 // Memo views during preparation: expansion, highlight, measuring and writing into the
 // prepared page stream.
 #include "report/engine/RMEMFPages.h"
+#include "report/engine/RMLayoutCache.h"
 #include "report/engine/RMMemoLayout.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
@@ -41,6 +42,22 @@ void evaluate(TRMMemoView& v, TRMReport& report) {
             return;
     }
     v.ExpandMemo(report);
+}
+
+// Layout of Memo1, through the preparation's cache when there is one (`keep` off: the
+// entry is not needed again).
+std::shared_ptr<const TRMMemoLayout> layoutOf(const TRMMemoView& v, TRMReport& report, bool keep) {
+    if (report.LayoutCache != nullptr)
+        return report.LayoutCache->layout(v, v.Memo1, keep);
+    return std::make_shared<const TRMMemoLayout>(v.LayoutText(v.Memo1));
+}
+
+TRMStrings markedLines(const TRMMemoLayout& layout) {
+    TRMStrings lines;
+    lines.reserve(layout.Lines.size());
+    for (const std::string& l : layout.Lines)
+        lines.push_back(l + rmLineMarker);
+    return lines;
 }
 
 } // namespace
@@ -94,12 +111,7 @@ void TRMMemoView::RestoreHighlight() {
 }
 
 void TRMMemoView::WrapMemo1(bool designer) {
-    const TRMMemoLayout layout = LayoutText(Memo1, designer);
-    TRMStrings lines;
-    lines.reserve(layout.Lines.size());
-    for (const std::string& l : layout.Lines)
-        lines.push_back(l + rmLineMarker);
-    Memo1 = std::move(lines);
+    Memo1 = markedLines(LayoutText(Memo1, designer));
 }
 
 int TRMMemoView::CalcHeight(TRMReport& report) {
@@ -109,10 +121,9 @@ int TRMMemoView::CalcHeight(TRMReport& report) {
     if (Visible) {
         evaluate(*this, report);
         ApplyHighlight(report);
-        const TRMMemoLayout layout = LayoutText(Memo1);
         const bool suppressed = flag(flag::Suppress) && valueText(Memo1) == LastValue;
         if (!isEmptyText(Memo1) && !suppressed)
-            height = layout.TextHeight + 2 * GapY + FrameAllowanceY();
+            height = layoutOf(*this, report, true)->TextHeight + 2 * GapY + FrameAllowanceY();
         RestoreHighlight();
     }
     DrawStatus = savedStatus;
@@ -139,8 +150,10 @@ bool TRMMemoView::PrintToStream(TRMReport& report, RMStream& stream) {
         return false;
     }
     ApplyHighlight(report);
-    if (flag(flag::Wordwrap) || state == rmsPrinting)
+    if (state == rmsPrinting)
         WrapMemo1();
+    else if (flag(flag::Wordwrap))
+        Memo1 = markedLines(*layoutOf(*this, report, false));
 
     TRMStrings rest;
     if (state == rmsPrinting) {

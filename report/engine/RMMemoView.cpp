@@ -161,33 +161,6 @@ bool TRMMemoView::GetPropValue(std::string_view name, platform::Variant& value) 
     return true;
 }
 
-TRMCalcMemoView::TRMCalcMemoView() {
-    ObjectType = gtCalcMemo;
-    BaseName = "CalcMemo";
-}
-
-void TRMCalcMemoView::saveExtra(RMStream& stream) const {
-    TRMMemoView::saveExtra(stream);
-    stream.writeByte(1);
-    stream.writeBool(ResetAfterPrint);
-    stream.writeByte(DBCalcType);
-    stream.writeString(DataBand);
-    stream.writeString(platform::trimBlanks(Filter));
-    stream.writeString(IntalizeValue);
-    stream.writeString(AggregateValue);
-}
-
-void TRMCalcMemoView::loadExtra(RMStream& stream) {
-    TRMMemoView::loadExtra(stream);
-    stream.readByte(); // record version
-    ResetAfterPrint = stream.readBool();
-    DBCalcType = stream.readByte();
-    DataBand = stream.readString();
-    Filter = platform::trimBlanks(stream.readString());
-    IntalizeValue = stream.readString();
-    AggregateValue = stream.readString();
-}
-
 TRMMoneyView::TRMMoneyView() {
     ObjectType = gtMoneyView;
     BaseName = "MoneyMemo";

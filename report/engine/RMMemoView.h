@@ -53,19 +53,19 @@ public:
     // --- preparation (RMMemoPrint.cpp)
     // Builds Memo1 from Memo: bracket expansion (unless TextOnly), blank-row mode, HideZeros
     // and display formats through the report.
-    void ExpandMemo(TRMReport& report);
+    virtual void ExpandMemo(TRMReport& report);
     // Applies the highlight when its condition holds (the caller restores with RestoreHighlight).
     void ApplyHighlight(TRMReport& report);
     void RestoreHighlight();
     // Height the content needs at the current width: 0 for an empty or suppressed text.
-    int CalcHeight(TRMReport& report);
+    int CalcHeight(TRMReport& report) override;
     // Height of one line plus GapY; height still to print after a split.
     int MinHeight() const;
     int RemainHeight() const;
     // Writes the view into a prepared page stream at its current Left/Top (the caller has
     // placed it): split state, Suppress and MergeRepeated included. Returns whether a new
     // record was written (false: invisible, or merged into the previous row's cell).
-    bool PrintToStream(TRMReport& report, RMStream& stream);
+    bool PrintToStream(TRMReport& report, RMStream& stream) override;
     // Wrapped Memo1 (each line with its marker) as PrintToStream stores it.
     void WrapMemo1(bool designer = false);
 
@@ -121,27 +121,6 @@ private:
         std::int16_t style = 0;
         TColor color = 0, fill = 0;
     } savedHighlight;
-};
-
-// Aggregate value over the rows of a data band.
-class TRMCalcMemoView : public TRMMemoView {
-public:
-    TRMCalcMemoView();
-    std::string ClassName() const override { return "TRMCalcMemoView"; }
-    std::unique_ptr<TRMView> clone() const override {
-        return std::make_unique<TRMCalcMemoView>(*this);
-    }
-
-    bool ResetAfterPrint = true;
-    std::uint8_t DBCalcType = rmdcSum;
-    std::string DataBand;
-    std::string Filter;
-    std::string IntalizeValue;  // start expression of a user aggregate
-    std::string AggregateValue; // step expression of a user aggregate
-
-protected:
-    void saveExtra(RMStream& stream) const override;
-    void loadExtra(RMStream& stream) override;
 };
 
 // An amount printed digit by digit in money-grid columns.

@@ -12,6 +12,21 @@ TRMPage::TRMPage() {
 
 TRMPage::~TRMPage() = default;
 
+TRMPage::ViewList::ViewList(const ViewList& other)
+    : std::vector<std::unique_ptr<TRMView>>() {
+    reserve(other.size());
+    for (const auto& view : other)
+        push_back(view->clone());
+}
+
+std::unique_ptr<TRMPage> TRMPage::clone() const {
+    std::unique_ptr<TRMPage> copy(new TRMPage(*this));
+    copy->Bands.fill(nullptr);
+    for (const auto& view : copy->objects)
+        view->ParentBand = nullptr;
+    return copy;
+}
+
 TRMView* TRMPage::addView(std::unique_ptr<TRMView> view) {
     objects.push_back(std::move(view));
     return objects.back().get();
@@ -93,6 +108,18 @@ void TRMPage::applyPaperToPrinter() {
     if (Orientation == poLandscape)
         std::swap(width, height);
     currentPrinter().applyPaper({Size, width, height, Orientation, PageBin}, PrinterInfo);
+}
+
+int TRMPage::paperWidthPixels() const {
+    if (PrinterInfo.paperWidth > 0)
+        return PrinterInfo.paperWidth;
+    return static_cast<int>(std::lround(RMToScreenPixels(PageWidth / 1000.0, rmutMillimeters)));
+}
+
+int TRMPage::paperHeightPixels() const {
+    if (PrinterInfo.paperHeight > 0)
+        return PrinterInfo.paperHeight;
+    return static_cast<int>(std::lround(RMToScreenPixels(PageHeight / 1000.0, rmutMillimeters)));
 }
 
 bool TRMPage::SetPropValue(std::string_view name, const platform::Variant& value) {
@@ -259,6 +286,14 @@ TRMPage* TRMPages::Page(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
     return pages[static_cast<std::size_t>(index)].get();
+}
+
+std::vector<std::unique_ptr<TRMPage>> TRMPages::clonePages() const {
+    std::vector<std::unique_ptr<TRMPage>> copies;
+    copies.reserve(pages.size());
+    for (const auto& page : pages)
+        copies.push_back(page->clone());
+    return copies;
 }
 
 TRMPage* TRMPages::Add() {

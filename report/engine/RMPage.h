@@ -3,6 +3,7 @@
 // Template pages and their list. Page sizes and margins are thousandths of a millimetre;
 // the views on a page are in screen pixels.
 
+#include "report/engine/RMBand.h"
 #include "report/engine/RMPaper.h"
 #include "report/engine/RMView.h"
 
@@ -13,32 +14,13 @@
 
 namespace report {
 
-class TRMDataset;
-
-// Run-time band built while a report is prepared (filled by preparation).
-class TRMBand {
-public:
-    int BandType = rmbtNone;
-    TRMBand* Next = nullptr; // next band of the same type
-    TRMDataset* DataSet = nullptr;
-    int x = 0, y = 0, dx = 0, dy = 0; // pixels, from the band view
-    std::vector<TRMView*> Objects;    // views inside the band (owned by the page)
-    std::uint16_t Flags = 0;          // copied band-view flags
-    int LinesPerPage = 0;
-    std::string NewPageCondition;
-    bool Visible = true;
-    int RowNo = 0, RowCount = 0, LineThough = 0;
-    TRMBand *HeaderBand = nullptr, *FooterBand = nullptr, *ChildBand = nullptr,
-            *MasterBand = nullptr, *GroupBand = nullptr;
-    int Columns = 1, ColumnWidth = 0, ColumnGap = 0, NewColumnAfter = 1;
-};
-
 class TRMPage : public TRMObject {
 public:
     TRMPage();
     ~TRMPage() override;
-    TRMPage(const TRMPage&) = delete;
     TRMPage& operator=(const TRMPage&) = delete;
+    // A copy with copies of the views (preparation works on copies of the template pages).
+    std::unique_ptr<TRMPage> clone() const;
 
     // Views in paint order; the page owns them.
     std::vector<std::unique_ptr<TRMView>>& Objects() { return objects; }
@@ -67,6 +49,9 @@ public:
                      std::uint8_t orientation);
     // Applies the stored paper to the printer again (after a printer change).
     void applyPaperToPrinter();
+    // Paper size in page pixels (the printer's geometry, else the paper at screen resolution).
+    int paperWidthPixels() const;
+    int paperHeightPixels() const;
     // Page Width/Height properties in tenths of a millimetre.
     std::int32_t widthTenths() const { return PageWidth / 100; }
     std::int32_t heightTenths() const { return PageHeight / 100; }
@@ -109,9 +94,16 @@ public:
     bool* PrintPagePerPage = nullptr;
 
 private:
+    // Views in paint order; copying the list copies the views.
+    struct ViewList : std::vector<std::unique_ptr<TRMView>> {
+        ViewList() = default;
+        ViewList(const ViewList& other);
+        ViewList& operator=(const ViewList&) = delete;
+    };
+    TRMPage(const TRMPage&) = default;
     void moveViews(int dx, int dy);
 
-    std::vector<std::unique_ptr<TRMView>> objects;
+    ViewList objects;
 };
 
 // The template pages of a report.
@@ -121,6 +113,10 @@ public:
     TRMPage* Page(int index) const;
     TRMPage* operator[](int index) const { return Page(index); }
     void Clear() { pages.clear(); }
+    // Copies of the pages with their views.
+    std::vector<std::unique_ptr<TRMPage>> clonePages() const;
+    // Exchanges the page list with `other`.
+    void swapPages(std::vector<std::unique_ptr<TRMPage>>& other) { pages.swap(other); }
     // New report page named "Page" + the lowest unused number, with the printer's paper.
     TRMPage* Add();
     void Delete(int index);

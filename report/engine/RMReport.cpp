@@ -8,6 +8,7 @@
 #include "report/engine/RMFunctionLibrary.h"
 #include "report/engine/RMInputQuery.h"
 #include "report/engine/RMMemoView.h"
+#include "report/engine/RMPreparation.h"
 #include "report/engine/RMTextScan.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ void showEngineError(const std::string& text) {
 TRMReport::TRMReport() {
     FileName = platform::engineText(47209, "Untitled");
     Pages.PrintPagePerPage = &PrintPagePerPage;
+    Datasets.attachTo(Dictionary);
     parser.OnGetValue = [this](const std::string& name) { return ResolveName(name); };
     parser.OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
         return CallFunction(name, args);
@@ -91,31 +93,37 @@ std::string TRMReport::ExpandVariables(std::string_view input) {
     return text;
 }
 
+std::string TRMReport::splitInlineFormat(std::string_view content, std::int32_t& code,
+                                         std::string& formatText) {
+    std::string expression(content);
+    const std::size_t hash = expression.find(" #");
+    if (hash == std::string::npos)
+        return expression;
+    std::string suffix = expression.substr(hash + 2, 256);
+    expression.erase(hash);
+    const char kind = suffix.empty() ? '\0' : suffix.front();
+    auto select = [&](std::int32_t inlineCode) {
+        code = inlineCode;
+        suffix.erase(0, 1);
+    };
+    if (kind == 'N' || kind == 'n')
+        select(rmInlineNumber);
+    else if (kind >= '0' && kind <= '9')
+        code = rmInlineNumber; // a digit starts the pattern and stays in it
+    else if (kind == 'B' || kind == 'b')
+        select(rmInlineBoolean);
+    else if (kind == 'D' || kind == 'd')
+        select(rmInlineDate);
+    else if (kind == 'T' || kind == 't')
+        select(rmInlineTime);
+    formatText = suffix.substr(0, 255);
+    return expression;
+}
+
 std::string TRMReport::EvaluateBracket(std::string_view content) {
     std::int32_t code = CurrentView ? CurrentView->DisplayFormat : 0;
     std::string formatText = CurrentView ? CurrentView->DisplayFormatText : std::string();
-    std::string expression(content);
-    const std::size_t hash = expression.find(" #");
-    if (hash != std::string::npos) {
-        std::string suffix = expression.substr(hash + 2, 256);
-        expression.erase(hash);
-        const char kind = suffix.empty() ? '\0' : suffix.front();
-        auto select = [&](std::int32_t inlineCode) {
-            code = inlineCode;
-            suffix.erase(0, 1);
-        };
-        if (kind == 'N' || kind == 'n')
-            select(rmInlineNumber);
-        else if (kind >= '0' && kind <= '9')
-            code = rmInlineNumber; // a digit starts the pattern and stays in it
-        else if (kind == 'B' || kind == 'b')
-            select(rmInlineBoolean);
-        else if (kind == 'D' || kind == 'd')
-            select(rmInlineDate);
-        else if (kind == 'T' || kind == 't')
-            select(rmInlineTime);
-        formatText = suffix.substr(0, 255);
-    }
+    const std::string expression = splitInlineFormat(content, code, formatText);
     Variant value = ResolveName(platform::trimBlanks(expression));
     if (CurrentView != nullptr && CurrentView->flag(flag::HideZeros) && isZeroNumber(value))
         value = Variant("");
@@ -354,8 +362,10 @@ Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::
         if (library->OnFunction(*this, name, args, result))
             return result;
     }
-    // This engine has no script interpreter: its fallback handler answers nothing.
+    // The script procedures that act on a preparation (NewPage, ShowBand, …).
     Variant result;
+    if (Preparation != nullptr && Preparation->callFunction(name, args, result))
+        return result;
     if (OnUserFunction)
         OnUserFunction(name, args, result);
     return result;

@@ -5,6 +5,7 @@
 
 #include "platform/Variant.h"
 #include "report/engine/RMDataDictionary.h"
+#include "report/engine/RMDatasetList.h"
 #include "report/engine/RMEMFPages.h"
 #include "report/engine/RMPage.h"
 #include "report/engine/RMParser.h"
@@ -20,7 +21,10 @@
 
 namespace report {
 
+class TRMBand;
 class TRMDataset;
+class TRMLayoutCache;
+class TRMPreparation;
 
 // Five information strings; the first is the title shown in captions.
 struct TRMReportInfo {
@@ -78,6 +82,19 @@ public:
     // Before a view is written into a prepared page: its evaluated lines and the view.
     std::function<void(TRMStrings& Memo, TRMView& View)> OnBeforePrint;
     std::function<void(TRMView& View)> OnAfterPrint;
+    // Preparation (see RMPreparation.h for when each fires).
+    std::function<void()> OnBeginDoc;
+    std::function<void()> OnEndDoc;
+    std::function<void(int pg)> OnEndPage;
+    std::function<void(TRMBand& Band)> OnBeginBand;
+    std::function<void(TRMBand& Band)> OnEndBand;
+    std::function<void(TRMBand& Band, bool& PrintBand)> OnBeforePrintBand;
+    std::function<void(TRMBand& Band)> OnBeginColumn;
+    std::function<void(int ColNo, int& Width)> OnPrintColumn;
+    // Replaces the automatic data loop of a page.
+    std::function<void(TRMPage& Page)> OnManualBuild;
+    // Progress (the page number) instead of the progress window.
+    std::function<void(int n)> OnProgress;
 
     // --- fields
     TRMVariables Variables; // run-time list, emptied when preparation starts
@@ -85,6 +102,9 @@ public:
     TRMPages Pages;
     TRMEMFPages EMFPages{this};
     TRMDataDictionary Dictionary;
+    // The adapters band data sources and field references name ("RMDialogForm.Name");
+    // attached to Dictionary, so [Owner.DataSet."Field"] reads the current record.
+    TRMDatasetList Datasets;
     std::string PrinterName = "Default Printer";
     bool DoublePass = false;
     bool SavedDoublePass = false;
@@ -97,14 +117,20 @@ public:
     int ObjectCounter = 0;    // IDs of views created while designing
 
     // --- expression context
-    TRMView* CurrentView = nullptr; // view being printed
-    platform::Variant CurrentValue; // "VALUE" in highlight conditions
+    TRMPreparation* Preparation = nullptr; // while preparing
+    TRMLayoutCache* LayoutCache = nullptr; // memo layouts of the preparation in progress
+    TRMView* CurrentView = nullptr;        // view being printed
+    platform::Variant CurrentValue;        // "VALUE" in highlight conditions
     TRMPrepareState State;
 
     // Replaces each bracketed group by the text of its value.
     std::string ExpandVariables(std::string_view text);
     // Formatted text of one bracket's content (inline format after " #").
     std::string EvaluateBracket(std::string_view content);
+    // The expression of a bracket's content; an inline format after " #" replaces `code`
+    // and `formatText`.
+    static std::string splitInlineFormat(std::string_view content, std::int32_t& code,
+                                         std::string& formatText);
     // Value of a name by the resolution rules.
     platform::Variant ResolveName(std::string_view name);
     // Evaluates an expression with this report as context.
@@ -115,6 +141,22 @@ public:
     TRMObject* FindObject(std::string_view name) const;
     bool getObjectProperty(std::string_view objectName, std::string_view property,
                            platform::Variant& value) const;
+
+    // --- preparation and output (RMReportRun.cpp)
+    // Builds the prepared pages from the template (which is left exactly as it was). True
+    // when pages were built, nothing failed and nobody cancelled; an evaluation error is
+    // shown in a box titled "错误" and leaves no pages.
+    virtual bool PrepareReport();
+    // PrepareReport, then ShowPreparedReport; an error on the way is shown as
+    // "异常错误,原因:" and its message.
+    void ShowReport();
+    // Hands the prepared pages to the preview (RMReportHooks().ShowPreparedReport).
+    void ShowPreparedReport();
+    // Prepares with the Preview link detached, then hands the pages to the print step
+    // (RMReportHooks().PrintPreparedReport).
+    void PrintReport();
+    // Caption of the preview window: "预览 - " and the title, file name or "Untitled".
+    std::string previewCaption() const;
 
     // --- template files
     // Writes the template (format 43.0.11).
@@ -153,10 +195,13 @@ private:
     bool evaluatingDictionary = false;
 };
 
-// Prepares a list of reports into one set of pages (preparation comes with the build loop).
+// Prepares a list of reports into one set of pages.
 class TRMCompositeReport : public TRMReport {
 public:
     enum TRMCompositeMode { rmReportPerReport, rmPagePerPage };
+    // Prepares the member reports in turn into this report's pages; in page-per-page mode
+    // each member continues on the last page of the one before.
+    bool PrepareReport() override;
     int CompositeMode = rmReportPerReport;
     bool ShowPreparedReports = false;
     std::vector<TRMReport*> Reports; // not owned

@@ -2,11 +2,43 @@
 
 #include "platform/Gbk.h"
 
+#include <QByteArray>
+
 #include <cstring>
 
 namespace report {
 
+void RMStream::pack() {
+    if (isPacked || buffer.size() < 512)
+        return;
+    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(buffer.data()),
+                                        static_cast<qsizetype>(buffer.size()), 1);
+    if (static_cast<std::size_t>(packed.size()) >= buffer.size())
+        return;
+    packedBytes.assign(packed.constData(), static_cast<std::size_t>(packed.size()));
+    std::string().swap(buffer);
+    isPacked = true;
+}
+
+void RMStream::unpack() const {
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes.data()),
+                                         static_cast<qsizetype>(packedBytes.size()));
+    buffer.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::string().swap(packedBytes);
+    isPacked = false;
+}
+
+std::string RMStream::contents() const {
+    if (!isPacked)
+        return buffer;
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes.data()),
+                                         static_cast<qsizetype>(packedBytes.size()));
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 void RMStream::seek(std::size_t position) {
+    if (isPacked)
+        unpack();
     if (position > buffer.size())
         throw EStreamError("stream position out of range");
     pos = position;
@@ -18,6 +50,8 @@ void RMStream::touch() {
 }
 
 void RMStream::writeBytes(std::string_view bytes) {
+    if (isPacked)
+        unpack();
     touch();
     if (pos == buffer.size()) { // appending: the common case
         buffer.append(bytes);
@@ -103,6 +137,8 @@ void RMStream::patchEndOffset(std::size_t slot) {
 }
 
 void RMStream::need(std::size_t count) const {
+    if (isPacked)
+        unpack();
     if (count > buffer.size() - pos)
         throw EStreamError("unexpected end of stream");
 }
@@ -168,7 +204,7 @@ TRMStrings RMStream::readStrings() {
 
 std::size_t RMStream::readEndOffset(std::size_t from) {
     const std::int32_t value = readInt32();
-    if (value < 0 || static_cast<std::size_t>(value) > buffer.size() ||
+    if (value < 0 || static_cast<std::size_t>(value) > size() ||
         static_cast<std::size_t>(value) < from || static_cast<std::size_t>(value) < pos)
         throw EStreamError("end offset out of range");
     return static_cast<std::size_t>(value);

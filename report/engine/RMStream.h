@@ -29,25 +29,46 @@ public:
         touch();
     }
 
-    const std::string& bytes() const { return buffer; }
+    const std::string& bytes() const {
+        if (isPacked)
+            unpack();
+        return buffer;
+    }
     std::string takeBytes() {
+        if (isPacked)
+            unpack();
         pos = 0;
         touch();
         return std::move(buffer);
     }
-    std::size_t size() const { return buffer.size(); }
+    std::size_t size() const {
+        if (isPacked)
+            unpack();
+        return buffer.size();
+    }
     std::size_t position() const { return pos; }
     // Changes with every write: two equal revisions mean equal bytes (caches compare it).
     std::uint64_t revision() const { return rev; }
-    std::size_t remaining() const { return buffer.size() - pos; }
-    bool atEnd() const { return pos >= buffer.size(); }
+    std::size_t remaining() const { return size() - pos; }
+    bool atEnd() const { return pos >= size(); }
     // Positions past the end are refused: offsets read from files go through here.
     void seek(std::size_t position);
     void clear() {
         buffer.clear();
+        packedBytes.clear();
+        isPacked = false;
         pos = 0;
         touch();
     }
+
+    // Keeps the bytes compressed in memory until they are next read, written or asked for
+    // (finished prepared pages are packed). The bytes and the revision do not change.
+    void pack();
+    bool packed() const { return isPacked; }
+    // The bytes, without unpacking a packed stream.
+    std::string contents() const;
+    // Memory the bytes take now (the compressed size of a packed stream).
+    std::size_t heldBytes() const { return isPacked ? packedBytes.size() : buffer.size(); }
 
     // Writers overwrite at the position and extend the stream as needed.
     void writeByte(std::uint8_t value);
@@ -81,8 +102,11 @@ public:
 private:
     void need(std::size_t count) const;
     void touch();
+    void unpack() const;
 
-    std::string buffer;
+    mutable std::string buffer;
+    mutable std::string packedBytes; // zlib form while packed
+    mutable bool isPacked = false;
     std::size_t pos = 0; // invariant: pos <= buffer.size()
     std::uint64_t rev = 0;
 };

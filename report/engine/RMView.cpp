@@ -1,5 +1,7 @@
 #include "report/engine/RMView.h"
 
+#include "report/engine/RMEMFPages.h"
+
 #include <cctype>
 #include <cmath>
 
@@ -321,6 +323,17 @@ bool TRMView::DoMethod(std::string_view name, const std::vector<platform::Varian
 TRMRegionView::TRMRegionView() {
     ObjectType = gtRegion;
     BaseName = "Region";
+}
+
+int TRMView::CalcHeight(TRMReport&) {
+    return Height;
+}
+
+bool TRMView::PrintToStream(TRMReport&, RMStream& stream) {
+    if (!Visible)
+        return false;
+    TRMEMFPages::WriteView(stream, *this);
+    return true;
 }
 
 } // namespace report

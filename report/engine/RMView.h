@@ -21,6 +21,7 @@ namespace report {
 
 class TRMBand;
 class TRMPage;
+class TRMReport;
 struct TRMDrawContext;
 
 // Where a view lands on the device: device = page pixel × scale + offset.
@@ -60,6 +61,14 @@ public:
     virtual bool GetPropValue(std::string_view name, platform::Variant& value) const;
     // Script methods ("HIDE", "SHOW"); false when the view has no such method.
     virtual bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args);
+
+    // --- preparation
+    // Height the content needs at the current width; views without content of their own
+    // keep their height.
+    virtual int CalcHeight(TRMReport& report);
+    // Writes the view in prepared form into a prepared page stream at its current place
+    // (the caller has placed it). False when nothing new was written.
+    virtual bool PrintToStream(TRMReport& report, RMStream& stream);
 
     bool flag(std::uint16_t bit) const { return (Flags & bit) != 0; }
     void setFlag(std::uint16_t bit, bool on);

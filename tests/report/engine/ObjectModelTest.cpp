@@ -1,4 +1,5 @@
 #include "report/engine/RMBandView.h"
+#include "report/engine/RMCalcMemoView.h"
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMPage.h"

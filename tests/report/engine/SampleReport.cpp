@@ -1,6 +1,7 @@
 #include "SampleReport.h"
 
 #include "report/engine/RMBandView.h"
+#include "report/engine/RMCalcMemoView.h"
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMMemoView.h"
 
