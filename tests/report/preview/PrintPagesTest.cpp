@@ -30,7 +30,9 @@ TRMProgressForm* progressWindow() {
 class PrintPagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        printtest::withoutPrintServer(out.path());
+        setenv("CUPS_SERVER", (out.path() + "/absent.sock").toLocal8Bit().constData(), 1);
+        TRMPrinterList::instance().Refresh();
+        RMPrinter().Reset();
         setPdfOutputFolder(out.path().toStdString());
     }
     QStringList files() const { return QDir(out.path()).entryList({"*.pdf"}, QDir::Files); }

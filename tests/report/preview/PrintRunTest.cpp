@@ -25,12 +25,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(out.isValid());
         // No print server: the list holds only the fixed entries and the PDF printer.
-        printtest::withoutPrintServer(out.path());
+        setenv("CUPS_SERVER", (out.path() + "/no-cups.sock").toLocal8Bit().constData(), 1);
+        TRMPrinterList::instance().Refresh();
+        RMPrinter().Reset();
         ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().PdfIndex()));
         setPdfOutputFolder(out.path().toStdString());
     }
 
-    TRMPrintResult print(TestPages& pages, TRMPrintRunOptions options = {}) {
+    TRMPrintResult print(TestPages& pages, TRMPrintOptions options = {}) {
         options.jobTitle = "测试报表";
         const std::unique_ptr<TRMPrintDevice> device = RMPrinter().CreateDevice();
         TRMPrintRun run(pages, RMPrinter(), *device);
@@ -40,7 +42,7 @@ protected:
     }
 
     // Page numbers printed into the one file the run wrote.
-    std::vector<int> printedPages(TestPages& pages, const TRMPrintRunOptions& options) {
+    std::vector<int> printedPages(TestPages& pages, const TRMPrintOptions& options) {
         const TRMPrintResult result = print(pages, options);
         EXPECT_EQ(result.status, TRMPrintStatus::Printed) << result.message;
         EXPECT_EQ(result.outputs.size(), 1u);
@@ -58,7 +60,7 @@ protected:
 
 TEST_F(PrintRunTest, PageListsSelectPagesInOrder) {
     TestPages nine(9);
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.pageList = "1,3,5-7";
     EXPECT_EQ(printedPages(nine, options), (std::vector<int>{1, 3, 5, 6, 7}));
     options.pageList = "5-";
@@ -74,7 +76,7 @@ TEST_F(PrintRunTest, PageListsSelectPagesInOrder) {
 
 TEST_F(PrintRunTest, CopiesCollatedAndNot) {
     TestPages two(2);
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.copies = 2;
     options.collate = true;
     EXPECT_EQ(printedPages(two, options), (std::vector<int>{1, 2, 1, 2}));
@@ -86,7 +88,7 @@ TEST_F(PrintRunTest, CopiesCollatedAndNot) {
 
 TEST_F(PrintRunTest, ParityCountsFromPageOne) {
     TestPages five(5);
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.parity = 1;
     EXPECT_EQ(printedPages(five, options), (std::vector<int>{1, 3, 5}));
     options.parity = 2;
@@ -116,7 +118,7 @@ TEST_F(PrintRunTest, OneJobPerRunOfEqualPaper) {
 
 TEST_F(PrintRunTest, ScaleToPaperPrintsEveryPageOnThatPaper) {
     TestPages pages(3);
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.scalePaper = TRMScalePaper{8, 2970, 4200}; // A3
     const TRMPrintResult result = print(pages, options);
     ASSERT_EQ(result.status, TRMPrintStatus::Printed) << result.message;
@@ -130,13 +132,13 @@ TEST_F(PrintRunTest, ScaleToPaperPrintsEveryPageOnThatPaper) {
     // Pages were drawn at page scale into the metafile, not onto the printer.
     ASSERT_EQ(pages.drawn.size(), 3u);
     EXPECT_EQ(pages.drawn[0].target, (platform::TRect{0, 0, 794, 1123}));
-    EXPECT_EQ(pages.drawn[0].context.PrintScale, 100);
+    EXPECT_EQ(pages.drawn[0].context.scalePercent, 100);
 }
 
 TEST_F(PrintRunTest, ScaledPageLandsOnThePrinterPageTimesThePercentage) {
     TestPages pages(1);
     printtest::RecordingDevice device;
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.scalePaper = TRMScalePaper{8, 2970, 4200};
     options.scalePercent = 50;
     TRMPrintRun run(pages, RMPrinter(), device);
@@ -156,7 +158,7 @@ TEST_F(PrintRunTest, ScaledPageLandsOnThePrinterPageTimesThePercentage) {
 TEST_F(PrintRunTest, PageIsDrawnOverTheWholeSheetMovedByThePrintOffsets) {
     TestPages pages(1);
     printtest::RecordingDevice device;
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.offsetLeft = 20; // page pixels
     options.offsetTop = 10;
     options.scalePercent = 80;
@@ -170,9 +172,9 @@ TEST_F(PrintRunTest, PageIsDrawnOverTheWholeSheetMovedByThePrintOffsets) {
     EXPECT_EQ(target, (platform::TRect{-g.printableLeftPx + dx, -g.printableTopPx + dy,
                                        g.pageWidthPx - g.printableLeftPx + dx,
                                        g.pageHeightPx - g.printableTopPx + dy}));
-    EXPECT_TRUE(pages.drawn[0].context.IsPrinting);
-    EXPECT_EQ(pages.drawn[0].context.PrintScale, 80);
-    EXPECT_EQ(pages.drawn[0].context.DpiX, 600);
+    EXPECT_TRUE(pages.drawn[0].context.printing);
+    EXPECT_EQ(pages.drawn[0].context.scalePercent, 80);
+    EXPECT_EQ(pages.drawn[0].context.dpiX, 600);
 }
 
 TEST_F(PrintRunTest, BackgroundPictureScaledToThePrinterUnlessOnStationery) {
@@ -194,16 +196,16 @@ TEST_F(PrintRunTest, BackgroundPictureScaledToThePrinterUnlessOnStationery) {
                                                 static_cast<int>(std::lround(110 * fx)),
                                                 static_cast<int>(std::lround(50 * fy))}));
 
-    TRMPrintRunOptions stationery;
+    TRMPrintOptions stationery;
     stationery.stationery = true;
     ASSERT_EQ(run.Execute(stationery).status, TRMPrintStatus::Printed);
     EXPECT_TRUE(device.jobs[1].pages[0]->recordsOf(platform::TMetaRecordKind::Image).empty());
-    EXPECT_TRUE(pages.drawn.back().context.Taoda);
+    EXPECT_TRUE(pages.drawn.back().context.stationery);
 }
 
 TEST_F(PrintRunTest, PageListThatIsNotNumericEndsBeforeAnyJob) {
     TestPages pages(3);
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.pageList = "1,x";
     const TRMPrintResult result = print(pages, options);
     EXPECT_EQ(result.status, TRMPrintStatus::BadPageList);
@@ -241,7 +243,7 @@ TEST_F(PrintRunTest, EndPrintPageHandlerGetsEveryPageInItsOwnJob) {
         seen.push_back(pg);
         pg = 99; // ignored
     };
-    TRMPrintRunOptions options;
+    TRMPrintOptions options;
     options.pageList = "1-3";
     const TRMPrintResult result = run.Execute(options);
     ASSERT_EQ(result.status, TRMPrintStatus::Printed);

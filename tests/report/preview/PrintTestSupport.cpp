@@ -1,7 +1,6 @@
 #include "tests/report/preview/PrintTestSupport.h"
 
 #include "report/engine/RMUnits.h"
-#include "report/preview/RMPrinter.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,21 +10,19 @@
 
 namespace printtest {
 
-using report::TRMPageInfo;
+using report::TRMSourcePage;
 
 TestPages::TestPages(int count, std::vector<bool> landscape) {
     for (int i = 0; i < count; ++i) {
-        TRMPageInfo page;
+        TRMSourcePage page;
         const bool turned = i < static_cast<int>(landscape.size()) && landscape[i];
-        page.Orientation = turned ? 1 : 0;
-        page.PaperWidth = turned ? 2970 : 2100;
-        page.PaperHeight = turned ? 2100 : 2970;
-        auto pixels = [](int tenths) {
-            return static_cast<int>(
-                std::lround(report::RMToScreenPixels(tenths / 10.0, report::rmutMillimeters)));
-        };
-        page.Width = pixels(page.PaperWidth);
-        page.Height = pixels(page.PaperHeight);
+        page.orientation = turned ? 1 : 0;
+        page.paperWidth = turned ? 2970 : 2100;
+        page.paperHeight = turned ? 2100 : 2970;
+        page.geometry.paperWidth = static_cast<int>(
+            std::lround(report::RMToScreenPixels(page.paperWidth / 10.0, report::rmutMillimeters)));
+        page.geometry.paperHeight = static_cast<int>(std::lround(
+            report::RMToScreenPixels(page.paperHeight / 10.0, report::rmutMillimeters)));
         pages.push_back(page);
     }
 }
@@ -41,8 +38,8 @@ std::optional<report::TRMSourceBackground> TestPages::Background(int) const {
 void TestPages::DrawPage(int index, platform::TCanvas& canvas, const platform::TRect& target,
                          const report::TRMDrawContext& context) {
     drawn.push_back({index, target, context});
-    const TRMPageInfo& page = pages.at(index);
-    const double scale = static_cast<double>(target.width()) / page.Width;
+    const TRMSourcePage& page = pages.at(index);
+    const double scale = static_cast<double>(target.width()) / page.geometry.paperWidth;
     canvas.Font.Name = "宋体";
     canvas.Font.Height = -static_cast<int>(std::lround(20 * scale));
     canvas.Brush = platform::TBrush::clear();
@@ -84,12 +81,6 @@ void RecordingDevice::Abort() {
     if (printing_)
         jobs.pop_back();
     printing_ = false;
-}
-
-void withoutPrintServer(const QString& folder) {
-    qputenv("CUPS_SERVER", (folder + "/no-cups.sock").toLocal8Bit());
-    report::TRMPrinterList::instance().Refresh();
-    report::RMPrinter().Reset();
 }
 
 QString runTool(const QString& program, const QStringList& arguments) {
