@@ -29,16 +29,20 @@ endif()
 add_compile_definitions(QT_DISABLE_DEPRECATED_UP_TO=0x060400 QT_NO_KEYWORDS)
 
 # Adds a GoogleTest executable for one module's tests and registers it with CTest.
-#   project_add_test(NAME name SOURCES ... LIBS ... [LOCKS resource ...])
+#   project_add_test(NAME name SOURCES ... LIBS ... [LOCKS resource ...] [FIXTURES name ...])
 # LOCKS names machine-wide resources (such as a named shared-memory block) that the tests
-# use, so that CTest never runs two of them at the same time.
+# use, so that CTest never runs two of them at the same time. FIXTURES names CTest fixtures
+# the tests need (such as the PostgreSQL cluster "pg_cluster"), started before them.
 function(project_add_test)
-    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;LOCKS" ${ARGN})
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;LOCKS;FIXTURES" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE test_support ${ARG_LIBS})
     set(properties ENVIRONMENT_MODIFICATION "${PROJECT_TEST_ENVIRONMENT}")
     if(ARG_LOCKS)
         list(APPEND properties RESOURCE_LOCK "${ARG_LOCKS}")
+    endif()
+    if(ARG_FIXTURES)
+        list(APPEND properties FIXTURES_REQUIRED "${ARG_FIXTURES}")
     endif()
     gtest_discover_tests(${ARG_NAME}
         DISCOVERY_TIMEOUT 60

@@ -1,9 +1,7 @@
 #include "host/CoorDispService.h"
 
+#include "host/Database.h"
 #include "host/DemoDatabase.h"
-#include "host/SqliteDatabase.h"
-
-#include <QDateTime>
 
 #include <stdexcept>
 
@@ -17,15 +15,16 @@ platform::Variant messageArray(const std::vector<std::string>& messages) {
     return platform::Variant(std::move(items));
 }
 
-CoorDispService::CoorDispService(std::shared_ptr<SqliteDatabase> database)
+CoorDispService::CoorDispService(std::shared_ptr<Database> database)
     : database_(std::move(database)) {
     if (!database_)
         throw std::invalid_argument("CoorDispService needs a database");
+    dbType_ = database_->kind() == DatabaseKind::Postgres ? "POSTGRESQL" : "SQLSERVER";
 }
 
 CoorDispService::~CoorDispService() = default;
 
-platform::DispatchRef CoorDispService::create(std::shared_ptr<SqliteDatabase> database,
+platform::DispatchRef CoorDispService::create(std::shared_ptr<Database> database,
                                               CoorDispService** object) {
     platform::DispatchRef ref = platform::makeDispatch<CoorDispService>(std::move(database));
     if (object)
@@ -129,18 +128,28 @@ bool CoorDispService::execSql(platform::DispatchArgs& args, Call& call) {
 
 bool CoorDispService::getServerDateTime(platform::DispatchArgs& args) {
     args.expectCount(1);
-    const std::string now =
-        fixedDateTime_
-            ? *fixedDateTime_
-            : QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
+    std::string now;
+    std::vector<std::string> errors;
+    if (fixedDateTime_) {
+        now = *fixedDateTime_;
+    } else if (!database_->serverDateTime(now, errors)) {
+        args.set(0, messageArray(errors));
+        return false;
+    }
     args.set(0, platform::Variant(now));
     return true;
 }
 
 bool CoorDispService::getSysParams(platform::DispatchArgs& args) {
     args.expectCount(1);
-    return answerQuery(
-        args, 0, std::string("select f_Csmc,f_csz from ") + kSysParamTable + " order by rowid");
+    // PostgreSQL folds unquoted names to lower case; the packet keeps the names callers use.
+    const std::string sql =
+        database_->kind() == DatabaseKind::Postgres
+            ? std::string("select f_Csmc as \"f_Csmc\", f_csz as \"f_csz\" "
+                          "from ") +
+                  kSysParamTable + " order by f_Csmc"
+            : std::string("select f_Csmc,f_csz from ") + kSysParamTable + " order by rowid";
+    return answerQuery(args, 0, sql);
 }
 
 } // namespace host

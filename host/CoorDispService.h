@@ -1,10 +1,11 @@
 #pragma once
 
-// The reference host's data service (ICoorDisp) over a SQLite database, as a dispatch
-// object the plug-in calls across the C boundary:
+// The reference host's data service (ICoorDisp) over a database (SQLite or PostgreSQL), as
+// a dispatch object the plug-in calls across the C boundary:
 //   0x60020000 OpenQuery(sql, byref data)  -> Boolean, data packet or message array
 //   2          ExecSql(byref statement)    -> Boolean, message array on failure
-//   6          GetServerDateTime(byref v)  -> Boolean, "yyyymmddhhnnss" of the host clock
+//   6          GetServerDateTime(byref v)  -> Boolean, "yyyymmddhhnnss" of the database's
+//                                             clock, or a message array
 //   100        GetSysParams(byref data)    -> Boolean, packet of f_Csmc, f_csz
 //   20         GetDbType()                 -> the configured database kind, or a raised error
 //
@@ -22,7 +23,7 @@
 
 namespace host {
 
-class SqliteDatabase;
+class Database;
 
 class CoorDispService : public platform::DispatchObject {
 public:
@@ -38,14 +39,15 @@ public:
         std::vector<std::string> messages; // the messages (raise: the first is the error text)
     };
 
-    explicit CoorDispService(std::shared_ptr<SqliteDatabase> database);
+    explicit CoorDispService(std::shared_ptr<Database> database);
     ~CoorDispService() override;
 
     // Creates a service and returns the one reference it starts with and the object.
-    static platform::DispatchRef create(std::shared_ptr<SqliteDatabase> database,
+    static platform::DispatchRef create(std::shared_ptr<Database> database,
                                         CoorDispService** object = nullptr);
 
-    // GetDbType's answer ("SQLSERVER" by default), or a raised error when `raises`.
+    // GetDbType's answer (by default "SQLSERVER" on SQLite, "POSTGRESQL" on PostgreSQL),
+    // or a raised error when `raises`.
     void setDbType(std::string dbType) { dbType_ = std::move(dbType); }
     void setDbTypeRaises(bool raises) { dbTypeRaises_ = raises; }
     const std::string& dbType() const { return dbType_; }
@@ -59,7 +61,7 @@ public:
     const std::vector<Call>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
 
-    SqliteDatabase& database() { return *database_; }
+    Database& database() { return *database_; }
 
     // Name of the system-parameter table GetSysParams reads.
     static const char* sysParamTable();
@@ -75,8 +77,8 @@ private:
     // Answers with a packet of `sql`'s rows in by-reference argument `index`.
     bool answerQuery(platform::DispatchArgs& args, std::size_t index, const std::string& sql);
 
-    std::shared_ptr<SqliteDatabase> database_;
-    std::string dbType_ = "SQLSERVER";
+    std::shared_ptr<Database> database_;
+    std::string dbType_;
     bool dbTypeRaises_ = false;
     std::optional<std::string> fixedDateTime_;
     std::map<std::int32_t, Fault> faults_;

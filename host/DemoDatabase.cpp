@@ -1,5 +1,6 @@
 #include "host/DemoDatabase.h"
 
+#include "host/Database.h"
 #include "host/SqliteDatabase.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ std::string quoted(const char* text) {
 
 } // namespace
 
-void createSchema(SqliteDatabase& db) {
+void createSchema(Database& db) {
     db.executeOrThrow("create table if not exists tbHsdwda ("
                       " f_Hsdwh varchar(20) not null primary key,"
                       " f_Hsdwmc varchar(60));"
@@ -65,10 +66,24 @@ void createSchema(SqliteDatabase& db) {
                       std::string(kSysParamTable) +
                       " ("
                       " f_Csmc varchar(20) not null primary key,"
-                      " f_csz varchar(60));");
+                      " f_csz varchar(60));"
+                      "create table if not exists " +
+                      kSchemaVersionTable +
+                      " (version integer not null primary key);"
+                      "insert into " +
+                      kSchemaVersionTable + "(version) select " + std::to_string(kSchemaVersion) +
+                      " where not exists (select 1 from " + kSchemaVersionTable + ");");
+    platform::DataPacket version;
+    std::vector<std::string> errors;
+    if (!db.query(std::string("select max(version) from ") + kSchemaVersionTable, version, errors))
+        throw EDatabaseError("无法读取数据库结构版本：" + (errors.empty() ? "" : errors.front()));
+    const std::string found = version.rows.empty() ? "" : version.rows[0][0].value_or("");
+    if (!found.empty() && std::stoi(found) > kSchemaVersion)
+        throw EDatabaseError("数据库结构版本 " + found + " 比本宿主支持的版本 " +
+                             std::to_string(kSchemaVersion) + " 新，请使用新版宿主");
 }
 
-void seedDemoData(SqliteDatabase& db) {
+void seedDemoData(Database& db) {
     std::string sql = "begin;";
     for (const Entry& e : kUnits)
         sql += "insert into tbHsdwda(f_Hsdwh,f_Hsdwmc) values(" + quoted(e.code) + "," +

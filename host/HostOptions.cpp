@@ -1,10 +1,41 @@
 #include "host/HostOptions.h"
 
+#include "host/ArchiveSetup.h"
+#include "host/PostgresDatabase.h"
 #include "platform/Gbk.h"
 
 #include <QCommandLineParser>
 
 namespace host {
+
+bool isPostgresLocation(const std::string& databasePath) {
+    return PostgresDatabase::isUri(databasePath);
+}
+
+namespace {
+
+// Combinations that cannot work; empty when the options fit together.
+std::string checkDatabaseOptions(const HostOptions& o, bool rolePrefixSet) {
+    const bool postgres = isPostgresLocation(o.databasePath);
+    if (postgres) {
+        if (std::string problem = PostgresDatabase::checkCommandLineUri(o.databasePath);
+            !problem.empty())
+            return problem;
+        if (o.createDatabase)
+            return "--create-db 只用于 SQLite 文件；PostgreSQL 数据库请用 --init-db 初始化";
+    }
+    if (o.initDatabase && o.databasePath.empty())
+        return "--init-db 需要用 --db 指定数据库";
+    if (o.demo && !o.initDatabase)
+        return "--demo 只能与 --init-db 一起使用";
+    if (rolePrefixSet && !(postgres && o.initDatabase))
+        return "--role-prefix 只用于初始化 PostgreSQL 数据库（--init-db）";
+    if (!isValidRolePrefix(o.rolePrefix))
+        return "角色前缀只能由小写字母、数字和下划线组成，且以字母或下划线开头：" + o.rolePrefix;
+    return {};
+}
+
+} // namespace
 
 ParsedOptions parseHostOptions(const QStringList& arguments) {
     ParsedOptions parsed;
@@ -14,11 +45,22 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral("核算单位档案插件的参考宿主"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("显示本帮助"));
-    const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("SQLite 数据库文件（默认：内置演示数据库）"),
-                                QStringLiteral("FILE"));
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("SQLite 数据库文件，或 PostgreSQL 连接地址 postgresql://用户@主机/数据库"
+                       "（口令放在 ~/.pgpass、PGPASSFILE 或 PGPASSWORD 中；默认：内置演示数据库）"),
+        QStringLiteral("FILE|URI"));
     const QCommandLineOption createDb(QStringLiteral("create-db"),
                                       QStringLiteral("--db 文件不存在时用演示数据创建它"));
+    const QCommandLineOption initDb(
+        QStringLiteral("init-db"),
+        QStringLiteral("在 --db 中建立表、结构版本（PostgreSQL 还有模式和角色）后退出"));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"), QStringLiteral("与 --init-db 一起：核算单位表为空时写入演示数据"));
+    const QCommandLineOption rolePrefix(
+        QStringLiteral("role-prefix"),
+        QStringLiteral("PostgreSQL 角色名前缀（默认 hsdw：hsdw_owner、hsdw_operator）"),
+        QStringLiteral("NAME"));
     const QCommandLineOption plugin(QStringLiteral("plugin"), QStringLiteral("插件库路径"),
                                     QStringLiteral("PATH"));
     const QCommandLineOption op(QStringLiteral("operator"),
@@ -40,8 +82,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("打开插件窗口后把宿主窗口存为 PNG 并退出"),
                                         QStringLiteral("FILE"));
-    parser.addOptions(
-        {help, db, createDb, plugin, op, job, mode, dialog, dbType, dbTypeError, screenshot});
+    parser.addOptions({help, db, createDb, initDb, demo, rolePrefix, plugin, op, job, mode, dialog,
+                       dbType, dbTypeError, screenshot});
 
     if (!parser.parse(arguments)) {
         parsed.error = parser.errorText().toStdString();
@@ -58,6 +100,10 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     }
     o.databasePath = parser.value(db).toStdString();
     o.createDatabase = parser.isSet(createDb);
+    o.initDatabase = parser.isSet(initDb);
+    o.demo = parser.isSet(demo);
+    if (parser.isSet(rolePrefix))
+        o.rolePrefix = parser.value(rolePrefix).toStdString();
     o.pluginPath = parser.value(plugin).toStdString();
     if (parser.isSet(op))
         o.operatorCode = parser.value(op).toStdString();
@@ -82,6 +128,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     }
     if (!lengthPrefixedGbk(o.operatorCode))
         parsed.error = "操作员编码过长（最多 255 个 GBK 字节）";
+    if (parsed.error.empty())
+        parsed.error = checkDatabaseOptions(o, parser.isSet(rolePrefix));
     return parsed;
 }
 

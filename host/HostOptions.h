@@ -16,15 +16,20 @@ enum class StartMode {
 };
 
 struct HostOptions {
-    std::string databasePath; // empty: the embedded demo database
-    std::string pluginPath;   // empty: the library built with the host
+    // A SQLite file, or a PostgreSQL connection URI (postgresql://...); empty: the embedded
+    // demo database.
+    std::string databasePath;
+    std::string pluginPath; // empty: the library built with the host
     std::string operatorCode = "0001";
     std::optional<std::string> jobFlag; // published in "MorvexMapName" when set
     StartMode startMode = StartMode::Embedded;
-    std::string dbType = "SQLSERVER";
+    std::optional<std::string> dbType; // unset: by the database (SQLSERVER, POSTGRESQL)
     bool dbTypeRaises = false;
-    std::string screenshotPath;  // save a PNG of the host window and exit
-    bool createDatabase = false; // --db FILE is created with the demo data when missing
+    std::string screenshotPath;      // save a PNG of the host window and exit
+    bool createDatabase = false;     // --db FILE is created with the demo data when missing
+    bool initDatabase = false;       // create schema (and roles) in --db, then exit
+    bool demo = false;               // with initDatabase: seed the demo data into an empty archive
+    std::string rolePrefix = "hsdw"; // PostgreSQL roles <prefix>_owner, <prefix>_operator
 };
 
 struct ParsedOptions {
@@ -32,6 +37,9 @@ struct ParsedOptions {
     std::string error; // non-empty: bad command line (Chinese text)
     bool helpShown = false;
 };
+
+// Whether the --db text names a PostgreSQL database rather than a SQLite file.
+bool isPostgresLocation(const std::string& databasePath);
 
 // Parses `arguments` (including the program name).
 ParsedOptions parseHostOptions(const QStringList& arguments);

@@ -1,5 +1,7 @@
 #include "host/SqliteDatabase.h"
 
+#include <QDateTime>
+
 #include <cstdio>
 #include <filesystem>
 #include <sqlite3.h>
@@ -8,7 +10,7 @@
 namespace host {
 namespace {
 
-constexpr int kBusyTimeoutMs = 3000;
+constexpr const char* kOpenTransactionText = "语句开始的事务没有提交，已全部撤销";
 
 // Prepared statement owned for one scope.
 class Statement {
@@ -59,7 +61,7 @@ SqliteDatabase::SqliteDatabase(const std::string& path, OpenMode mode)
         db_ = nullptr;
         throw EDatabaseError("无法打开数据库文件：" + path + "（" + reason + "）");
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, kDefaultBusyTimeoutMs);
     sqlite3_extended_result_codes(db_, 1);
 
     // Opening is lazy: reading the schema is what proves the file is a database.
@@ -71,14 +73,38 @@ SqliteDatabase::SqliteDatabase(const std::string& path, OpenMode mode)
         db_ = nullptr;
         throw EDatabaseError("无法读取数据库文件：" + path + "（" + reason + "）");
     }
+    // Readers then never block the writer. A file in a folder the host may not write to
+    // keeps its journal mode; it is read-only for this host anyway.
+    errors.clear();
+    execute("pragma journal_mode=wal", errors);
 }
 
 SqliteDatabase::~SqliteDatabase() {
     sqlite3_close(db_);
 }
 
-std::string SqliteDatabase::errorText() const {
-    return sqlite3_errmsg(db_);
+void SqliteDatabase::addError(std::vector<std::string>& errors) const {
+    errors.emplace_back(sqlite3_errmsg(db_));
+    const int code = sqlite3_errcode(db_) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        errors.emplace_back("数据库正被其他操作员使用，请稍后再试");
+}
+
+void SqliteDatabase::rollbackOpenTransaction() {
+    if (!sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+}
+
+void SqliteDatabase::setBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
+std::string SqliteDatabase::journalMode() {
+    platform::DataPacket result;
+    std::vector<std::string> errors;
+    if (!query("pragma journal_mode", result, errors) || result.rows.empty())
+        return {};
+    return result.rows[0][0].value_or("");
 }
 
 bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& errors) {
@@ -87,7 +113,8 @@ bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& e
         Statement statement;
         const char* next = nullptr;
         if (sqlite3_prepare_v2(db_, tail, -1, statement.out(), &next) != SQLITE_OK) {
-            errors.push_back(errorText());
+            addError(errors);
+            rollbackOpenTransaction();
             return false;
         }
         tail = next;
@@ -97,9 +124,15 @@ bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& e
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            errors.push_back(errorText());
+            addError(errors);
+            rollbackOpenTransaction();
             return false;
         }
+    }
+    if (!sqlite3_get_autocommit(db_)) {
+        rollbackOpenTransaction();
+        errors.emplace_back(kOpenTransactionText);
+        return false;
     }
     return true;
 }
@@ -110,7 +143,7 @@ bool SqliteDatabase::query(const std::string& sql, platform::DataPacket& result,
     Statement statement;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, statement.out(), &tail) != SQLITE_OK) {
-        errors.push_back(errorText());
+        addError(errors);
         return false;
     }
     if (!statement.get()) {
@@ -144,17 +177,21 @@ bool SqliteDatabase::query(const std::string& sql, platform::DataPacket& result,
     }
     if (rc != SQLITE_DONE) {
         result = {};
-        errors.push_back(errorText());
+        addError(errors);
+        return false;
+    }
+    if (!sqlite3_get_autocommit(db_)) {
+        result = {};
+        rollbackOpenTransaction();
+        errors.emplace_back(kOpenTransactionText);
         return false;
     }
     return true;
 }
 
-void SqliteDatabase::executeOrThrow(const std::string& sql) {
-    std::vector<std::string> errors;
-    if (!execute(sql, errors))
-        throw EDatabaseError("数据库操作失败：" +
-                             (errors.empty() ? std::string() : errors.front()));
+bool SqliteDatabase::serverDateTime(std::string& value, std::vector<std::string>&) {
+    value = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
+    return true;
 }
 
 bool SqliteDatabase::tableExists(const std::string& name) {

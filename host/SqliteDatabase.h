@@ -1,11 +1,11 @@
 #pragma once
 
-// A SQLite database file as the host's data service sees it: statements run as given,
-// query results come back as text columns, failures as the database's own error texts.
+// A SQLite database file as the host's data service sees it. Files are kept in WAL mode so
+// that two operators on one machine can read while the other writes; a writer that finds
+// the file busy waits for the busy time-out and then answers with a message.
 
-#include "platform/DataPacket.h"
+#include "host/Database.h"
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,45 +13,42 @@ struct sqlite3;
 
 namespace host {
 
-// Raised when a database file cannot be opened or used at all (the messages are Chinese
-// and meant for the operator).
-class EDatabaseError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-class SqliteDatabase {
+class SqliteDatabase : public Database {
 public:
     enum class OpenMode {
         ExistingOnly, // the file must exist and be a readable SQLite database
         CreateIfMissing,
     };
 
+    static constexpr int kDefaultBusyTimeoutMs = 3000;
+
     // Opens `path`; EDatabaseError with a clear message when the file is missing (for
     // ExistingOnly), unreadable or not a database.
     SqliteDatabase(const std::string& path, OpenMode mode);
-    ~SqliteDatabase();
-    SqliteDatabase(const SqliteDatabase&) = delete;
-    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+    ~SqliteDatabase() override;
 
     const std::string& path() const { return path_; }
+    DatabaseKind kind() const override { return DatabaseKind::Sqlite; }
+    std::string location() const override { return path_; }
+
+    // How long a statement waits for another connection's write lock.
+    void setBusyTimeout(int milliseconds);
+    // The journal mode in force ("wal" unless the file cannot hold a write-ahead log).
+    std::string journalMode();
 
     // Runs every statement of `sql` in order; false with the database's error texts when one
-    // fails (statements before it stay executed, as in any SQL console).
-    bool execute(const std::string& sql, std::vector<std::string>& errors);
-
-    // Runs one query and collects its rows (every value as text, SQL NULL as no value);
-    // false with the database's error texts.
+    // fails (statements before it stay executed, as in any SQL console). A transaction the
+    // text opens and leaves open is rolled back: it would lock every other operator out.
+    bool execute(const std::string& sql, std::vector<std::string>& errors) override;
     bool query(const std::string& sql, platform::DataPacket& result,
-               std::vector<std::string>& errors);
-
-    // Runs `sql` and raises EDatabaseError on failure (schema and seeding).
-    void executeOrThrow(const std::string& sql);
-
-    bool tableExists(const std::string& name);
+               std::vector<std::string>& errors) override;
+    // The host's clock: an embedded database has no other.
+    bool serverDateTime(std::string& value, std::vector<std::string>& errors) override;
+    bool tableExists(const std::string& name) override;
 
 private:
-    std::string errorText() const;
+    void addError(std::vector<std::string>& errors) const;
+    void rollbackOpenTransaction();
 
     std::string path_;
     sqlite3* db_ = nullptr; // open for the object's whole life

@@ -1,12 +1,15 @@
-// The reference host: loads the plug-in with dlopen, serves its data from a SQLite file and
-// opens the accounting-unit archive embedded in its main window (or as a dialog).
+// The reference host: loads the plug-in with dlopen, serves its data from a SQLite file or a
+// PostgreSQL server and opens the accounting-unit archive embedded in its main window (or as
+// a dialog). With --init-db it sets up the database instead and exits.
 
+#include "host/ArchiveSetup.h"
 #include "host/CoorDispService.h"
 #include "host/DemoDatabase.h"
 #include "host/HostOptions.h"
 #include "host/HostWindow.h"
 #include "host/JobFlagBlock.h"
 #include "host/PluginLibrary.h"
+#include "host/PostgresDatabase.h"
 #include "host/SqliteDatabase.h"
 #include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
@@ -55,8 +58,10 @@ void settle(int milliseconds) {
     }
 }
 
-std::shared_ptr<host::SqliteDatabase> openDatabase(const host::HostOptions& options) {
+std::shared_ptr<host::Database> openDatabase(const host::HostOptions& options) {
     using host::SqliteDatabase;
+    if (host::isPostgresLocation(options.databasePath))
+        return std::make_shared<host::PostgresDatabase>(options.databasePath);
     if (options.databasePath.empty()) {
         const std::string path = host::defaultDemoDatabasePath();
         if (!std::filesystem::exists(path)) {
@@ -67,8 +72,38 @@ std::shared_ptr<host::SqliteDatabase> openDatabase(const host::HostOptions& opti
     }
     if (options.createDatabase && !std::filesystem::exists(options.databasePath))
         host::createDemoDatabase(options.databasePath);
-    return std::make_shared<SqliteDatabase>(options.databasePath,
-                                            SqliteDatabase::OpenMode::ExistingOnly);
+    return std::make_shared<SqliteDatabase>(
+        options.databasePath, options.initDatabase ? SqliteDatabase::OpenMode::CreateIfMissing
+                                                   : SqliteDatabase::OpenMode::ExistingOnly);
+}
+
+int initDatabase(host::Database& database, const host::HostOptions& options) {
+    host::InitOptions init;
+    init.demo = options.demo;
+    init.rolePrefix = options.rolePrefix;
+    const host::InitResult done = host::initArchiveDatabase(database, init);
+    std::printf("已初始化数据库 %s：结构版本 %d\n", database.location().c_str(), done.version);
+    if (!done.ownerRole.empty())
+        std::printf(
+            "角色：%s（结构所有者），%s（操作员：请把登录用户加入此角色，宿主以操作员身份连接）\n",
+            done.ownerRole.c_str(), done.operatorRole.c_str());
+    if (options.demo)
+        std::printf(done.seeded ? "已写入演示数据\n" : "核算单位表已有数据，未写入演示数据\n");
+    return Ok;
+}
+
+// The host is meant to run as an operator: say so when it runs with more rights.
+void warnAboutPrivilegedLogin(host::Database& database) {
+    if (database.kind() != host::DatabaseKind::Postgres)
+        return;
+    platform::DataPacket role;
+    std::vector<std::string> errors;
+    if (database.query("select current_user, rolsuper from pg_roles where rolname = current_user",
+                       role, errors) &&
+        !role.rows.empty() && role.rows[0][1] == "t")
+        std::fprintf(stderr,
+                     "hsdwhost: 警告：以超级用户 %s 连接；日常使用请以操作员角色的成员连接\n",
+                     role.rows[0][0].value_or("").c_str());
 }
 
 } // namespace
@@ -88,16 +123,20 @@ int main(int argc, char** argv) {
     const host::HostOptions& options = parsed.options;
     const bool showBoxes = interactive() && options.screenshotPath.empty();
 
-    std::shared_ptr<host::SqliteDatabase> database;
+    std::shared_ptr<host::Database> database;
     try {
         database = openDatabase(options);
+        if (options.initDatabase)
+            return initDatabase(*database, options);
     } catch (const std::exception& e) {
         return fail(DatabaseUnusable, e.what(), showBoxes);
     }
+    warnAboutPrivilegedLogin(*database);
 
     host::CoorDispService* service = nullptr;
     platform::DispatchRef serviceRef = host::CoorDispService::create(database, &service);
-    service->setDbType(options.dbType);
+    if (options.dbType)
+        service->setDbType(*options.dbType);
     service->setDbTypeRaises(options.dbTypeRaises);
 
     std::optional<platform::SharedMemory> jobBlock;
@@ -131,7 +170,7 @@ int main(int argc, char** argv) {
 
     host::HostWindow window(*plugin, serviceRef, options.operatorCode);
     window.statusBar()->showMessage(
-        QStringLiteral("数据库 %1").arg(QString::fromStdString(database->path())));
+        QStringLiteral("数据库 %1").arg(QString::fromStdString(database->location())));
     window.show();
     settle(50);
 

@@ -13,7 +13,7 @@ class QWidget;
 namespace report {
 
 struct TRMPrintRequest {
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     // The progress window is shown unless this is off or `progress` is given.
     bool showProgress = true;
     TRMProgress* progress = nullptr; // the report's own progress handler

@@ -26,7 +26,7 @@ TRMPrintRun::TRMPrintRun(TRMPageSource& source, TRMCustomPrinter& printer, TRMPr
     , printer_(printer)
     , device_(device) {}
 
-TRMPrintResult TRMPrintRun::Execute(const TRMPrintOptions& options) {
+TRMPrintResult TRMPrintRun::Execute(const TRMPrintRunOptions& options) {
     options_ = options;
     result_ = {};
     const int count = source_.PageCount();
@@ -82,12 +82,12 @@ TRMPrintResult TRMPrintRun::Execute(const TRMPrintOptions& options) {
     return result_;
 }
 
-TRMPaperRequest TRMPrintRun::paperFor(const TRMSourcePage& page) const {
+TRMPaperRequest TRMPrintRun::paperFor(const TRMPageInfo& page) const {
     if (!options_.scalePaper)
-        return page.paperRequest();
+        return paperRequestOf(page);
     // Every page lands on the scale paper, turned like the page itself.
     const TRMScalePaper& paper = *options_.scalePaper;
-    return {paper.code, paper.width, paper.height, page.orientation, -1};
+    return {paper.code, paper.width, paper.height, page.Orientation, -1};
 }
 
 void TRMPrintRun::startJob(const TRMPaperRequest& paper) {
@@ -95,6 +95,8 @@ void TRMPrintRun::startJob(const TRMPaperRequest& paper) {
     printer_.SetPrinterInfo(paper.size, paper.width, paper.height, paper.orientation, paper.bin);
     const TRMPrintJob job = printer_.CurrentJob(options_.jobTitle);
     geometry_ = job.geometry;
+    dpiX_ = job.dpiX;
+    dpiY_ = job.dpiY;
     if (!device_.BeginDoc(job))
         throw Failure{device_.ErrorText()};
     printer_.SetPrinting(true);
@@ -111,7 +113,7 @@ void TRMPrintRun::printPage(int index) {
     const int pageNo = index + 1;
     if ((options_.parity == 1 && pageNo % 2 == 0) || (options_.parity == 2 && pageNo % 2 == 1))
         return;
-    const TRMSourcePage page = source_.Page(index);
+    const TRMPageInfo page = source_.Page(index);
     const TRMPaperRequest paper = paperFor(page);
     if (device_.Printing()) {
         if (!printer_.SamePaper(paper.size, paper.width, paper.height, paper.orientation,
@@ -127,8 +129,7 @@ void TRMPrintRun::printPage(int index) {
     if (options_.scalePaper)
         drawScaled(index, page);
     else
-        drawPage(index, page);
-    source_.ReleasePage(index);
+        drawPage(index);
     ++result_.pagesPrinted;
     if (Progress != nullptr) {
         Progress->setLine(platform::engineText(47208) + std::to_string(pageNo));
@@ -162,7 +163,15 @@ void TRMPrintRun::drawBackground(int index, platform::TCanvas& canvas, double fx
     canvas.stretchDraw(rect, picture);
 }
 
-void TRMPrintRun::drawPage(int index, const TRMSourcePage& page) {
+TRMDrawContext TRMPrintRun::context(int scalePercent) const {
+    TRMDrawContext c = TRMDrawContext::printer(dpiX_, dpiY_);
+    c.PrintScale = scalePercent;
+    c.Taoda = options_.stationery;
+    c.PrintBackColor = options_.printBackColor;
+    return c;
+}
+
+void TRMPrintRun::drawPage(int index) {
     const TRMPageGeometry& g = geometry_;
     platform::TCanvas& canvas = device_.Canvas();
     const double fx = g.paperWidth > 0 ? static_cast<double>(g.pageWidthPx) / g.paperWidth : 1.0;
@@ -182,17 +191,12 @@ void TRMPrintRun::drawPage(int index, const TRMSourcePage& page) {
                 : 0;
         rect = rect.offset(dx, dy);
     }
-    const TRMPrintJob job = printer_.CurrentJob(options_.jobTitle);
-    source_.DrawPage(index, canvas, rect,
-                     {true, job.dpiX, job.dpiY, options_.scalePercent, options_.stationery});
-    (void)page;
+    source_.DrawPage(index, canvas, rect, context(options_.scalePercent));
 }
 
-void TRMPrintRun::drawScaled(int index, const TRMSourcePage& page) {
-    const int width =
-        page.geometry.paperWidth > 0 ? page.geometry.paperWidth : pagePixels(page.paperWidth);
-    const int height =
-        page.geometry.paperHeight > 0 ? page.geometry.paperHeight : pagePixels(page.paperHeight);
+void TRMPrintRun::drawScaled(int index, const TRMPageInfo& page) {
+    const int width = page.Width > 0 ? page.Width : pagePixels(page.PaperWidth);
+    const int height = page.Height > 0 ? page.Height : pagePixels(page.PaperHeight);
     platform::TMetafile metafile(width, height);
     {
         platform::TMetafileCanvas canvas(metafile);
@@ -200,9 +204,8 @@ void TRMPrintRun::drawScaled(int index, const TRMSourcePage& page) {
         canvas.Brush.Style = platform::bsSolid;
         canvas.fillRect({0, 0, width, height});
         drawBackground(index, canvas, 1.0, 1.0, 0, 0);
-        const TRMPrintJob job = printer_.CurrentJob(options_.jobTitle);
-        source_.DrawPage(index, canvas, {0, 0, width, height},
-                         {true, job.dpiX, job.dpiY, 100, options_.stationery});
+        // Printed at page scale; the percentage is applied once, by the placement below.
+        source_.DrawPage(index, canvas, {0, 0, width, height}, context(100));
     }
     // Placement: from the printer's origin, the printer page scaled by the percentage.
     const TRMPageGeometry& g = geometry_;

@@ -25,7 +25,7 @@ struct TRMScalePaper {
     std::int32_t height = 2970;
 };
 
-struct TRMPrintOptions {
+struct TRMPrintRunOptions {
     std::string jobTitle = "Untitled"; // report title, or file name, or "Untitled"
     std::string reportTitle;           // shown in the progress caption when not empty
     std::string pageList;              // "" = every page
@@ -36,6 +36,7 @@ struct TRMPrintOptions {
     int scalePercent = 100;
     int offsetLeft = 0, offsetTop = 0; // report's print offsets, page pixels
     bool stationery = false;           // pre-printed stationery: no background pictures
+    bool printBackColor = true;        // the report's PrintBackColor
 };
 
 enum class TRMPrintStatus {
@@ -65,7 +66,7 @@ public:
     std::function<void(int& pg)> OnEndPrintPage;
     TRMProgress* Progress = nullptr;
 
-    TRMPrintResult Execute(const TRMPrintOptions& options);
+    TRMPrintResult Execute(const TRMPrintRunOptions& options);
 
 private:
     struct Failure {
@@ -76,18 +77,20 @@ private:
     void endOfPage(int index);
     void startJob(const TRMPaperRequest& paper);
     void endJob();
-    void drawPage(int index, const TRMSourcePage& page);
-    void drawScaled(int index, const TRMSourcePage& page);
+    void drawPage(int index);
+    void drawScaled(int index, const TRMPageInfo& page);
+    TRMDrawContext context(int scalePercent) const;
     void drawBackground(int index, platform::TCanvas& canvas, double fx, double fy, int dx, int dy);
-    TRMPaperRequest paperFor(const TRMSourcePage& page) const;
+    TRMPaperRequest paperFor(const TRMPageInfo& page) const;
     bool cancelled() const { return Progress != nullptr && Progress->cancelled(); }
 
     TRMPageSource& source_;
     TRMCustomPrinter& printer_;
     TRMPrintDevice& device_;
-    TRMPrintOptions options_;
+    TRMPrintRunOptions options_;
     std::set<int> pages_;
     TRMPageGeometry geometry_; // of the job in progress
+    int dpiX_ = 600, dpiY_ = 600;
     TRMPrintResult result_;
 };
 

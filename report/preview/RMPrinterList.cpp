@@ -43,6 +43,14 @@ void TRMPrinterList::Refresh() {
     defaultIndex_ = cupsDefault >= 0 ? cupsDefault : PdfIndex();
 }
 
+int TRMPrinterList::AddPrinter(const std::string& name, std::unique_ptr<TRMPrinterInfo> info) {
+    const int position = PdfIndex();
+    entries_.insert(entries_.begin() + position, {name, std::move(info)});
+    if (defaultIndex_ >= position)
+        ++defaultIndex_;
+    return position;
+}
+
 const std::string& TRMPrinterList::Name(int index) const {
     if (index < 0 || index >= Count())
         throw std::out_of_range("printer index");

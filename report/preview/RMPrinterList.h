@@ -25,6 +25,9 @@ public:
 
     // Asks the print system again (the printer selection is reset by TRMPrinter).
     void Refresh();
+    // A printer from elsewhere than CUPS, placed before the PDF printer (its info should be
+    // loaded already). Returns its position.
+    int AddPrinter(const std::string& name, std::unique_ptr<TRMPrinterInfo> info);
 
     int Count() const { return static_cast<int>(entries_.size()); }
     const std::string& Name(int index) const;

@@ -1,5 +1,6 @@
 // The host's SQLite file: opening rules, statements and queries, schema and demo data.
 
+#include "host/ArchiveSetup.h"
 #include "host/DemoDatabase.h"
 #include "host/SqliteDatabase.h"
 
@@ -110,4 +111,22 @@ TEST_F(DatabaseTest, StatementsRunInOrderAndStopAtTheFirstError) {
     EXPECT_FALSE(db.query("select 1; select 2", rows, errors));
     EXPECT_FALSE(errors.empty());
     EXPECT_TRUE(db.execute("  ;  ", errors)) << "nothing to run is no failure";
+}
+
+TEST_F(DatabaseTest, SetUpRecordsTheSchemaVersionAndSeedsAnEmptyArchiveOnce) {
+    SqliteDatabase db(file("init.sqlite"), SqliteDatabase::OpenMode::CreateIfMissing);
+    host::InitOptions options;
+    options.demo = true;
+    EXPECT_TRUE(host::initArchiveDatabase(db, options).seeded);
+    EXPECT_FALSE(host::initArchiveDatabase(db, options).seeded) << "never seeded twice";
+    platform::DataPacket rows;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(db.query("select (select count(*) from tbHsdwda), (select group_concat(version) "
+                         "from hsdw_schema_version)",
+                         rows, errors));
+    EXPECT_EQ(rows.rows[0], (platform::DataPacketRow{"30", "1"}));
+
+    db.executeOrThrow("insert into hsdw_schema_version values(2)");
+    const std::string refused = messageOf([&] { host::createSchema(db); });
+    EXPECT_TRUE(contains(refused, "数据库结构版本 2 比本宿主支持的版本 1 新")) << refused;
 }

@@ -2,6 +2,7 @@
 // pages drawn through paintPage onto a PDF writer, against raw QPainter drawing the same
 // rectangles and texts in the same run.
 
+#include "bench/report/TablePages.h"
 #include "platform/Canvas.h"
 #include "platform/GuiStartup.h"
 #include "report/engine/RMMemoView.h"
@@ -20,18 +21,6 @@ using namespace report;
 
 namespace {
 
-const char* const cellTexts[] = {
-    "核算单位档案",
-    "北京分公司 Beijing Branch",
-    "0001",
-    "财务部（会计核算中心）",
-    "Accounting unit 12",
-    "上海市浦东新区世纪大道100号环球金融中心",
-    "2026-12-09",
-    "张三、李四",
-    "ABC-123 研发中心二部",
-};
-
 void BM_MemoCellLayout(benchmark::State& state) {
     TRMReport report;
     TRMMemoView memo;
@@ -43,7 +32,8 @@ void BM_MemoCellLayout(benchmark::State& state) {
     memo.Memo = {"[cell]"};
     std::size_t i = 0, lines = 0;
     for (auto _ : state) {
-        report.Variables.SetVariable("cell", platform::Variant(std::string(cellTexts[i % 9])));
+        report.Variables.SetVariable(
+            "cell", platform::Variant(std::string(benchtable::cellTextAt(static_cast<int>(i)))));
         benchmark::DoNotOptimize(memo.CalcHeight(report));
         lines += memo.Memo1.size();
         ++i;
@@ -54,46 +44,8 @@ void BM_MemoCellLayout(benchmark::State& state) {
 }
 BENCHMARK(BM_MemoCellLayout);
 
-constexpr int tablePages = 500, rows = 40, cols = 6, cellW = 115, cellH = 22, left = 48, top = 80;
-
-std::string cellText(int page, int row, int col) {
-    return std::string(cellTexts[(page + row * 7 + col) % 9]).substr(0, col == 5 ? 18 : 36);
-}
-
-// 500 prepared pages of a bordered 40 × 6 table with a header and a page footer.
-TRMReport& tableReport() {
-    static TRMReport report;
-    if (report.EMFPages.Count() > 0)
-        return report;
-    TRMPage templatePage;
-    for (int p = 0; p < tablePages; ++p) {
-        TRMEMFPage* page = report.EMFPages.AddPage(templatePage);
-        TRMMemoView memo;
-        memo.Font.Name = "宋体";
-        memo.Font.Size = 9;
-        memo.StreamMode = smPrepared;
-        memo.SetBounds(left, 40, cols * cellW, 30);
-        memo.setAlignment(2);
-        memo.Font.Size = 14;
-        memo.Memo1 = {"核算单位档案"};
-        TRMEMFPages::WriteView(page->Stream, memo);
-        memo.Font.Size = 9;
-        memo.setAlignment(0);
-        memo.setFrameTyp(15);
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < cols; ++c) {
-                memo.SetBounds(left + c * cellW, top + r * cellH, cellW, cellH);
-                memo.Memo1 = {cellText(p, r, c)};
-                TRMEMFPages::WriteView(page->Stream, memo);
-            }
-        memo.setFrameTyp(0);
-        memo.setAlignment(2);
-        memo.SetBounds(left, top + rows * cellH + 20, cols * cellW, 20);
-        memo.Memo1 = {"第" + std::to_string(p + 1) + "页/共" + std::to_string(tablePages) + "页"};
-        TRMEMFPages::WriteView(page->Stream, memo);
-    }
-    return report;
-}
+using benchtable::tableReport;
+constexpr int tablePages = benchtable::pageCount;
 
 void setUpPdf(QPdfWriter& pdf) {
     pdf.setResolution(600);
@@ -135,32 +87,11 @@ void BM_PdfRawQPainter(benchmark::State& state) {
         QPdfWriter pdf(&out);
         setUpPdf(pdf);
         QPainter painter(&pdf);
-        QFont title(QStringLiteral("宋体"));
-        title.setPixelSize(static_cast<int>(19 * s));
-        QFont body(QStringLiteral("宋体"));
-        body.setPixelSize(static_cast<int>(12 * s));
-        QPen pen(Qt::black, s, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        benchtable::RawTablePainter raw(painter, s);
         for (int p = 0; p < tablePages; ++p) {
             if (p > 0)
                 pdf.newPage();
-            painter.setFont(title);
-            painter.drawText(QRectF(left * s, 40 * s, cols * cellW * s, 30 * s),
-                             Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("核算单位档案"));
-            painter.setFont(body);
-            painter.setPen(pen);
-            for (int r = 0; r < rows; ++r)
-                for (int c = 0; c < cols; ++c) {
-                    const QRectF cell((left + c * cellW) * s, (top + r * cellH) * s, cellW * s,
-                                      cellH * s);
-                    painter.drawRect(cell);
-                    painter.drawText(cell.adjusted(2 * s, 2 * s, -2 * s, -2 * s),
-                                     Qt::AlignLeft | Qt::AlignTop,
-                                     QString::fromStdString(cellText(p, r, c)));
-                }
-            painter.drawText(
-                QRectF(left * s, (top + rows * cellH + 20) * s, cols * cellW * s, 20 * s),
-                Qt::AlignHCenter | Qt::AlignTop,
-                QStringLiteral("第%1页/共%2页").arg(p + 1).arg(tablePages));
+            raw.paint(p);
         }
         painter.end();
         state.counters["pdf MB"] = static_cast<double>(out.size()) / 1e6;

@@ -56,7 +56,7 @@ protected:
 
     TRMPrintResult printTo(TRMPrintDevice& device, int pages) {
         TestPages source(pages);
-        TRMPrintOptions options;
+        TRMPrintRunOptions options;
         options.jobTitle = "rmtest";
         TRMPrintRun run(source, RMPrinter(), device);
         return run.Execute(options);

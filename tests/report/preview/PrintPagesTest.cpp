@@ -30,9 +30,7 @@ TRMProgressForm* progressWindow() {
 class PrintPagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("CUPS_SERVER", (out.path() + "/absent.sock").toLocal8Bit().constData(), 1);
-        TRMPrinterList::instance().Refresh();
-        RMPrinter().Reset();
+        printtest::withoutPrintServer(out.path());
         setPdfOutputFolder(out.path().toStdString());
     }
     QStringList files() const { return QDir(out.path()).entryList({"*.pdf"}, QDir::Files); }

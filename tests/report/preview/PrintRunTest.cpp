@@ -25,14 +25,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(out.isValid());
         // No print server: the list holds only the fixed entries and the PDF printer.
-        setenv("CUPS_SERVER", (out.path() + "/no-cups.sock").toLocal8Bit().constData(), 1);
-        TRMPrinterList::instance().Refresh();
-        RMPrinter().Reset();
+        printtest::withoutPrintServer(out.path());
         ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().PdfIndex()));
         setPdfOutputFolder(out.path().toStdString());
     }
 
-    TRMPrintResult print(TestPages& pages, TRMPrintOptions options = {}) {
+    TRMPrintResult print(TestPages& pages, TRMPrintRunOptions options = {}) {
         options.jobTitle = "测试报表";
         const std::unique_ptr<TRMPrintDevice> device = RMPrinter().CreateDevice();
         TRMPrintRun run(pages, RMPrinter(), *device);
@@ -42,7 +40,7 @@ protected:
     }
 
     // Page numbers printed into the one file the run wrote.
-    std::vector<int> printedPages(TestPages& pages, const TRMPrintOptions& options) {
+    std::vector<int> printedPages(TestPages& pages, const TRMPrintRunOptions& options) {
         const TRMPrintResult result = print(pages, options);
         EXPECT_EQ(result.status, TRMPrintStatus::Printed) << result.message;
         EXPECT_EQ(result.outputs.size(), 1u);
@@ -60,7 +58,7 @@ protected:
 
 TEST_F(PrintRunTest, PageListsSelectPagesInOrder) {
     TestPages nine(9);
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.pageList = "1,3,5-7";
     EXPECT_EQ(printedPages(nine, options), (std::vector<int>{1, 3, 5, 6, 7}));
     options.pageList = "5-";
@@ -76,7 +74,7 @@ TEST_F(PrintRunTest, PageListsSelectPagesInOrder) {
 
 TEST_F(PrintRunTest, CopiesCollatedAndNot) {
     TestPages two(2);
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.copies = 2;
     options.collate = true;
     EXPECT_EQ(printedPages(two, options), (std::vector<int>{1, 2, 1, 2}));
@@ -88,7 +86,7 @@ TEST_F(PrintRunTest, CopiesCollatedAndNot) {
 
 TEST_F(PrintRunTest, ParityCountsFromPageOne) {
     TestPages five(5);
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.parity = 1;
     EXPECT_EQ(printedPages(five, options), (std::vector<int>{1, 3, 5}));
     options.parity = 2;
@@ -118,7 +116,7 @@ TEST_F(PrintRunTest, OneJobPerRunOfEqualPaper) {
 
 TEST_F(PrintRunTest, ScaleToPaperPrintsEveryPageOnThatPaper) {
     TestPages pages(3);
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.scalePaper = TRMScalePaper{8, 2970, 4200}; // A3
     const TRMPrintResult result = print(pages, options);
     ASSERT_EQ(result.status, TRMPrintStatus::Printed) << result.message;
@@ -132,13 +130,13 @@ TEST_F(PrintRunTest, ScaleToPaperPrintsEveryPageOnThatPaper) {
     // Pages were drawn at page scale into the metafile, not onto the printer.
     ASSERT_EQ(pages.drawn.size(), 3u);
     EXPECT_EQ(pages.drawn[0].target, (platform::TRect{0, 0, 794, 1123}));
-    EXPECT_EQ(pages.drawn[0].context.scalePercent, 100);
+    EXPECT_EQ(pages.drawn[0].context.PrintScale, 100);
 }
 
 TEST_F(PrintRunTest, ScaledPageLandsOnThePrinterPageTimesThePercentage) {
     TestPages pages(1);
     printtest::RecordingDevice device;
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.scalePaper = TRMScalePaper{8, 2970, 4200};
     options.scalePercent = 50;
     TRMPrintRun run(pages, RMPrinter(), device);
@@ -158,7 +156,7 @@ TEST_F(PrintRunTest, ScaledPageLandsOnThePrinterPageTimesThePercentage) {
 TEST_F(PrintRunTest, PageIsDrawnOverTheWholeSheetMovedByThePrintOffsets) {
     TestPages pages(1);
     printtest::RecordingDevice device;
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.offsetLeft = 20; // page pixels
     options.offsetTop = 10;
     options.scalePercent = 80;
@@ -172,9 +170,9 @@ TEST_F(PrintRunTest, PageIsDrawnOverTheWholeSheetMovedByThePrintOffsets) {
     EXPECT_EQ(target, (platform::TRect{-g.printableLeftPx + dx, -g.printableTopPx + dy,
                                        g.pageWidthPx - g.printableLeftPx + dx,
                                        g.pageHeightPx - g.printableTopPx + dy}));
-    EXPECT_TRUE(pages.drawn[0].context.printing);
-    EXPECT_EQ(pages.drawn[0].context.scalePercent, 80);
-    EXPECT_EQ(pages.drawn[0].context.dpiX, 600);
+    EXPECT_TRUE(pages.drawn[0].context.IsPrinting);
+    EXPECT_EQ(pages.drawn[0].context.PrintScale, 80);
+    EXPECT_EQ(pages.drawn[0].context.DpiX, 600);
 }
 
 TEST_F(PrintRunTest, BackgroundPictureScaledToThePrinterUnlessOnStationery) {
@@ -196,16 +194,16 @@ TEST_F(PrintRunTest, BackgroundPictureScaledToThePrinterUnlessOnStationery) {
                                                 static_cast<int>(std::lround(110 * fx)),
                                                 static_cast<int>(std::lround(50 * fy))}));
 
-    TRMPrintOptions stationery;
+    TRMPrintRunOptions stationery;
     stationery.stationery = true;
     ASSERT_EQ(run.Execute(stationery).status, TRMPrintStatus::Printed);
     EXPECT_TRUE(device.jobs[1].pages[0]->recordsOf(platform::TMetaRecordKind::Image).empty());
-    EXPECT_TRUE(pages.drawn.back().context.stationery);
+    EXPECT_TRUE(pages.drawn.back().context.Taoda);
 }
 
 TEST_F(PrintRunTest, PageListThatIsNotNumericEndsBeforeAnyJob) {
     TestPages pages(3);
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.pageList = "1,x";
     const TRMPrintResult result = print(pages, options);
     EXPECT_EQ(result.status, TRMPrintStatus::BadPageList);
@@ -243,7 +241,7 @@ TEST_F(PrintRunTest, EndPrintPageHandlerGetsEveryPageInItsOwnJob) {
         seen.push_back(pg);
         pg = 99; // ignored
     };
-    TRMPrintOptions options;
+    TRMPrintRunOptions options;
     options.pageList = "1-3";
     const TRMPrintResult result = run.Execute(options);
     ASSERT_EQ(result.status, TRMPrintStatus::Printed);

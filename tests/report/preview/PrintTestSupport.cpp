@@ -1,6 +1,7 @@
 #include "tests/report/preview/PrintTestSupport.h"
 
 #include "report/engine/RMUnits.h"
+#include "report/preview/RMPrinter.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,19 +11,21 @@
 
 namespace printtest {
 
-using report::TRMSourcePage;
+using report::TRMPageInfo;
 
 TestPages::TestPages(int count, std::vector<bool> landscape) {
     for (int i = 0; i < count; ++i) {
-        TRMSourcePage page;
+        TRMPageInfo page;
         const bool turned = i < static_cast<int>(landscape.size()) && landscape[i];
-        page.orientation = turned ? 1 : 0;
-        page.paperWidth = turned ? 2970 : 2100;
-        page.paperHeight = turned ? 2100 : 2970;
-        page.geometry.paperWidth = static_cast<int>(
-            std::lround(report::RMToScreenPixels(page.paperWidth / 10.0, report::rmutMillimeters)));
-        page.geometry.paperHeight = static_cast<int>(std::lround(
-            report::RMToScreenPixels(page.paperHeight / 10.0, report::rmutMillimeters)));
+        page.Orientation = turned ? 1 : 0;
+        page.PaperWidth = turned ? 2970 : 2100;
+        page.PaperHeight = turned ? 2100 : 2970;
+        auto pixels = [](int tenths) {
+            return static_cast<int>(
+                std::lround(report::RMToScreenPixels(tenths / 10.0, report::rmutMillimeters)));
+        };
+        page.Width = pixels(page.PaperWidth);
+        page.Height = pixels(page.PaperHeight);
         pages.push_back(page);
     }
 }
@@ -38,8 +41,8 @@ std::optional<report::TRMSourceBackground> TestPages::Background(int) const {
 void TestPages::DrawPage(int index, platform::TCanvas& canvas, const platform::TRect& target,
                          const report::TRMDrawContext& context) {
     drawn.push_back({index, target, context});
-    const TRMSourcePage& page = pages.at(index);
-    const double scale = static_cast<double>(target.width()) / page.geometry.paperWidth;
+    const TRMPageInfo& page = pages.at(index);
+    const double scale = static_cast<double>(target.width()) / page.Width;
     canvas.Font.Name = "宋体";
     canvas.Font.Height = -static_cast<int>(std::lround(20 * scale));
     canvas.Brush = platform::TBrush::clear();
@@ -81,6 +84,12 @@ void RecordingDevice::Abort() {
     if (printing_)
         jobs.pop_back();
     printing_ = false;
+}
+
+void withoutPrintServer(const QString& folder) {
+    qputenv("CUPS_SERVER", (folder + "/no-cups.sock").toLocal8Bit());
+    report::TRMPrinterList::instance().Refresh();
+    report::RMPrinter().Reset();
 }
 
 QString runTool(const QString& program, const QStringList& arguments) {

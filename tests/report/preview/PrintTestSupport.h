@@ -22,7 +22,7 @@ public:
     explicit TestPages(int count, std::vector<bool> landscape = {});
 
     int PageCount() const override { return static_cast<int>(pages.size()); }
-    report::TRMSourcePage Page(int index) const override { return pages.at(index); }
+    report::TRMPageInfo Page(int index) const override { return pages.at(index); }
     std::optional<report::TRMSourceBackground> Background(int index) const override;
     void DrawPage(int index, platform::TCanvas& canvas, const platform::TRect& target,
                   const report::TRMDrawContext& context) override;
@@ -32,7 +32,7 @@ public:
         platform::TRect target;
         report::TRMDrawContext context;
     };
-    std::vector<report::TRMSourcePage> pages;
+    std::vector<report::TRMPageInfo> pages;
     std::vector<Drawn> drawn;
     platform::Picture backgroundPicture; // given to every page when not empty
     report::TRMSourceBackground backgroundPlace;
@@ -61,6 +61,10 @@ private:
     std::unique_ptr<platform::TMetafileCanvas> canvas_;
     bool printing_ = false;
 };
+
+// Points libcups at a socket in `folder` where no server listens, so that the printer list
+// holds only the fixed entries and the PDF printer, and selects the default printer.
+void withoutPrintServer(const QString& folder);
 
 // Texts "第N页" of a PDF in reading order, as page numbers.
 std::vector<int> printedPageNumbers(const QString& pdf);

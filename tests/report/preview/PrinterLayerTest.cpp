@@ -3,6 +3,7 @@
 #include "report/engine/RMPage.h"
 #include "report/preview/RMPrinter.h"
 #include "report/preview/RMPrinterStatus.h"
+#include "tests/report/preview/PrintTestSupport.h"
 
 #include <QTemporaryDir>
 
@@ -15,11 +16,7 @@ namespace {
 
 class PrinterLayerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("CUPS_SERVER", (dir.path() + "/absent.sock").toLocal8Bit().constData(), 1);
-        TRMPrinterList::instance().Refresh();
-        RMPrinter().Reset();
-    }
+    void SetUp() override { printtest::withoutPrintServer(dir.path()); }
     QTemporaryDir dir;
 };
 
