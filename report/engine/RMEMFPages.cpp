@@ -65,6 +65,28 @@ void TRMEMFPages::Clear() {
     clearAll();
 }
 
+void TRMEMFPages::swapPages(TRMEMFPages& other) noexcept {
+    std::swap(pages, other.pages);
+    std::swap(backgrounds, other.backgrounds);
+    std::swap(cache, other.cache);
+    std::swap(CurrentBackground, other.CurrentBackground);
+}
+
+void TRMEMFPages::appendPages(TRMEMFPages& other) {
+    if (&other == this)
+        return;
+    const int shift = BackgroundCount();
+    for (auto& page : other.pages) {
+        if (page->BackgroundIndex != 255)
+            page->BackgroundIndex =
+                static_cast<std::uint8_t>(std::min(page->BackgroundIndex + shift, 254));
+        pages.push_back(std::move(page));
+    }
+    for (auto& background : other.backgrounds)
+        backgrounds.push_back(std::move(background));
+    other.clearAll();
+}
+
 std::unique_ptr<TRMEMFPage> TRMEMFPages::makePage(const TRMPage& t) {
     auto page = std::make_unique<TRMEMFPage>();
     page->PaperSize = static_cast<std::int16_t>(t.Size);

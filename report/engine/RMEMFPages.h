@@ -83,6 +83,12 @@ public:
     // Forgets every decoded page (pages are re-decoded when next drawn).
     void releaseViews() const { cache.clear(); }
     void Clear();
+    // Exchanges the pages and backgrounds with `other` (owners and handlers stay): how a
+    // preview takes a report's pages over and hands them back.
+    void swapPages(TRMEMFPages& other) noexcept;
+    // Moves every page and background of `other` behind this document's (`other` is left
+    // empty); moved pages keep referring to their own backgrounds.
+    void appendPages(TRMEMFPages& other);
     // Appends (inserts) a page with the template page's paper, margins and geometry.
     TRMEMFPage* AddPage(const TRMPage& templatePage);
     TRMEMFPage* InsertPage(int index, const TRMPage& templatePage);

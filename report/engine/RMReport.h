@@ -25,6 +25,7 @@ class TRMBand;
 class TRMDataset;
 class TRMLayoutCache;
 class TRMPreparation;
+class TRMPageSetting;
 
 // Five information strings; the first is the title shown in captions.
 struct TRMReportInfo {
@@ -77,8 +78,10 @@ public:
     std::function<int(TRMView&)> OnCalcWidth;
     // Answers the INPUT function; without it the process-wide input hook (RMInputQuery.h).
     std::function<std::string(const std::string& prompt, const std::string& defaultText)> OnInput;
-    // Page-setup callback with its owner (set by the form report).
-    std::function<void()> OnPageSetup;
+    // Page-setup hook (set by the form report): the preview calls it with the setting the
+    // user confirmed before it prepares the report again. The setting's type belongs to the
+    // printer layer (report/preview/RMPageSetting.h).
+    std::function<void(const TRMPageSetting& setting)> OnPageSetup;
     // Before a view is written into a prepared page: its evaluated lines and the view.
     std::function<void(TRMStrings& Memo, TRMView& View)> OnBeforePrint;
     std::function<void(TRMView& View)> OnAfterPrint;

@@ -1,0 +1,148 @@
+#pragma once
+
+// The preview control: a scroll area over TRMPreviewModel that shows a report's prepared
+// pages, which it takes over from the report while it shows them. Commands page, zoom,
+// search, load, save, print and set the page up; the window (TRMPreviewForm) and a host
+// that places the control itself call them.
+
+#include "report/preview/RMPreviewModel.h"
+#include "report/preview/RMPreviewSearch.h"
+
+#include <QAbstractScrollArea>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace report {
+
+class TRMEMFPages;
+class TRMPageSetting;
+class TRMReport;
+class TRMView;
+
+class TRMPreview : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+    explicit TRMPreview(QWidget* parent = nullptr);
+    ~TRMPreview() override;
+
+    // --- published
+    std::string InitialDir; // start folder of the open and save dialogs
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle style);
+    std::function<void()> OnPageChanged;
+    std::function<void()> OnStatusChange;
+    // A click on a view of a page (page 0-based); true when the handler took it.
+    std::function<bool(int page, const TRMView& view)> OnObjectClick;
+    // The pointer over a view: the handler may set the cursor; true when it did.
+    std::function<bool(const TRMView& view, Qt::CursorShape& cursor)> OnMouseOverObject;
+    // Page-setup hook, copied from the report when it is shown (the form report rebuilds
+    // its template from the setting).
+    std::function<void(const TRMPageSetting&)> OnPageSetup;
+
+    TRMPreviewModel& model() { return model_; }
+    const TRMPreviewModel& model() const { return model_; }
+    TRMPreviewSearch& search() { return search_; }
+    TRMReport* report() const { return report_; }
+    // The shown pages (owned while shown).
+    TRMEMFPages* pages() const { return pages_.get(); }
+    bool hasPages() const { return report_ != nullptr && !model_.empty(); }
+
+    // Takes the report's prepared pages over (the report keeps an empty set), applies its
+    // InitialZoom (pzDefault 100 %, pzPageWidth, pzOnePage, pzTwoPages) and goes to page 1.
+    void ShowReport(TRMReport& report);
+    // Gives the pages back to the report (the preview then shows nothing).
+    void ReturnPages();
+
+    // --- zoom
+    void Zoom(double percent);
+    void PageWidth();
+    void OnePage();
+    void TwoPages();
+    // Printer resolution; page width when the printer cannot say.
+    void PrinterZoom();
+    // --- paging (1-based page numbers)
+    int CurPage() const { return model_.currentPage(); }
+    int PageCount() const { return model_.pageCount(); }
+    void First();
+    void Prev();
+    void Next();
+    void Last();
+    void GoToPage(int pageNo);
+    // --- magnifier: a click switches between whole page and 100 %
+    bool Magnifier() const { return magnifier_; }
+    void SetMagnifier(bool on);
+    // --- search
+    // The find dialog, then the search.
+    void Find();
+    // Stores text and switches and searches (what the dialog's OK does).
+    bool FindText(const std::string& text, bool caseSensitive, bool wholeWords, bool fromFirst);
+    // F3: again with the stored text from the stored position.
+    bool FindNext();
+    // --- files
+    // The open dialog (several .rmp files), then LoadFromFiles.
+    void Load();
+    // First file replaces the pages, the others are appended; a file that cannot be read
+    // shows the engine's message and leaves the preview as it was. Goes to page 1.
+    bool LoadFromFiles(const QStringList& files);
+    // The save dialog: report file, or one of the registered export filters.
+    void Save();
+    // Entry 0 writes a prepared report file (".rmp" added when missing); entry k exports
+    // through export filter k - 1.
+    bool SaveToFile(const std::string& fileName, int filterIndex = 0);
+    // Exports through the first filter that declares itself the Excel filter; with none
+    // registered nothing happens.
+    void SaveToXLS();
+    // The zoom changed through the control itself (magnifier click).
+    std::function<void()> OnZoomChange;
+    // Caption the window shows after loading files ("预览 - name").
+    std::function<void(const std::string& caption)> OnCaptionChange;
+
+    // --- printing (nothing without a real printer)
+    // The print dialog when the report's ShowPrintDialog is on, else all pages at once.
+    void Print();
+    // The current page once, without a dialog.
+    void PrintCurrentPage();
+    // The page setup dialog; on OK the setting is applied, the page-setup hook called, the
+    // report prepared again and shown from page 1.
+    void PageSetup();
+
+    // Tells the widget that the shown pages changed outside (appended, re-prepared).
+    void PagesChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void syncScrollBars();
+    void viewChanged();
+    void statusChanged();
+    void showMatch(const TRMPreviewSearch::Match& match);
+    void magnifyAt(QPoint viewPoint);
+    void updateCursor(QPoint viewPoint);
+
+    TRMPreviewModel model_;
+    TRMPreviewSearch search_;
+    TRMReport* report_ = nullptr;
+    std::unique_ptr<TRMEMFPages> pages_;
+    TScrollStyle scrollBars_ = ssBoth;
+    bool magnifier_ = false;
+    std::string lastSearchText_; // as typed, shown again by the find dialog
+    bool lastFromFirst_ = true;
+    bool syncing_ = false;
+    // Hand scrolling: where the drag started and the scroll position then.
+    bool dragging_ = false;
+    QPoint dragStart_;
+    QPoint dragOffset_;
+};
+
+} // namespace report
