@@ -522,3 +522,31 @@ TEST_F(Window, ModalPreviewWindowWithCaption) {
 }
 
 } // namespace
+
+namespace {
+
+// The window as a person sees it; PREVIEW_SCREENSHOT=file.png keeps the picture (docs/).
+TEST_F(Window, ShowsPagesOnGreyWithTheToolBar) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 12; ++i)
+        lines.push_back("0" + std::to_string(101 + i) + "    核算单位 " + std::to_string(i + 1) +
+                        "    北京分公司 Beijing Branch");
+    previewtest::Document doc(3, lines);
+    doc.report.PreviewButtons = 383;
+    auto form = open(doc);
+    form->setWindowTitle("预览 - 核算单位档案");
+    form->Preview()->Zoom(75);
+    form->Preview()->setFocus();
+    QCoreApplication::processEvents();
+    const QImage shot = form->grab().toImage();
+    const QPoint view = form->Preview()->viewport()->mapTo(form.get(), QPoint(3, 3));
+    EXPECT_EQ(shot.pixelColor(view), QColor(128, 128, 128));
+    const platform::TRect page = form->Preview()->model().pageRect(0);
+    const QPoint inside = form->Preview()->viewport()->mapTo(
+        form.get(), QPoint(page.Left + 20 - form->Preview()->model().offsetX(), page.Top + 20));
+    EXPECT_EQ(shot.pixelColor(inside), QColor(Qt::white));
+    if (const char* file = std::getenv("PREVIEW_SCREENSHOT"))
+        EXPECT_TRUE(shot.save(QString::fromLocal8Bit(file)));
+}
+
+} // namespace
