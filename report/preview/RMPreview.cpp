@@ -101,9 +101,12 @@ void TRMPreview::SetScrollBars(TScrollStyle style) {
 void TRMPreview::ShowReport(TRMReport& report) {
     if (report_ != nullptr && pages_ != nullptr && report_ != &report)
         ReturnPages();
+    auto pages = std::make_unique<TRMEMFPages>(&report);
+    pages->swapPages(report.EMFPages);
+    // The model lets the previous set go before it is freed.
+    model_.setPages(nullptr);
+    pages_ = std::move(pages);
     report_ = &report;
-    pages_ = std::make_unique<TRMEMFPages>(&report);
-    pages_->swapPages(report.EMFPages);
     search_ = {};
     model_.setViewSize(viewport()->width(), viewport()->height());
     switch (report.InitialZoom) {

@@ -192,6 +192,14 @@ TEST_F(Window, ShowingTakesThePagesOverAndGivesThemBack) {
     EXPECT_EQ(preview.PageCount(), 0);
     preview.Next(); // commands do nothing without pages
     EXPECT_FALSE(preview.FindText("第", false, false, true));
+
+    // Another report in the same control: the first one gets its pages back.
+    previewtest::Document other(2);
+    preview.ShowReport(doc.report);
+    preview.ShowReport(other.report);
+    EXPECT_EQ(doc.report.EMFPages.pageCount(), 3);
+    EXPECT_EQ(preview.PageCount(), 2);
+    EXPECT_TRUE(preview.FindText("第2页", false, false, true));
 }
 
 TEST_F(Window, ZoomAndPageNumberBoxes) {
