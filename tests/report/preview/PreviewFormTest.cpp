@@ -553,8 +553,9 @@ TEST_F(Window, ShowsPagesOnGreyWithTheToolBar) {
     const QPoint inside = form->Preview()->viewport()->mapTo(
         form.get(), QPoint(page.Left + 20 - form->Preview()->model().offsetX(), page.Top + 20));
     EXPECT_EQ(shot.pixelColor(inside), QColor(Qt::white));
-    if (const char* file = std::getenv("PREVIEW_SCREENSHOT"))
+    if (const char* file = std::getenv("PREVIEW_SCREENSHOT")) {
         EXPECT_TRUE(shot.save(QString::fromLocal8Bit(file)));
+    }
 }
 
 } // namespace
