@@ -16,6 +16,8 @@ public:
     virtual void setCaption(const std::string& caption) = 0;
     // The current line ("正在打印页:3").
     virtual void setLine(const std::string& line) = 0;
+    // The page just done, from 1 (a report's own OnProgress handler sees it).
+    virtual void setPosition(int /*pageNo*/) {}
     // Lets pending window events run so that a cancel request can arrive.
     virtual void processEvents() = 0;
     virtual bool cancelled() const = 0;

@@ -107,6 +107,7 @@ void TRMPreview::ShowReport(TRMReport& report) {
     model_.setPages(nullptr);
     pages_ = std::move(pages);
     report_ = &report;
+    OnPageSetup = report.OnPageSetup;
     search_ = {};
     model_.setViewSize(viewport()->width(), viewport()->height());
     switch (report.InitialZoom) {

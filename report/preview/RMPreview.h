@@ -19,6 +19,7 @@ namespace report {
 
 class TRMEMFPages;
 class TRMPageSetting;
+struct TRMPrintRunOptions;
 class TRMReport;
 class TRMView;
 
@@ -103,12 +104,16 @@ public:
     std::function<void(const std::string& caption)> OnCaptionChange;
 
     // --- printing (nothing without a real printer)
-    // The print dialog when the report's ShowPrintDialog is on, else all pages at once.
+    // The print dialog filled from the report when its ShowPrintDialog is on (current page
+    // offered), else at once: all pages, no parity, no scaling, the report's copies,
+    // collation, stationery switch and offsets.
     void Print();
-    // The current page once, without a dialog.
+    // The current page once, without a dialog, with the report's collation and stationery.
     void PrintCurrentPage();
-    // The page setup dialog; on OK the setting is applied, the page-setup hook called, the
-    // report prepared again and shown from page 1.
+    // The page setup dialog filled from the report and its first page; on OK the setting is
+    // applied to the report (printer, title, switches, margins and paper of its template
+    // pages, settings saved), the page-setup hook called, the report prepared again and
+    // shown from page 1. A preparation that fails or is cancelled keeps the pages shown.
     void PageSetup();
 
     // Tells the widget that the shown pages changed outside (appended, re-prepared).
@@ -123,6 +128,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    class Lent;
+    bool canPrint() const;
+    void printWith(const TRMPrintRunOptions& options);
     void syncScrollBars();
     void viewChanged();
     void statusChanged();

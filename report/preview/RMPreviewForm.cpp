@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -555,25 +554,21 @@ void TRMPreviewForm::reject() {
 
 namespace report {
 
-void ShowPreviewWindow(TRMReport& report, QWidget* owner) {
+void ShowPreviewWindow(TRMReport& report, QWidget* owner, const std::string& caption) {
     if (report.EMFPages.pageCount() == 0)
         return;
-    std::string title = report.ReportInfo.Title();
-    if (title.empty() && !report.FileName.empty())
-        title = QFileInfo(QString::fromStdString(report.FileName)).fileName().toStdString();
-    if (title.empty())
-        title = platform::engineText(47209);
-    const QString caption = QString::fromStdString(platform::engineText(47207) + " - " + title);
+    const QString title =
+        QString::fromStdString(caption.empty() ? report.previewCaption() : caption);
     if (report.ModalPreview && !report.MDIPreview) {
         TRMPreviewForm form(owner);
-        form.setWindowTitle(caption);
+        form.setWindowTitle(title);
         form.Show_Report(report);
         platform::execModal(form);
         return;
     }
     auto* form = new TRMPreviewForm(owner);
     form->setAttribute(Qt::WA_DeleteOnClose);
-    form->setWindowTitle(caption);
+    form->setWindowTitle(title);
     form->Show_Report(report);
     form->show();
 }

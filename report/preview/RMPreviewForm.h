@@ -127,9 +127,11 @@ private:
     bool placementRestored_ = false;
 };
 
-// Opens a preview window for the report's prepared pages: caption "预览 - <title>",
-// modal when ModalPreview is set and MDIPreview is not (returns after it closed),
-// otherwise shown modeless (the window frees itself when closed).
-void ShowPreviewWindow(TRMReport& report, QWidget* owner = nullptr);
+// Opens a preview window for the report's prepared pages, titled `caption` (empty: the
+// report's previewCaption(), "预览 - <title>"), modal when ModalPreview is set and MDIPreview
+// is not (returns after it closed), otherwise shown modeless (the window frees itself when
+// closed).
+void ShowPreviewWindow(TRMReport& report, QWidget* owner = nullptr,
+                       const std::string& caption = {});
 
 } // namespace report

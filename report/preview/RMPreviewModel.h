@@ -37,6 +37,9 @@ public:
     const TRMEMFPages* pages() const { return pages_; }
     int pageCount() const;
     bool empty() const { return pageCount() == 0; }
+    // The same pages, now held by another set (lent to the report while it prints): layout,
+    // position and images stay.
+    void rebind(const TRMEMFPages* pages) { pages_ = pages; }
     // The page set changed (pages appended, edited, or prepared again): lays out anew and
     // keeps the current page where it still exists.
     void pagesChanged();

@@ -133,6 +133,7 @@ void TRMPrintRun::printPage(int index) {
     ++result_.pagesPrinted;
     if (Progress != nullptr) {
         Progress->setLine(platform::engineText(47208) + std::to_string(pageNo));
+        Progress->setPosition(pageNo);
         Progress->processEvents();
     }
 }

@@ -2,6 +2,9 @@
 
 #include "platform/EngineTexts.h"
 #include "report/engine/RMUnits.h"
+#include "report/preview/RMPreparedPageSource.h"
+#include "report/preview/RMPrintForm.h"
+#include "report/preview/RMPrintPages.h"
 #include "report/preview/RMPrinter.h"
 
 #include <cmath>
@@ -18,6 +21,22 @@ double pixelsToMm(int pixels) {
 int mmToPixels(double mm) {
     return static_cast<int>(std::lround(RMToScreenPixels(mm, rmutMillimeters)));
 }
+
+// The report's OnProgress handler in the print run's place for a progress window.
+class ReportProgress : public TRMProgress {
+public:
+    explicit ReportProgress(TRMReport& report)
+        : report_(report) {}
+    void setCaption(const std::string&) override {}
+    void setLine(const std::string&) override {}
+    void setPosition(int pageNo) override { report_.OnProgress(pageNo); }
+    void processEvents() override {}
+    bool cancelled() const override { return false; }
+    void cancel() override {}
+
+private:
+    TRMReport& report_;
+};
 
 } // namespace
 
@@ -124,6 +143,45 @@ bool applyPageSetting(TRMReport& report, const TRMPageSetting& setting) {
     }
     report.SaveReportSetting();
     return true;
+}
+
+std::optional<TRMPrintRunOptions> askPrintOptions(QWidget* owner, TRMReport& report,
+                                                  int currentPage) {
+    if (!report.ShowPrintDialog)
+        return defaultPrintOptions(report);
+    TRMPrintRunOptions options;
+    bool offsetsChanged = false;
+    if (!ShowPrintForm(owner, printDialogSettings(report, currentPage > 0, currentPage), options,
+                       &offsetsChanged))
+        return std::nullopt;
+    options.printBackColor = report.PrintBackColor;
+    if (offsetsChanged) {
+        report.PrintOffsetLeft = options.offsetLeft;
+        report.PrintOffsetTop = options.offsetTop;
+        report.SaveReportSetting();
+    }
+    return options;
+}
+
+TRMPrintResult printReportPages(QWidget* owner, TRMReport& report,
+                                const TRMPrintRunOptions& options) {
+    TRMPreparedPageSource pages(report.EMFPages);
+    ReportProgress reportProgress(report);
+    TRMPrintRequest request;
+    request.options = options;
+    request.showProgress = report.ShowProgress;
+    if (report.OnProgress)
+        request.progress = &reportProgress;
+    request.terminated = &report.Terminated;
+    report.Terminated = false;
+    return PrintPages(owner, pages, request);
+}
+
+void PrintPreparedReport(TRMReport& report, QWidget* owner) {
+    if (report.EMFPages.Count() == 0 || !RMPrinter().Printers().HasRealPrinter())
+        return;
+    if (const std::optional<TRMPrintRunOptions> options = askPrintOptions(owner, report))
+        printReportPages(owner, report, *options);
 }
 
 } // namespace report
