@@ -1,7 +1,13 @@
 #include "report/preview/RMPreviewSearch.h"
 
 #include "platform/Metafile.h"
+#include "report/engine/RMBandView.h"
+#include "report/engine/RMCalcMemoView.h"
 #include "report/engine/RMEMFPages.h"
+#include "report/engine/RMGraphicViews.h"
+#include "report/engine/RMMemoView.h"
+
+#include <typeinfo>
 
 namespace report {
 
@@ -32,6 +38,25 @@ bool TRMPreviewSearch::matches(std::string_view recordText, std::string_view nee
     return false;
 }
 
+bool TRMPreviewSearch::mayMatch(const TRMPage& views) const {
+    for (const auto& object : views.Objects()) {
+        const TRMView& view = *object;
+        const std::type_info& type = typeid(view);
+        if (type == typeid(TRMBandView) || type == typeid(TRMLineView) ||
+            type == typeid(TRMPictureView) || type == typeid(TRMShapeView))
+            continue;
+        if (type != typeid(TRMMemoView) && type != typeid(TRMCalcMemoView))
+            return true;
+        for (const std::string& line : static_cast<const TRMMemoView&>(view).DrawnText()) {
+            const bool holds = CaseSensitive ? line.find(Text) != std::string::npos
+                                             : upper(line).find(Text) != std::string::npos;
+            if (holds)
+                return true;
+        }
+    }
+    return false;
+}
+
 void TRMPreviewSearch::Start(std::string_view text, bool caseSensitive, bool wholeWords,
                              bool fromFirst, int currentPage) {
     CaseSensitive = caseSensitive;
@@ -55,6 +80,8 @@ std::optional<TRMPreviewSearch::Match> TRMPreviewSearch::Find(const TRMEMFPages&
     if (Text.empty())
         return std::nullopt;
     for (; PageIndex < pages.pageCount(); ++PageIndex, RecordIndex = 0) {
+        if (const auto views = pages.pageViews(PageIndex); views && !mayMatch(*views))
+            continue;
         const TRMPageInfo info = pages.pageInfo(PageIndex);
         platform::TMetafile metafile(info.Width, info.Height);
         {

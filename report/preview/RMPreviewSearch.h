@@ -14,6 +14,7 @@
 namespace report {
 
 class TRMEMFPages;
+class TRMPage;
 
 class TRMPreviewSearch {
 public:
@@ -52,6 +53,11 @@ public:
     // `needle` under the whole-word rule: an occurrence counts when it ends the text or is
     // followed by a carriage return, a blank, a hyphen or a double-byte character.
     static bool matches(std::string_view recordText, std::string_view needle, bool wholeWords);
+    // Whether drawing `views` can give a text record that holds the text. Memos draw pieces
+    // of their stored (already evaluated) lines and bands, lines, pictures and shapes draw
+    // no text, so a page of only those is ruled out without drawing when no line holds the
+    // text; a page with any other view has to be drawn to find out.
+    bool mayMatch(const TRMPage& views) const;
     // ASCII letters upper-cased, everything else kept.
     static std::string upper(std::string_view text);
 };

@@ -543,7 +543,9 @@ TEST_F(Window, ShowsPagesOnGreyWithTheToolBar) {
     doc.report.PreviewButtons = 383;
     auto form = open(doc);
     form->setWindowTitle("预览 - 核算单位档案");
-    form->Preview()->Zoom(75);
+    form->zoomByTag(75);
+    EXPECT_EQ(form->ZoomBox()->currentText(), "75%");
+    EXPECT_FALSE(form->btn100->isChecked());
     form->Preview()->setFocus();
     QCoreApplication::processEvents();
     const QImage shot = form->grab().toImage();

@@ -2,6 +2,7 @@
 // position that lets find next go on behind the last match.
 
 #include "PreviewTestSupport.h"
+#include "report/engine/RMGraphicViews.h"
 #include "report/preview/RMPreviewSearch.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,26 @@ TEST_F(Search, StartingFromTheCurrentPage) {
     m = search.Find(pages());
     ASSERT_TRUE(m);
     EXPECT_EQ(m->page, 2); // pages 2 and 4 have their own lines
+}
+
+TEST_F(Search, PagesOfMemosAreRuledOutUnlessAViewDrawsTextOfItsOwn) {
+    // A check box draws its mark, which no stored line holds.
+    report::TRMCheckBoxView box;
+    box.SetBounds(60, 300, 20, 20);
+    box.CheckStyle = report::TRMCheckBoxView::csCheck;
+    box.Memo = box.Memo1 = {"1"};
+    report::TRMEMFPages::WriteView(doc.report.EMFPages[3]->Stream, box);
+
+    search.Start("\u2714", true, false, true, 0);
+    EXPECT_FALSE(search.mayMatch(*pages().pageViews(0)));
+    EXPECT_TRUE(search.mayMatch(*pages().pageViews(3)));
+    const auto m = search.Find(pages());
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->page, 3);
+
+    search.Start("second alpha", false, false, true, 0);
+    EXPECT_TRUE(search.mayMatch(*pages().pageViews(1))) << "a stored line holds it";
+    EXPECT_FALSE(search.mayMatch(*pages().pageViews(0)));
 }
 
 } // namespace
