@@ -297,6 +297,8 @@ void TRMCalcMemoView::CountRow(TRMReport& report, const TRMBand& band) {
 }
 
 double TRMCalcMemoView::ShownValue() const {
+    if (Repeating)
+        return LastShown;
     if (ReplayIndex < RecordedValues.size())
         return recordValue(RecordedValues[ReplayIndex]);
     return CurrentValue;
@@ -317,6 +319,9 @@ void TRMCalcMemoView::Record() {
 }
 
 void TRMCalcMemoView::FirstPassOutput(int bandType) {
+    if (Repeating)
+        return;
+    LastShown = CurrentValue;
     if (ResetAfterPrint)
         Started = false;
     if (!recordsThroughHooks(bandType))
@@ -376,6 +381,9 @@ void TRMCalcMemoView::ExpandMemo(TRMReport&) {
 bool TRMCalcMemoView::PrintToStream(TRMReport& report, RMStream& stream) {
     const double shown = ShownValue();
     const bool written = TRMMemoView::PrintToStream(report, stream);
+    if (Repeating)
+        return written;
+    LastShown = shown;
     CurrentValue = shown;
     if (CurrentPass == Pass::Final && !TotalCalc())
         ++ReplayIndex;

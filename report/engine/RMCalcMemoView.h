@@ -55,6 +55,9 @@ public:
     void FirstPassOutput(int bandType);
     // Records the current value (first pass).
     void Record();
+    // While set, outputs repeat the value shown last (a header repeated after a page
+    // break): they neither record, replay, nor start the aggregate again.
+    bool Repeating = false;
 
     bool ResetAfterPrint = true;
     std::uint8_t DBCalcType = rmdcSum;
@@ -70,6 +73,7 @@ public:
     std::string CountedExpression; // "[...]" of the first bracket, inline format removed
     std::vector<std::string> RecordedValues;
     std::size_t ReplayIndex = 0;
+    double LastShown = 0;
     Pass CurrentPass = Pass::None;
 
 protected:

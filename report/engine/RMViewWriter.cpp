@@ -144,11 +144,14 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
     currentObject_ = &v;
     TRMReport& r = *report_;
     bool written = false;
+    auto* calc = dynamic_cast<TRMCalcMemoView*>(&v);
+    if (calc != nullptr)
+        calc->Repeating = b.Repeated;
     try {
         if (firstPass_ && !b.flag(bandflag::Breaked)) {
             // First pass: scripts run and totals record; nothing is written.
             runScript(v.OnBeforePrint, &v);
-            if (auto* calc = dynamic_cast<TRMCalcMemoView*>(&v))
+            if (calc != nullptr)
                 calc->FirstPassOutput(b.BandType);
             runScript(v.OnAfterPrint, &v);
         } else {
@@ -203,6 +206,8 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
     } catch (const std::exception& e) {
         fail(&v, e.what());
     }
+    if (calc != nullptr)
+        calc->Repeating = false;
     r.CurrentView = nullptr;
     v.Tag = savedTag;
     saved.restore(v);
