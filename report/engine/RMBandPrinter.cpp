@@ -299,11 +299,8 @@ void TRMPreparation::newPage(TRMBand* cause) {
 void TRMPreparation::newPageCore(TRMBand* cause) {
     TRMPrepareState& state = report_->State;
     progress();
-    if (cause == nullptr || cause->BandType != rmbtColumnFooter) {
-        if (firstPass_)
-            recordCalcMemos(band(rmbtColumnHeader));
-        showBand(band(rmbtColumnFooter));
-    }
+    if (cause == nullptr || cause->BandType != rmbtColumnFooter)
+        printColumnFooter();
     printPageFooters(false);
     addPage();
     run_->LastBand = nullptr;
@@ -340,9 +337,17 @@ void TRMPreparation::newColumn(TRMBand* cause) {
     nextPageColumn();
 }
 
+// The column footer; in the first pass the column header's totals record what they stood
+// above.
+void TRMPreparation::printColumnFooter() {
+    if (firstPass_)
+        recordCalcMemos(band(rmbtColumnHeader));
+    showBand(band(rmbtColumnFooter));
+}
+
 // The next page column: this column's footer, then the next one's header at the column top.
 void TRMPreparation::nextPageColumn() {
-    showBand(band(rmbtColumnFooter));
+    printColumnFooter();
     ++run_->Column;
     run_->CurX += run_->ColumnWidth + run_->ColumnGap;
     report_->State.CurY = run_->ColumnTop;

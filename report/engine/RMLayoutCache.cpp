@@ -16,13 +16,19 @@ std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
 std::uint64_t settingsOf(const TRMMemoView& v) {
     constexpr std::uint16_t layoutFlags = flag::Wordwrap | flag::WordBreak | flag::AutoWidth;
     constexpr std::int32_t layoutFlags2 = flag2::MangeTag | flag2::ScaleFontSize;
+    // Lines are broken to the width (the height for text turned by 90°); the other side
+    // counts only when the font shrinks to fit it. A stretched cell keeps its layout.
+    const bool sideways = v.RotationType == rt90 || v.RotationType == rt270;
+    const bool byHeight = v.flag2(flag2::ScaleFontSize) && v.ScaleFontType == ByHeight;
+    const std::int64_t across = sideways ? v.Height : v.Width;
+    const std::int64_t along = byHeight ? (sideways ? v.Width : v.Height) : 0;
     std::uint64_t h = std::hash<std::string_view>{}(v.Font.Name);
     for (const std::int64_t value :
-         {std::int64_t{v.Font.Size}, std::int64_t{v.Font.Style}, std::int64_t{v.Width},
-          std::int64_t{v.Height}, std::int64_t{v.GapX}, std::int64_t{v.GapY},
-          std::int64_t{v.Flags & layoutFlags}, std::int64_t{v.Flags2 & layoutFlags2},
-          std::int64_t{v.CharSpacing}, std::int64_t{v.LineSpacing}, std::int64_t{v.RotationType},
-          std::int64_t{v.ScaleFontType}, std::int64_t{v.FontScaleWidth}})
+         {std::int64_t{v.Font.Size}, std::int64_t{v.Font.Style}, across, along,
+          std::int64_t{v.GapX}, std::int64_t{v.GapY}, std::int64_t{v.Flags & layoutFlags},
+          std::int64_t{v.Flags2 & layoutFlags2}, std::int64_t{v.CharSpacing},
+          std::int64_t{v.LineSpacing}, std::int64_t{v.RotationType}, std::int64_t{v.ScaleFontType},
+          std::int64_t{v.FontScaleWidth}})
         h = mix(h, static_cast<std::uint64_t>(value));
     return h;
 }

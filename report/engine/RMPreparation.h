@@ -113,6 +113,7 @@ private:
     void newPageCore(TRMBand* cause);
     void newColumn(TRMBand* band);
     void nextPageColumn();
+    void printColumnFooter();
     void repeatHeaders(TRMBand& band);
     void appendBlank(TRMBand& band, bool forced, int room, bool spaceCheck);
     // --- writing views (RMViewWriter.cpp)

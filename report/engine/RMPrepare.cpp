@@ -366,7 +366,7 @@ void TRMPreparation::runPage(PageRun& run) {
     if (r.OnManualBuild) {
         r.OnManualBuild(*run.Page);
     } else {
-        showBand(band(rmbtColumnFooter));
+        printColumnFooter();
         summaryPrinting_ = true;
         showBand(band(rmbtReportSummary));
         summaryPrinting_ = false;

@@ -4,6 +4,7 @@
 #include "TemplateBuilder.h"
 #include "platform/Metafile.h"
 #include "report/engine/RMGraphicViews.h"
+#include "report/engine/RMLayoutCache.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,24 @@ TEST(PrepareBands, StretchedRowsGrowToTheirTallestCell) {
     EXPECT_EQ(texts[2].top, texts[1].top + tall);
     EXPECT_EQ(sides[1].height, tall) << "every stretched cell reaches the band bottom";
     EXPECT_EQ(sides[1].text, "2");
+}
+
+TEST(PrepareBands, EveryStretchedCellIsLaidOutOnceOverBothPasses) {
+    for (const bool twoPasses : {false, true}) {
+        Table tb({longText(30), "短", longText(12)});
+        tb.report.DoublePass = twoPasses;
+        tb.master->setBandFlag(bandflag::Stretched, true);
+        for (int c = 0; c < 2; ++c) {
+            auto& cell = tb.t.memo(*tb.master, 100 * c, 0, 100, 20, {tb.data.ref("v")},
+                                   "Cell" + std::to_string(c));
+            cell.setFlag(flag::Stretched, true);
+            cell.setFlag(flag::Wordwrap, true);
+        }
+        const std::size_t before = TRMLayoutCache::layoutsMade();
+        ASSERT_TRUE(tb.report.PrepareReport());
+        EXPECT_EQ(TRMLayoutCache::layoutsMade() - before, 6u) << "3 rows of 2 cells";
+        EXPECT_EQ(named(tb.report, 0, "Cell1")[0].height, 4 * 14 - 2 + 4) << "8 characters a line";
+    }
 }
 
 TEST(PrepareBands, ChildBandsFollowAndPrintWhenTheirBandIsHidden) {

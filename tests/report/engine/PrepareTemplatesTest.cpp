@@ -2,7 +2,6 @@
 // previous page, one run per record of a multiple report, page columns, dialog pages and
 // templates that lack an add-in class.
 #include "TemplateBuilder.h"
-
 #include "platform/MessageBox.h"
 #include "report/engine/RMVariables.h"
 #include "tests/support/TestSupport.h"
@@ -67,15 +66,18 @@ TEST(PrepareTemplates, SalesByRegionFromItsFile) {
 TEST(PrepareTemplates, ArchiveListWithItsColumnFooterOnEveryPage) {
     RowsDataset units("RMGridDataSet1", {"f_Hsdwh", "f_Hsdwmc"}, {});
     for (int i = 1; i <= 50; ++i)
-        units.Rows.push_back({Variant(std::to_string(1000 + i)), Variant("单位" + std::to_string(i))});
+        units.Rows.push_back(
+            {Variant(std::to_string(1000 + i)), Variant("单位" + std::to_string(i))});
     GlobalVariables().SetVariable("Oper", "张三");
     TRMReport report;
     units.attachTo(report);
     loadTemplate(report, "archive_list.rmf");
     ASSERT_TRUE(report.PrepareReport());
     ASSERT_EQ(report.EMFPages.Count(), 2);
-    EXPECT_EQ(textsNamed(report, "Caption"), (std::vector<std::string>{"核算单位档案", "核算单位档案"}));
-    EXPECT_EQ(textsNamed(report, "Operator"), (std::vector<std::string>{"制表人:张三", "制表人:张三"}));
+    EXPECT_EQ(textsNamed(report, "Caption"),
+              (std::vector<std::string>{"核算单位档案", "核算单位档案"}));
+    EXPECT_EQ(textsNamed(report, "Operator"),
+              (std::vector<std::string>{"制表人:张三", "制表人:张三"}));
     EXPECT_EQ(textsNamed(report, "PageNo"), (std::vector<std::string>{"第1页", "第2页"}));
     const std::vector<Placed> codes = named(report, 0, "Code");
     const std::vector<Placed> footer = named(report, 0, "Operator");
@@ -134,8 +136,8 @@ TEST(PrepareTemplates, PageColumnsFillSideBySide) {
     ASSERT_EQ(report.EMFPages.Count(), 2);
     const std::vector<Placed> heads = named(report, 0, "Head");
     ASSERT_EQ(heads.size(), 2u);
-    const int columnWidth = (t.page().paperWidthPixels() - t.page().marginsInPixels().right -
-                             t.leftMargin() - 38) / 2;
+    const int columnWidth =
+        (t.page().paperWidthPixels() - t.page().marginsInPixels().right - t.leftMargin() - 38) / 2;
     EXPECT_EQ(heads[1].left, t.leftMargin() + columnWidth + 38);
     EXPECT_EQ(heads[1].top, heads[0].top);
     const std::vector<Placed> cells = named(report, 0, "Cell");

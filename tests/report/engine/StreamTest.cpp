@@ -123,3 +123,28 @@ TEST(RMStream, SplitAndJoinLines) {
     EXPECT_EQ(report::splitLines(""), report::TRMStrings{});
     EXPECT_EQ(report::joinLines({"x", "y"}), "x\r\ny");
 }
+
+TEST(RMStream, PackedStreamsKeepTheirBytesAndUnpackWhenUsed) {
+    RMStream s;
+    for (int i = 0; i < 200; ++i)
+        s.writeString("核算单位" + std::to_string(i % 7));
+    const std::string bytes = s.bytes();
+    const std::uint64_t revision = s.revision();
+    s.pack();
+    ASSERT_TRUE(s.packed());
+    EXPECT_LT(s.heldBytes(), bytes.size() / 4);
+    EXPECT_EQ(s.contents(), bytes);
+    EXPECT_TRUE(s.packed()) << "contents() reads without unpacking";
+    EXPECT_EQ(s.revision(), revision);
+    s.seek(0);
+    EXPECT_FALSE(s.packed());
+    EXPECT_EQ(s.readString(), "核算单位0");
+    s.pack();
+    s.seek(s.size());
+    s.writeByte(7);
+    EXPECT_EQ(s.bytes(), bytes + '\x07');
+    RMStream small;
+    small.writeByte(1);
+    small.pack();
+    EXPECT_FALSE(small.packed()) << "a few bytes are not worth packing";
+}
