@@ -33,19 +33,6 @@ std::uint64_t settingsOf(const TRMMemoView& v) {
     return h;
 }
 
-std::string joined(const TRMStrings& lines) {
-    std::size_t size = lines.size();
-    for (const std::string& l : lines)
-        size += l.size();
-    std::string text;
-    text.reserve(size);
-    for (const std::string& l : lines) {
-        text += l;
-        text += '\0';
-    }
-    return text;
-}
-
 std::size_t made = 0;
 
 } // namespace
@@ -54,28 +41,28 @@ std::size_t TRMLayoutCache::layoutsMade() {
     return made;
 }
 
-std::size_t TRMLayoutCache::KeyHash::operator()(const Key& k) const noexcept {
-    return static_cast<std::size_t>(mix(mix(k.settings, reinterpret_cast<std::uintptr_t>(k.view)),
-                                        std::hash<std::string>{}(k.text)));
-}
-
-std::shared_ptr<const TRMMemoLayout> TRMLayoutCache::layout(const TRMMemoView& view,
-                                                            const TRMStrings& text, bool keep) {
-    Key key{&view, settingsOf(view), joined(text)};
-    auto it = entries.find(key);
+const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMStrings& text,
+                                            bool keep) {
+    const std::uint64_t settings = settingsOf(view);
+    std::uint64_t h = mix(settings, reinterpret_cast<std::uintptr_t>(&view));
+    for (const std::string& line : text)
+        h = mix(h, std::hash<std::string>{}(line));
+    const Probe probe{static_cast<std::size_t>(h), &view, settings, &text};
+    auto it = entries.find(probe);
     if (it != entries.end()) {
-        ++hitCount;
-        std::shared_ptr<const TRMMemoLayout> found = it->second;
-        if (!keep)
-            entries.erase(it);
-        return found;
+        if (keep)
+            return it->second;
+        scratch = std::move(it->second);
+        entries.erase(it);
+        return scratch;
     }
-    ++missCount;
     ++made;
-    auto layout = std::make_shared<const TRMMemoLayout>(view.LayoutText(text));
-    if (keep)
-        entries.emplace(std::move(key), layout);
-    return layout;
+    if (!keep) {
+        scratch = view.LayoutText(text);
+        return scratch;
+    }
+    return entries.emplace(Key{probe.hash, &view, settings, text}, view.LayoutText(text))
+        .first->second;
 }
 
 } // namespace report

@@ -7,7 +7,6 @@
 
 #include "report/engine/RMMemoView.h"
 
-#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -15,29 +14,48 @@ namespace report {
 
 class TRMLayoutCache {
 public:
-    // Layout of `text` in `view` as it stands (geometry, font, flags). With `keep` off the
-    // entry is dropped after this use.
-    std::shared_ptr<const TRMMemoLayout> layout(const TRMMemoView& view, const TRMStrings& text,
-                                                bool keep);
+    // Layout of `text` in `view` as it stands (the width it breaks to, font, flags). With
+    // `keep` off the entry is not needed again and leaves the cache. The reference stays
+    // valid until the next call.
+    const TRMMemoLayout& layout(const TRMMemoView& view, const TRMStrings& text, bool keep);
     void clear() { entries.clear(); }
     std::size_t size() const { return entries.size(); }
-    std::size_t hits() const { return hitCount; }
-    std::size_t misses() const { return missCount; }
     // Layouts made by every cache of the process (benchmarks count line breaking with it).
     static std::size_t layoutsMade();
 
 private:
     struct Key {
+        std::size_t hash; // of the other members, computed once
         const TRMMemoView* view;
-        std::uint64_t settings; // hash of everything besides the text that layout reads
-        std::string text;
-        bool operator==(const Key&) const = default;
+        std::uint64_t settings; // everything besides the text that layout reads
+        TRMStrings text;
+    };
+    // A key to look up without copying the text.
+    struct Probe {
+        std::size_t hash;
+        const TRMMemoView* view;
+        std::uint64_t settings;
+        const TRMStrings* text;
     };
     struct KeyHash {
-        std::size_t operator()(const Key& k) const noexcept;
+        using is_transparent = void;
+        std::size_t operator()(const Key& k) const noexcept { return k.hash; }
+        std::size_t operator()(const Probe& p) const noexcept { return p.hash; }
     };
-    std::unordered_map<Key, std::shared_ptr<const TRMMemoLayout>, KeyHash> entries;
-    std::size_t hitCount = 0, missCount = 0;
+    struct KeyEqual {
+        using is_transparent = void;
+        bool operator()(const Key& a, const Key& b) const {
+            return a.hash == b.hash && a.view == b.view && a.settings == b.settings &&
+                   a.text == b.text;
+        }
+        bool operator()(const Probe& p, const Key& k) const {
+            return p.hash == k.hash && p.view == k.view && p.settings == k.settings &&
+                   *p.text == k.text;
+        }
+        bool operator()(const Key& k, const Probe& p) const { return (*this)(p, k); }
+    };
+    std::unordered_map<Key, TRMMemoLayout, KeyHash, KeyEqual> entries;
+    TRMMemoLayout scratch; // a layout not kept
 };
 
 } // namespace report

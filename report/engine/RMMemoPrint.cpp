@@ -44,12 +44,13 @@ void evaluate(TRMMemoView& v, TRMReport& report) {
     v.ExpandMemo(report);
 }
 
-// Layout of Memo1, through the preparation's cache when there is one (`keep` off: the
-// entry is not needed again).
-std::shared_ptr<const TRMMemoLayout> layoutOf(const TRMMemoView& v, TRMReport& report, bool keep) {
+// Calls `use` with the layout of Memo1, taken from the preparation's cache when there is
+// one (`keep` off: the layout is not needed again).
+template <typename Use>
+auto withLayout(const TRMMemoView& v, TRMReport& report, bool keep, Use&& use) {
     if (report.LayoutCache != nullptr)
-        return report.LayoutCache->layout(v, v.Memo1, keep);
-    return std::make_shared<const TRMMemoLayout>(v.LayoutText(v.Memo1));
+        return use(report.LayoutCache->layout(v, v.Memo1, keep));
+    return use(v.LayoutText(v.Memo1));
 }
 
 TRMStrings markedLines(const TRMMemoLayout& layout) {
@@ -123,7 +124,9 @@ int TRMMemoView::CalcHeight(TRMReport& report) {
         ApplyHighlight(report);
         const bool suppressed = flag(flag::Suppress) && valueText(Memo1) == LastValue;
         if (!isEmptyText(Memo1) && !suppressed)
-            height = layoutOf(*this, report, true)->TextHeight + 2 * GapY + FrameAllowanceY();
+            height = withLayout(*this, report, true,
+                                [](const TRMMemoLayout& l) { return l.TextHeight; }) +
+                     2 * GapY + FrameAllowanceY();
         RestoreHighlight();
     }
     DrawStatus = savedStatus;
@@ -153,7 +156,7 @@ bool TRMMemoView::PrintToStream(TRMReport& report, RMStream& stream) {
     if (state == rmsPrinting)
         WrapMemo1();
     else if (flag(flag::Wordwrap))
-        Memo1 = markedLines(*layoutOf(*this, report, false));
+        Memo1 = withLayout(*this, report, false, markedLines);
 
     TRMStrings rest;
     if (state == rmsPrinting) {
