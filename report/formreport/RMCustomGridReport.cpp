@@ -1,0 +1,243 @@
+#include "report/formreport/RMCustomGridReport.h"
+
+#include "report/engine/RMBandView.h"
+#include "report/engine/RMDBDataSet.h"
+#include "report/engine/RMItemModelCursor.h"
+#include "report/engine/RMMemoView.h"
+#include "report/engine/RMReport.h"
+
+#include <QAbstractItemModel>
+#include <QDataWidgetMapper>
+#include <QWidget>
+
+#include <cmath>
+#include <set>
+
+namespace report {
+
+namespace {
+
+// Numbers of the "RMGridDataSet<n>" components of the engine's dialog form.
+std::set<int>& gridDataSetNumbers() {
+    static std::set<int> used;
+    return used;
+}
+
+int takeGridDataSetNumber() {
+    std::set<int>& used = gridDataSetNumbers();
+    int n = 1;
+    while (used.count(n) != 0)
+        ++n;
+    used.insert(n);
+    return n;
+}
+
+// Rounds to the nearest integer, ties to even.
+int roundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
+
+// Widgets mapped by a data source, with their update state, until the run ends.
+class DisabledControls {
+public:
+    explicit DisabledControls(QDataWidgetMapper* mapper) {
+        if (mapper == nullptr || mapper->model() == nullptr)
+            return;
+        for (int section = 0; section < mapper->model()->columnCount(); ++section) {
+            QWidget* w = mapper->mappedWidgetAt(section);
+            if (w != nullptr && w->updatesEnabled()) {
+                w->setUpdatesEnabled(false);
+                widgets_.emplace_back(w);
+            }
+        }
+    }
+    ~DisabledControls() {
+        for (const QPointer<QWidget>& w : widgets_)
+            if (w)
+                w->setUpdatesEnabled(true);
+    }
+    DisabledControls(const DisabledControls&) = delete;
+    DisabledControls& operator=(const DisabledControls&) = delete;
+
+private:
+    std::vector<QPointer<QWidget>> widgets_;
+};
+
+} // namespace
+
+TRMCustomGridReport::TRMCustomGridReport(QObject* owner)
+    : QObject(owner) {}
+
+TRMCustomGridReport::~TRMCustomGridReport() {
+    modelLinks_.clear();
+    gridDataSet_.reset();
+    if (gridDataSetNumber_ != 0)
+        gridDataSetNumbers().erase(gridDataSetNumber_);
+}
+
+TRMReport& TRMCustomGridReport::ReportEngine() {
+    if (!engine_)
+        engine_ = std::make_unique<TRMReport>();
+    return *engine_;
+}
+
+TRMDBDataSet& TRMCustomGridReport::GridDataSet() {
+    if (!gridDataSet_) {
+        gridDataSetNumber_ = takeGridDataSetNumber();
+        gridDataSet_ =
+            std::make_unique<TRMDBDataSet>("RMGridDataSet" + std::to_string(gridDataSetNumber_));
+    }
+    return *gridDataSet_;
+}
+
+void TRMCustomGridReport::setGridDataModel(const QAbstractItemModel* model) {
+    gridModel_ = model;
+    GridDataSet().setDataSet(model ? &cursorFor(*model) : nullptr);
+}
+
+std::string TRMCustomGridReport::gridDataSetPath() {
+    return gridModel_ ? dataSetPath(*gridModel_) : "RMDialogForm." + GridDataSet().Name;
+}
+
+TRMCustomGridReport::ModelLink& TRMCustomGridReport::linkFor(const QAbstractItemModel& model) {
+    for (ModelLink& link : modelLinks_)
+        if (link.model == &model)
+            return link;
+    ModelLink link;
+    link.model = &model;
+    link.cursor = std::make_unique<TRMItemModelCursor>(&model);
+    link.dataSet = std::make_unique<TRMDBDataSet>(GridDataSet().Name + "_" +
+                                                  std::to_string(modelLinks_.size() + 1));
+    link.dataSet->setDataSet(link.cursor.get());
+    modelLinks_.push_back(std::move(link));
+    return modelLinks_.back();
+}
+
+void TRMCustomGridReport::clearModelLinks() {
+    gridModel_ = nullptr;
+    GridDataSet().setDataSet(nullptr);
+    modelLinks_.clear();
+}
+
+TRMDataCursor& TRMCustomGridReport::cursorFor(const QAbstractItemModel& model) {
+    return *linkFor(model).cursor;
+}
+
+std::string TRMCustomGridReport::dataSetPath(const QAbstractItemModel& model) {
+    return "RMDialogForm." + linkFor(model).dataSet->Name;
+}
+
+QWidget* TRMCustomGridReport::OwnerWindow() const {
+    for (QObject* o = parent(); o != nullptr; o = o->parent())
+        if (auto* w = qobject_cast<QWidget*>(o))
+            return w;
+    return nullptr;
+}
+
+// ---- runs
+
+void TRMCustomGridReport::PreviewFromControls() {
+    run(RunMode::Preview);
+}
+
+void TRMCustomGridReport::PrintFromControls() {
+    run(RunMode::Print);
+}
+
+void TRMCustomGridReport::RebuildFromControls() {
+    run(RunMode::BuildOnly);
+}
+
+void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
+    engine.ReportInfo.Strings[0] = ReportTitle;
+    engine.InitialZoom = InitialZoom;
+    engine.PreviewButtons = PreviewButtons;
+    engine.Preview = Preview.data();
+    engine.ReportType = ReportType;
+    engine.ShowProgress = ShowProgress;
+    engine.ModifyPrepared = ModifyPrepared;
+    engine.ShowPrintDialog = ShowPrintDialog;
+    engine.OnBeginPage = OnBeginPage;
+    engine.OnGetValue = OnGetValue;
+    engine.OnBeforePrint = nullptr;
+}
+
+TRMPage& TRMCustomGridReport::addTemplatePage() {
+    TRMReport& engine = ReportEngine();
+    TRMPage& page = *engine.Pages.Add();
+    const TRMPageLayout& l = pageLayout_;
+    page.ChangePaper(l.pgSize, l.Width, l.Height, l.pgBin, l.pgOr);
+    page.setMarginsInPixels({l.LeftMargin, l.TopMargin, l.RightMargin, l.BottomMargin});
+    return page;
+}
+
+void TRMCustomGridReport::run(RunMode mode) {
+    TRMReport& engine = ReportEngine();
+    engine.ModalPreview = true;
+    clearModelLinks();
+    handSettingsToEngine(engine);
+
+    engine.Pages.Clear();
+    engine.DoublePass = pageLayout_.DoublePass;
+    engine.ChangePrinter(pageLayout_.PrinterName);
+    addTemplatePage();
+
+    if (!BuildFromControls())
+        return;
+
+    std::unique_ptr<DisabledControls> disabled;
+    if (ReportOptions.has(rmgoDisableControls) && GridDataSet().GetDataSet() != nullptr)
+        disabled = std::make_unique<DisabledControls>(DataSource.data());
+    switch (mode) {
+    case RunMode::Preview:
+        break;
+    case RunMode::Print:
+        break;
+    case RunMode::BuildOnly:
+        break;
+    }
+}
+
+// ---- placing views
+
+void TRMCustomGridReport::placeView(TRMView& view, const TRMBandView& band, int pageIndex) const {
+    const TRMGridBuildState& b = build_;
+    const TRMScaleOptions& s = scaleMode_;
+    const int width = pageIndex >= 0 && pageIndex < static_cast<int>(b.PageWidths.size())
+                          ? b.PageWidths[static_cast<std::size_t>(pageIndex)]
+                          : 0;
+    double f = s.ScaleFactor / 100.0;
+    bool scale = false;
+    if (s.ScaleMode == rmsmFit) {
+        if (s.FitPageWidth) {
+            if (width > 0) {
+                f = static_cast<double>(b.PrintableWidth) / width;
+                scale = true;
+            }
+        } else if (!b.HasMasterData && s.FitPageHeight && b.ContentHeight > 0) {
+            f = static_cast<double>(b.PrintableHeight) / b.ContentHeight;
+            scale = true;
+        }
+    } else {
+        scale = s.ScaleFactor != 100;
+    }
+
+    if (scale) {
+        const int x = view.Left, y = view.Top;
+        view.Width = roundEven((x + view.Width) * f) - roundEven(x * f);
+        view.Height = roundEven((y + view.Height) * f) - roundEven(y * f);
+        view.Left = roundEven(x * f);
+        view.Top = band.Top + roundEven(y * f) - roundEven(band.Top * f);
+        if (auto* memo = dynamic_cast<TRMMemoView*>(&view)) {
+            // The font's pixel height scales; the view keeps whole points.
+            const int pixels = static_cast<int>(std::trunc(memo->Font.Size * 96.0 / 72.0 * f));
+            memo->Font.Size = std::max(1, static_cast<int>(std::lround(pixels * 72.0 / 96.0)));
+        }
+    }
+    if (s.CenterOnPageH)
+        view.Left += (b.PrintableWidth - roundEven(width * f)) / 2;
+    if (s.CenterOnPageV && !b.HasMasterData)
+        view.Top += (b.PrintableHeight - roundEven(b.ContentHeight * f)) / 2;
+}
+
+} // namespace report

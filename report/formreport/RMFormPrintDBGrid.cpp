@@ -1,0 +1,142 @@
+#include "report/formreport/RMFormPrintDBGrid.h"
+
+#include "report/engine/RMGraphicViews.h"
+#include "report/engine/RMMemoView.h"
+#include "report/formreport/RMFormReport.h"
+#include "report/formreport/RMFormReportControls.h"
+
+#include <QAbstractItemModel>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QImage>
+#include <QPixmap>
+#include <QTableView>
+
+namespace report {
+
+namespace {
+
+int alignmentOf(const QVariant& value) {
+    if (!value.isValid())
+        return 0;
+    const auto a = Qt::Alignment(value.toInt());
+    if (a & Qt::AlignRight)
+        return 1;
+    if (a & Qt::AlignHCenter)
+        return 2;
+    return 0;
+}
+
+bool isPicture(const QVariant& value) {
+    return value.canConvert<QPixmap>() &&
+           (value.typeId() == QMetaType::QPixmap || value.typeId() == QMetaType::QImage);
+}
+
+} // namespace
+
+void TRMFormPrintDBGrid::PlaceControl(TRMFormReport& report, TRMPage& /*page*/, TRMView*& /*view*/,
+                                      QWidget& control) {
+    TRMGridBuildState& b = report.Build();
+    auto* grid = qobject_cast<QTableView*>(&control);
+    if (b.GridPlaced || grid == nullptr || grid->model() == nullptr)
+        return;
+    view_ = grid;
+    const QAbstractItemModel& model = *grid->model();
+    markGridPlaced(report, control.y() + b.WalkOffsetY, control.height());
+    report.setGridDataModel(&model);
+    path_ = report.gridDataSetPath();
+
+    const bool titles = !grid->horizontalHeader()->isHidden();
+    const int height = report.MasterDataBandOptions().Height;
+    dataHeight_ = height > 0 ? height : grid->verticalHeader()->defaultSectionSize() + 4;
+
+    Table table;
+    table.X0 = control.x() + b.WalkOffsetX;
+    table.TitleY = b.GridTop;
+    table.DataHeight = dataHeight_;
+    columns_.clear();
+    if (report.ReportOptions.has(rmgoGridNumber) && titles) {
+        columns_.push_back(-1);
+        table.CellWidths.push_back(QFontMetrics(grid->font()).horizontalAdvance(QLatin1Char('a')) *
+                                   report.GridNumOptions().Number());
+    }
+    for (int c = 0; c < model.columnCount(); ++c)
+        if (!grid->isColumnHidden(c)) {
+            columns_.push_back(c);
+            table.CellWidths.push_back(grid->columnWidth(c) + 1);
+        }
+    if (titles)
+        table.TitleHeights.push_back(grid->horizontalHeader()->height() + 4);
+    widenPageWidth(report, &control == report.PrintControl.data(), table);
+    placeTable(report, table);
+}
+
+std::unique_ptr<TRMMemoView> TRMFormPrintDBGrid::gridCell(const TRMFormReport& report) const {
+    std::unique_ptr<TRMMemoView> cell = memoCell(report);
+    setAllFrames(*cell, report.ReportOptions.has(rmgoGridLines) && view_ && view_->showGrid());
+    return cell;
+}
+
+std::unique_ptr<TRMView> TRMFormPrintDBGrid::titleCell(TRMFormReport& report, int /*row*/,
+                                                       int column) {
+    std::unique_ptr<TRMMemoView> cell = gridCell(report);
+    const int source = sourceColumn(column);
+    const QAbstractItemModel* model = view_->model();
+    if (source < 0) {
+        cell->Font = reportFont(*view_);
+        cell->Memo = {report.GridNumOptions().Text};
+        return cell;
+    }
+    const QVariant font = model->headerData(source, Qt::Horizontal, Qt::FontRole);
+    cell->Font = font.isValid() ? reportFont(font.value<QFont>(), reportFont(*view_).Color)
+                                : reportFont(*view_->horizontalHeader());
+    cell->Memo = {model->headerData(source, Qt::Horizontal).toString().toStdString()};
+    const QVariant align = model->headerData(source, Qt::Horizontal, Qt::TextAlignmentRole);
+    if (align.isValid())
+        cell->setAlignment(alignmentOf(align));
+    if (report.ReportOptions.has(rmgoUseColor)) {
+        const QVariant fill = model->headerData(source, Qt::Horizontal, Qt::BackgroundRole);
+        if (fill.isValid())
+            cell->FillColor = reportColor(fill.value<QBrush>().color());
+    }
+    return cell;
+}
+
+std::unique_ptr<TRMView> TRMFormPrintDBGrid::dataCell(TRMFormReport& report, int column) {
+    const int source = sourceColumn(column);
+    const QAbstractItemModel* model = view_->model();
+    if (source < 0) {
+        std::unique_ptr<TRMMemoView> cell = gridCell(report);
+        cell->Font = reportFont(*view_);
+        cell->Memo = {"[Line#]"};
+        return cell;
+    }
+    const std::string field = model->headerData(source, Qt::Horizontal).toString().toStdString();
+    const std::string reference = "[" + path_ + ".\"" + field + "\"]";
+    const QModelIndex first = model->index(0, source);
+    std::unique_ptr<TRMView> view;
+    if (isPicture(first.data(Qt::EditRole))) {
+        auto picture = std::make_unique<TRMPictureView>();
+        picture->Memo = {reference};
+        setAllFrames(*picture, report.ReportOptions.has(rmgoGridLines) && view_->showGrid());
+        view = std::move(picture);
+    } else {
+        std::unique_ptr<TRMMemoView> cell = gridCell(report);
+        cell->Font = reportFont(*view_);
+        if (report.GridFontOptions().UseCustomFontSize)
+            cell->Font.Size = std::abs(report.GridFontOptions().Font.size());
+        cell->Memo = {reference};
+        cell->setAlignment(alignmentOf(first.data(Qt::TextAlignmentRole)));
+        if (report.ReportOptions.has(rmgoUseColor)) {
+            const QVariant fill = first.data(Qt::BackgroundRole);
+            if (fill.isValid())
+                cell->FillColor = reportColor(fill.value<QBrush>().color());
+        }
+        view = std::move(cell);
+    }
+    if (report.OnAfterCreateGridObjectEvent)
+        report.OnAfterCreateGridObjectEvent(*view_, field, *view);
+    return view;
+}
+
+} // namespace report
