@@ -5,6 +5,8 @@
 #include "report/engine/RMItemModelCursor.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMUnits.h"
+#include "report/preview/RMPageSetting.h"
 
 #include <QAbstractItemModel>
 #include <QDataWidgetMapper>
@@ -132,6 +134,28 @@ QWidget* TRMCustomGridReport::OwnerWindow() const {
         if (auto* w = qobject_cast<QWidget*>(o))
             return w;
     return nullptr;
+}
+
+void TRMCustomGridReport::ApplyPageSetting(const TRMPageSetting& setting) {
+    const auto pixels = [](double mm) {
+        return static_cast<std::int32_t>(std::lround(RMToScreenPixels(mm, rmutMillimeters)));
+    };
+    TRMPageLayout& l = pageLayout_;
+    l.Title = setting.Title;
+    l.PrinterName = setting.PrinterName;
+    l.DoublePass = setting.DoublePass;
+    l.pgOr = setting.Orientation();
+    l.Columns = setting.PageColumns();
+    l.ColumnSpace = pixels(setting.ColumnGap());
+    l.PrintBackColor = setting.PrintBackColor;
+    l.LeftMargin = pixels(setting.MarginLeft());
+    l.TopMargin = pixels(setting.MarginTop());
+    l.RightMargin = pixels(setting.MarginRight());
+    l.BottomMargin = pixels(setting.MarginBottom());
+    l.Width = setting.PaperWidth;
+    l.Height = setting.PaperHeight;
+    l.pgBin = setting.Bin;
+    l.pgSize = static_cast<std::uint16_t>(setting.PaperSize);
 }
 
 // ---- runs

@@ -31,6 +31,7 @@ class TRMBandView;
 class TRMDataCursor;
 class TRMDBDataSet;
 class TRMPage;
+class TRMPageSetting;
 class TRMReport;
 class TRMView;
 
@@ -128,6 +129,10 @@ public:
     // Builds the template into ReportEngine's first template page; the base builds nothing
     // and returns false.
     virtual bool BuildFromControls() { return false; }
+
+    // Takes a page setting confirmed in page setup into PageLayout (margins and column gap
+    // converted from millimetres to pixels).
+    void ApplyPageSetting(const TRMPageSetting& setting);
 
     // ---- what the build and the add-ins use
     // The engine report, created on first use; its template is what a build produces.

@@ -3,6 +3,7 @@
 
 #include "report/engine/RMDBDataSet.h"
 #include "report/formreport/RMFormReport.h"
+#include "report/preview/RMPageSetting.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 
 #include <QStandardItemModel>
@@ -145,4 +146,41 @@ TEST(GridReportSettings, GridDataSetsTakeTheSmallestFreeNumber) {
     first.reset();
     TRMFormReport third;
     EXPECT_EQ(third.GridDataSet().Name, a);
+}
+
+TEST(GridReportSettings, PageSetupSettingsComeBackInPixels) {
+    TRMFormReport r;
+    TRMPageSetting setting;
+    setting.Title = "档案";
+    setting.PrinterName = "PDF";
+    setting.DoublePass = true;
+    setting.PaperSize = 8;
+    setting.PaperWidth = 2970;
+    setting.PaperHeight = 4200;
+    setting.SetOrientation(poLandscape); // swaps width and height
+    setting.SetPageColumns(2);
+    setting.SetColumnGap(5);
+    setting.SetMarginLeft(20);
+    setting.SetMarginTop(15.5);
+    setting.SetMarginRight(0);
+    setting.SetMarginBottom(25);
+    setting.Bin = 7;
+    setting.PrintBackColor = false;
+    r.ApplyPageSetting(setting);
+    const TRMPageLayout& l = r.PageLayout();
+    EXPECT_EQ(l.Title, "档案");
+    EXPECT_EQ(l.PrinterName, "PDF");
+    EXPECT_TRUE(l.DoublePass);
+    EXPECT_EQ(l.pgSize, 8);
+    EXPECT_EQ(l.pgOr, poLandscape);
+    EXPECT_EQ(l.Width, 4200);
+    EXPECT_EQ(l.Height, 2970);
+    EXPECT_EQ(l.Columns, 2);
+    EXPECT_EQ(l.ColumnSpace, 19); // 5 mm at 96 dpi
+    EXPECT_EQ(l.LeftMargin, 76);
+    EXPECT_EQ(l.TopMargin, 59);
+    EXPECT_EQ(l.RightMargin, 0);
+    EXPECT_EQ(l.BottomMargin, 94);
+    EXPECT_EQ(l.pgBin, 7);
+    EXPECT_FALSE(l.PrintBackColor);
 }
