@@ -1,5 +1,6 @@
 #include "archive/TfrmAcountUnitArchives.h"
 
+#include "archive/ArchiveReport.h"
 #include "archive/ArchiveSql.h"
 #include "archive/ReportVariables.h"
 #include "archive/ToolBarImages.h"
@@ -12,6 +13,7 @@
 #include "plugin/SharedHelpers.h"
 #include "plugin/TDreamClass.h"
 #include "popup/TRopWin.h"
+#include "report/formreport/RMFormReport.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -94,6 +96,8 @@ void TfrmAcountUnitArchives::buildLayout() {
     column->setSpacing(0);
     buildToolBar();
     buildGrid();
+    RMFormReport1 = new report::TRMFormReport(this);
+    configureArchiveReport(*RMFormReport1, *sgdAcountUnitArchives);
     column->addWidget(tlbToolBar);
     column->addWidget(sgdAcountUnitArchives, 1);
 
@@ -367,8 +371,20 @@ void TfrmAcountUnitArchives::storeReportVariables() {
     setReportVariable("Title", windowTitle().toStdString());
 }
 
+// The title row prints black; on screen it stays white. An error on the way leaves it
+// black (the window's guard shows the error).
+void TfrmAcountUnitArchives::setTitleFontColor(platform::TColor color) {
+    platform::TFont font = sgdAcountUnitArchives->TitleFont();
+    font.Color = color;
+    sgdAcountUnitArchives->setTitleFont(font);
+}
+
 void TfrmAcountUnitArchives::btnPreviewClick() {
     storeReportVariables();
+    setTitleFontColor(platform::clBlack);
+    RMFormReport1->PreviewFromControls();
+    setTitleFontColor(platform::clWhite);
+    sgdAcountUnitArchives->Refresh();
 }
 
 void TfrmAcountUnitArchives::btnPrintClick() {
@@ -377,6 +393,10 @@ void TfrmAcountUnitArchives::btnPrintClick() {
         platform::IDOK)
         return;
     storeReportVariables();
+    setTitleFontColor(platform::clBlack);
+    RMFormReport1->PrintFromControls();
+    setTitleFontColor(platform::clWhite);
+    sgdAcountUnitArchives->Refresh();
 }
 
 // ---- store site

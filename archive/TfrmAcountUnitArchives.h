@@ -11,6 +11,7 @@
 #include "archive/RowWorkflow.h"
 #include "archive/TAcountUnitArchivesClass.h"
 #include "platform/ClientDataSet.h"
+#include "platform/Colors.h"
 #include "platform/Keys.h"
 #include "plugin/TFrmBase.h"
 
@@ -32,6 +33,9 @@ class TDreamClass;
 namespace popup {
 class TRopWin;
 }
+namespace report {
+class TRMFormReport;
+}
 
 namespace archive {
 
@@ -47,9 +51,10 @@ public:
     ~TfrmAcountUnitArchives() override;
 
     // ---- components, in declaration order
-    platform::TClientDataSet Cdset{"Cdset"};     // start-up lookups; trims trailing blanks
-    platform::TClientDataSet cdsMain{"cdsMain"}; // the store's queries; keeps them
-    QList<QPixmap> imlToolBar;                   // eight 16 x 16 images
+    platform::TClientDataSet Cdset{"Cdset"};        // start-up lookups; trims trailing blanks
+    platform::TClientDataSet cdsMain{"cdsMain"};    // the store's queries; keeps them
+    report::TRMFormReport* RMFormReport1 = nullptr; // prints the grid (ArchiveReport.h)
+    QList<QPixmap> imlToolBar;                      // eight 16 x 16 images
     popup::TRopWin* RopHelp = nullptr;
     QWidget* tlbToolBar = nullptr;
     QToolButton* btnAdd = nullptr;
@@ -131,6 +136,7 @@ private:
     void startUp();
     void setEditingButtonsVisible(bool visible);
     void storeReportVariables();
+    void setTitleFontColor(platform::TColor color);
 
     Form form_;
     std::string mode_;

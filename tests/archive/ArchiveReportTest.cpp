@@ -1,0 +1,102 @@
+// The archive window's form report: its settings, and the template it builds from the
+// window (title row and every unit of the grid, header and footer bands).
+
+#include "grid/TAdvStringGrid.h"
+#include "report/engine/RMBandView.h"
+#include "report/engine/RMDataset.h"
+#include "report/engine/RMMemoView.h"
+#include "report/engine/RMReport.h"
+#include "report/formreport/RMFormReport.h"
+#include "tests/archive/ArchiveWindowFixture.h"
+
+#include <QTest>
+
+namespace archivetest {
+namespace {
+
+using namespace report;
+
+class ArchiveReportTest : public ArchiveWindowTest {
+protected:
+    TRMFormReport& formReport() const { return *window->RMFormReport1; }
+    TRMPage& page() const { return *formReport().ReportEngine().Pages[0]; }
+    TRMBandView* band(int type) const {
+        for (const auto& v : page().Objects())
+            if (auto* b = dynamic_cast<TRMBandView*>(v.get()); b && b->bandType() == type)
+                return b;
+        return nullptr;
+    }
+    std::vector<std::string> textsIn(const TRMBandView& b) const {
+        std::vector<std::string> out;
+        for (const auto& v : page().Objects())
+            if (dynamic_cast<TRMMemoView*>(v.get()) && v->Top >= b.Top &&
+                v->Top < b.Top + std::max(b.Height, 1))
+                out.push_back(v->Memo.empty() ? "" : v->Memo[0]);
+        return out;
+    }
+};
+
+TEST_F(ArchiveReportTest, SettingsOfTheArchiveReport) {
+    open();
+    const TRMFormReport& r = formReport();
+    EXPECT_EQ(r.objectName(), "RMFormReport1");
+    EXPECT_EQ(r.PrintControl, &grid());
+    EXPECT_EQ(r.ReportOptions, (TRMGridReportOptions{rmgoStretch, rmgoWordWrap, rmgoGridLines}));
+    const TRMPageLayout& l = window->RMFormReport1->PageLayout();
+    EXPECT_EQ(l.LeftMargin, 38);
+    EXPECT_EQ(l.BottomMargin, 38);
+    EXPECT_EQ(l.Columns, 1);
+    EXPECT_EQ(l.Width, 2100);
+    EXPECT_EQ(l.Height, 2970);
+    EXPECT_EQ(l.PrinterName, "默认打印机");
+    EXPECT_TRUE(l.DoublePass);
+    EXPECT_FALSE(l.PrintBackColor);
+    EXPECT_EQ(r.PreviewButtons, 1 | 2 | 4 | 8 | 16 | 32 | 64 | 256);
+    EXPECT_FALSE(r.ShowPrintDialog);
+    EXPECT_TRUE(r.PageHeaderOnly1); // the footer prints
+    EXPECT_EQ(window->RMFormReport1->GridFontOptions().Font.Height, -11);
+    EXPECT_EQ(window->RMFormReport1->GridFontOptions().Font.Name, "MS Sans Serif");
+}
+
+TEST_F(ArchiveReportTest, TheTemplateHoldsTheTitleRowAndEveryUnit) {
+    open();
+    formReport().RebuildFromControls();
+    ASSERT_EQ(formReport().ReportEngine().Pages.Count(), 1);
+    TRMBandView* header = band(rmbtPageHeader);
+    TRMBandView* master = band(rmbtMasterData);
+    TRMBandView* columnFooter = band(rmbtColumnFooter);
+    ASSERT_TRUE(header && master && columnFooter);
+    EXPECT_TRUE(columnFooter->Visible);
+    EXPECT_TRUE(band(rmbtPageFooter)->Visible);
+    EXPECT_EQ(textsIn(*header), (std::vector<std::string>{"核算单位编码", "核算单位名称"}));
+    EXPECT_EQ(textsIn(*master), (std::vector<std::string>{"", ""}));
+
+    // The in-place editor is part of the grid: it prints no view of its own.
+    int memos = 0;
+    for (const auto& v : page().Objects())
+        memos += dynamic_cast<TRMMemoView*>(v.get()) != nullptr;
+    EXPECT_EQ(memos, 4);
+
+    TRMDataset& rows = *formReport().ReportEngine().Dataset;
+    Rows printed;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const std::vector<std::string> t = textsIn(*master);
+        printed.push_back({t[0], t[1]});
+    }
+    EXPECT_EQ(printed, gridRows());
+}
+
+TEST_F(ArchiveReportTest, TheTitleRowPrintsBlackAndShowsWhiteAgain) {
+    open();
+    std::vector<platform::TColor> duringBuild;
+    formReport().OnPrintObject = [&](TRMFormReport&, TRMPage&, QWidget&, TRMFormReportObjectClass&,
+                                     bool&) { duringBuild.push_back(grid().TitleFont().Color); };
+    key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_FALSE(duringBuild.empty());
+    EXPECT_EQ(duringBuild.front(), platform::clBlack);
+    EXPECT_EQ(grid().TitleFont().Color, platform::clWhite);
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+} // namespace
+} // namespace archivetest
