@@ -7,6 +7,7 @@
 #include "report/engine/RMReport.h"
 #include "report/engine/RMUnits.h"
 #include "report/preview/RMPageSetting.h"
+#include "report/preview/RMReportPrinting.h"
 
 #include <QAbstractItemModel>
 #include <QDataWidgetMapper>
@@ -18,6 +19,10 @@
 namespace report {
 
 namespace {
+
+// The engine's dialog form: owner of the grid data sets that band data sources and field
+// references name.
+constexpr const char* kDialogForm = "RMDialogForm";
 
 // Numbers of the "RMGridDataSet<n>" components of the engine's dialog form.
 std::set<int>& gridDataSetNumbers() {
@@ -88,6 +93,7 @@ TRMDBDataSet& TRMCustomGridReport::GridDataSet() {
         gridDataSetNumber_ = takeGridDataSetNumber();
         gridDataSet_ =
             std::make_unique<TRMDBDataSet>("RMGridDataSet" + std::to_string(gridDataSetNumber_));
+        ReportEngine().Datasets.Add(*gridDataSet_, kDialogForm);
     }
     return *gridDataSet_;
 }
@@ -98,7 +104,8 @@ void TRMCustomGridReport::setGridDataModel(const QAbstractItemModel* model) {
 }
 
 std::string TRMCustomGridReport::gridDataSetPath() {
-    return gridModel_ ? dataSetPath(*gridModel_) : "RMDialogForm." + GridDataSet().Name;
+    return gridModel_ ? dataSetPath(*gridModel_)
+                      : std::string(kDialogForm) + "." + GridDataSet().Name;
 }
 
 TRMCustomGridReport::ModelLink& TRMCustomGridReport::linkFor(const QAbstractItemModel& model) {
@@ -111,6 +118,7 @@ TRMCustomGridReport::ModelLink& TRMCustomGridReport::linkFor(const QAbstractItem
     link.dataSet = std::make_unique<TRMDBDataSet>(GridDataSet().Name + "_" +
                                                   std::to_string(modelLinks_.size() + 1));
     link.dataSet->setDataSet(link.cursor.get());
+    ReportEngine().Datasets.Add(*link.dataSet, kDialogForm);
     modelLinks_.push_back(std::move(link));
     return modelLinks_.back();
 }
@@ -126,7 +134,7 @@ TRMDataCursor& TRMCustomGridReport::cursorFor(const QAbstractItemModel& model) {
 }
 
 std::string TRMCustomGridReport::dataSetPath(const QAbstractItemModel& model) {
-    return "RMDialogForm." + linkFor(model).dataSet->Name;
+    return std::string(kDialogForm) + "." + linkFor(model).dataSet->Name;
 }
 
 QWidget* TRMCustomGridReport::OwnerWindow() const {
@@ -181,9 +189,30 @@ void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
     engine.ShowProgress = ShowProgress;
     engine.ModifyPrepared = ModifyPrepared;
     engine.ShowPrintDialog = ShowPrintDialog;
+    engine.OnBeginBand = OnBeginBand;
+    engine.OnEndBand = OnEndBand;
+    engine.OnBeginDoc = OnBeginDoc;
+    engine.OnEndDoc = OnEndDoc;
     engine.OnBeginPage = OnBeginPage;
+    engine.OnEndPage = OnEndPage;
     engine.OnGetValue = OnGetValue;
+    engine.OnProgress = OnProgress;
+    engine.OnBeginColumn = OnBeginColumn;
+    engine.OnPrintColumn = OnPrintColumn;
     engine.OnBeforePrint = nullptr;
+    engine.OnBeforePrintBand = nullptr;
+    // Only a grid add-in's row data set drives the report; it sets this again.
+    engine.Dataset = nullptr;
+    if (ReportOptions.has(rmgoRebuildAfterPageChanged)) {
+        // The preview applied the new setting to the template; it comes back into
+        // PageLayout and the report is built anew from the controls.
+        engine.OnPageSetup = [this] {
+            ApplyPageSetting(pageSettingFromReport(ReportEngine()));
+            RebuildFromControls();
+        };
+    } else {
+        engine.OnPageSetup = nullptr;
+    }
 }
 
 TRMPage& TRMCustomGridReport::addTemplatePage() {
@@ -214,8 +243,10 @@ void TRMCustomGridReport::run(RunMode mode) {
         disabled = std::make_unique<DisabledControls>(DataSource.data());
     switch (mode) {
     case RunMode::Preview:
+        engine.ShowReport();
         break;
     case RunMode::Print:
+        engine.PrintReport();
         break;
     case RunMode::BuildOnly:
         break;

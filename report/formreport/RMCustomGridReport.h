@@ -62,7 +62,6 @@ struct TRMGridBuildState {
 };
 
 class TRMCustomGridReport : public QObject {
-    Q_OBJECT
 public:
     explicit TRMCustomGridReport(QObject* owner = nullptr);
     ~TRMCustomGridReport() override;

@@ -2,6 +2,7 @@
 
 #include "grid/TAdvStringGrid.h"
 #include "platform/Gbk.h"
+#include "report/engine/RMBand.h"
 #include "report/engine/RMDataset.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
@@ -65,6 +66,11 @@ void TRMStringGridAddIn::wireRowDataSet(TRMReport& engine) {
     };
     rows_->OnCheckEOF = [this](TRMDataset&, bool& eof) { eof = rowCount() - 1 < currentRow_; };
     engine.Dataset = rows_.get();
+    // A data row is as high as the grid row it shows.
+    engine.OnBeginBand = [this](TRMBand& band) {
+        if (band.BandType == rmbtMasterData)
+            band.dy = currentRowHeight();
+    };
 }
 
 std::vector<int> TRMStringGridAddIn::printColumns() const {
@@ -101,12 +107,20 @@ void TRMStringGridAddIn::fillCell(TRMMemoView& view, int col, int row) const {
     view.Memo = {printedText(cellText(col, row))};
 }
 
+bool TRMStringGridAddIn::currentRowInGrid() const {
+    return grid_ && currentRow_ >= 0 && currentRow_ < rowCount();
+}
+
+int TRMStringGridAddIn::currentRowHeight() const {
+    return currentRowInGrid() ? rowHeight(currentRow_) : defaultRowHeight();
+}
+
 void TRMStringGridAddIn::Fill() {
     if (report_ == nullptr)
         return;
     TRMReport& engine = report_->ReportEngine();
-    const bool inGrid = grid_ && currentRow_ >= 0 && currentRow_ < rowCount();
-    const int height = inGrid ? rowHeight(currentRow_) : defaultRowHeight();
+    const bool inGrid = currentRowInGrid();
+    const int height = currentRowHeight();
     for (const DataView& d : dataViews_) {
         auto* memo = dynamic_cast<TRMMemoView*>(engine.FindObject(d.name));
         if (memo == nullptr)

@@ -78,6 +78,9 @@ protected:
 
 private:
     void wireRowDataSet(TRMReport& engine);
+    bool currentRowInGrid() const;
+    // Height of the current grid row; rows beyond the grid have the default height.
+    int currentRowHeight() const;
 
     TRMFormReport* report_ = nullptr;
     QPointer<QWidget> grid_;

@@ -26,7 +26,6 @@ class TRMBandView;
 class TRMRichView;
 
 class TRMFormReport : public TRMCustomGridReport {
-    Q_OBJECT
 public:
     explicit TRMFormReport(QObject* owner = nullptr);
     ~TRMFormReport() override;

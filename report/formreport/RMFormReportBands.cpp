@@ -1,6 +1,7 @@
 // The form report's bands: the views of the build's object lists sorted into the bands of
 // every template page.
 #include "report/engine/RMBandView.h"
+#include "report/engine/RMCalcMemoView.h"
 #include "report/engine/RMDBDataSet.h"
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMMemoView.h"

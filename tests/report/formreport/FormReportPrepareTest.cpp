@@ -1,0 +1,114 @@
+// A form report's template prepared by the engine: the grid's rows become data rows page
+// after page, at their own heights, below the title that heads every page.
+
+#include "report/engine/RMMemoLayout.h"
+#include "report/engine/RMReport.h"
+#include "tests/report/formreport/FormReportTestSupport.h"
+
+#include <QLabel>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+using namespace report;
+using namespace formtest;
+
+namespace {
+
+// A prepared memo's text without the line markers of its wrapped lines.
+std::string shown(const TRMView& view) {
+    std::string out;
+    for (const std::string& line : view.Memo)
+        out += (out.empty() ? "" : "\n") + std::string(stripMarker(line));
+    return out;
+}
+
+// Texts of the memo views of prepared page `index`, top to bottom, then left to right.
+std::vector<std::string> preparedTexts(TRMReport& engine, int index) {
+    std::shared_ptr<const TRMPage> p = engine.EMFPages.pageViews(index);
+    std::vector<const TRMView*> views;
+    for (const auto& v : p->Objects())
+        if (dynamic_cast<const TRMMemoView*>(v.get()) != nullptr)
+            views.push_back(v.get());
+    std::stable_sort(views.begin(), views.end(), [](const TRMView* a, const TRMView* b) {
+        return a->Top != b->Top ? a->Top < b->Top : a->Left < b->Left;
+    });
+    std::vector<std::string> out;
+    for (const TRMView* v : views)
+        out.push_back(shown(*v));
+    return out;
+}
+
+QTableWidget* unitTable(TestWindow& w, int rows) {
+    auto* t = w.add<QTableWidget>(0, 30, 400, 300);
+    t->setColumnCount(2);
+    t->setRowCount(rows);
+    t->setHorizontalHeaderLabels({"编码", "名称"});
+    for (int r = 0; r < rows; ++r) {
+        t->setItem(r, 0, new QTableWidgetItem(QString::number(r + 1)));
+        t->setItem(r, 1, new QTableWidgetItem(QStringLiteral("单位%1").arg(r + 1)));
+    }
+    return t;
+}
+
+} // namespace
+
+TEST(FormReportPrepare, GridRowsBecomeDataRowsAtTheirHeights) {
+    TestWindow w;
+    auto* title = w.add<QLabel>(0, 0, 200, 20);
+    title->setText("一览");
+    QTableWidget* t = unitTable(w, 3);
+    t->setRowHeight(1, 50);
+    TRMReport& engine = w.report().ReportEngine();
+    w.report().RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    ASSERT_EQ(engine.EMFPages.Count(), 1);
+    EXPECT_EQ(preparedTexts(engine, 0),
+              (std::vector<std::string>{"一览", "编码", "名称", "1", "单位1", "2", "单位2", "3",
+                                        "单位3"}));
+    // The second row is 50 pixels high, the third follows it.
+    std::shared_ptr<const TRMPage> p = engine.EMFPages.pageViews(0);
+    std::vector<int> tops;
+    for (const auto& v : p->Objects())
+        if (shown(*v) == "1" || shown(*v) == "2" || shown(*v) == "3")
+            tops.push_back(v->Top);
+    ASSERT_EQ(tops.size(), 3u);
+    EXPECT_EQ(tops[1] - tops[0], t->rowHeight(0));
+    EXPECT_EQ(tops[2] - tops[1], 50);
+}
+
+TEST(FormReportPrepare, TitleAndFooterOnEveryPageWithTotalPages) {
+    TestWindow w;
+    unitTable(w, 150);
+    auto* footer = w.add<QLabel>(0, 340, 200, 20);
+    footer->setText("第[Page#]页/共[TotalPages#]页");
+    TRMFormReport& r = w.report();
+    r.PageHeaderOnly1 = true;
+    r.PageLayout().DoublePass = true;
+    r.RebuildFromControls();
+    TRMReport& engine = r.ReportEngine();
+    ASSERT_TRUE(engine.PrepareReport());
+    const int pages = engine.EMFPages.Count();
+    ASSERT_GT(pages, 2);
+    int units = 0;
+    for (int i = 0; i < pages; ++i) {
+        const std::vector<std::string> t = preparedTexts(engine, i);
+        ASSERT_GE(t.size(), 3u);
+        EXPECT_EQ(t[0], "编码");
+        EXPECT_EQ(t[1], "名称");
+        EXPECT_EQ(t.back(), "第" + std::to_string(i + 1) + "页/共" + std::to_string(pages) + "页");
+        units += static_cast<int>(t.size() - 3) / 2;
+    }
+    EXPECT_EQ(units, 150);
+
+    // Printed once, the title row is on the first page only and the footer nowhere.
+    r.PageHeaderOnly1 = false;
+    r.RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    EXPECT_EQ(preparedTexts(engine, 0)[0], "编码");
+    const std::vector<std::string> second = preparedTexts(engine, 1);
+    EXPECT_NE(second.front(), "编码");
+    EXPECT_EQ(std::count_if(second.begin(), second.end(),
+                            [](const std::string& t) { return t.find("页/共") != t.npos; }),
+              0);
+}
