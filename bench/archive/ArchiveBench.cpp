@@ -11,6 +11,8 @@
 #include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
 #include "plugin/HostContext.h"
+#include "report/engine/RMReport.h"
+#include "report/formreport/RMFormReport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,6 +113,26 @@ void BM_RowSave(benchmark::State& state) {
     delete window;
 }
 BENCHMARK(BM_RowSave)->Unit(benchmark::kMicrosecond);
+
+// The archive's report built from the window and prepared in two passes (no output).
+void BM_BuildAndPrepare(benchmark::State& state) {
+    const int units = static_cast<int>(state.range(0));
+    Archive& archive = archiveOf(units);
+    useService(archive);
+    platform::ScriptedMessageBoxes boxes;
+    auto* window = new archive::TfrmAcountUnitArchives(nullptr, "cm");
+    window->show();
+    report::TRMFormReport& r = *window->RMFormReport1;
+    r.ShowProgress = false;
+    for (auto _ : state) {
+        r.RebuildFromControls();
+        if (!r.ReportEngine().PrepareReport())
+            state.SkipWithError("not prepared");
+    }
+    state.counters["pages"] = r.ReportEngine().EMFPages.Count();
+    delete window;
+}
+BENCHMARK(BM_BuildAndPrepare)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 
