@@ -7,7 +7,8 @@
 #include "report/engine/RMReport.h"
 #include "report/engine/RMUnits.h"
 #include "report/preview/RMPageSetting.h"
-#include "report/preview/RMReportPrinting.h"
+#include "report/preview/RMPreview.h"
+#include "report/preview/RMPreviewLayer.h"
 
 #include <QAbstractItemModel>
 #include <QDataWidgetMapper>
@@ -73,7 +74,9 @@ private:
 } // namespace
 
 TRMCustomGridReport::TRMCustomGridReport(QObject* owner)
-    : QObject(owner) {}
+    : QObject(owner) {
+    installPreviewLayer();
+}
 
 TRMCustomGridReport::~TRMCustomGridReport() {
     modelLinks_.clear();
@@ -204,10 +207,10 @@ void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
     // Only a grid add-in's row data set drives the report; it sets this again.
     engine.Dataset = nullptr;
     if (ReportOptions.has(rmgoRebuildAfterPageChanged)) {
-        // The preview applied the new setting to the template; it comes back into
-        // PageLayout and the report is built anew from the controls.
-        engine.OnPageSetup = [this] {
-            ApplyPageSetting(pageSettingFromReport(ReportEngine()));
+        // A setting confirmed in the preview's page setup comes back into PageLayout and
+        // the report is built anew from the controls (the preview prepares it again).
+        engine.OnPageSetup = [this](const TRMPageSetting& setting) {
+            ApplyPageSetting(setting);
             RebuildFromControls();
         };
     } else {

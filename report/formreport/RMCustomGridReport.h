@@ -32,6 +32,7 @@ class TRMDataCursor;
 class TRMDBDataSet;
 class TRMPage;
 class TRMPageSetting;
+class TRMPreview;
 class TRMReport;
 class TRMView;
 
@@ -97,7 +98,7 @@ public:
 
     int InitialZoom = pzDefault;
     std::uint16_t PreviewButtons = kDefaultPreviewButtons;
-    QPointer<QWidget> Preview; // an embedded preview control instead of the preview window
+    QPointer<TRMPreview> Preview; // an embedded preview control instead of the preview window
     int ReportType = rtSimple;
     bool ShowProgress = true;
     std::string ReportTitle;

@@ -6,10 +6,12 @@
 #include "platform/Modal.h"
 #include "plugin/HostContext.h"
 #include "popup/TRopInst.h"
+#include "report/preview/RMPdfPrinter.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <QToolButton>
@@ -380,17 +382,23 @@ TEST_F(ArchiveEditingTest, PrintAsksFirstAndPreviewStoresTheReportVariables) {
     EXPECT_EQ(boxes->last().owner, platform::handleOf(window.data()));
     EXPECT_EQ(archive::reportVariable("Oper"), "before");
 
+    // OK prints to the default printer, here the PDF printer, which names its file.
+    report::setPdfOutputFolder(dir.filePath("pdf").toStdString());
     boxes->answer(platform::IDOK);
     key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(boxes->count(), 2u);
+    ASSERT_EQ(boxes->count(), 3u);
+    EXPECT_EQ(boxes->records()[2].text.rfind("报表已打印到 PDF 文件：", 0), 0u);
+    EXPECT_EQ(QDir(dir.filePath("pdf")).entryList({"*.pdf"}).size(), 1);
     EXPECT_EQ(archive::reportVariable("oper"), "张三");
     EXPECT_EQ(archive::reportVariable("Date"), "20261209");
     EXPECT_EQ(archive::reportVariable("Time"), "103015");
     EXPECT_EQ(archive::reportVariable("Title"), "核算单位档案");
 
     archive::setReportVariable("Oper", "x");
+    platform::ModalHook closePreview([](QWidget* w) { w->close(); });
     key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(boxes->count(), 2u);
+    EXPECT_EQ(closePreview.count(), 1);
+    EXPECT_EQ(boxes->count(), 3u);
     EXPECT_EQ(archive::reportVariable("Oper"), "张三");
 }
 

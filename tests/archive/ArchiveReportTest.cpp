@@ -2,11 +2,14 @@
 // window (title row and every unit of the grid, header and footer bands).
 
 #include "grid/TAdvStringGrid.h"
+#include "platform/Modal.h"
 #include "report/engine/RMBandView.h"
 #include "report/engine/RMDataset.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
 #include "report/formreport/RMFormReport.h"
+#include "report/preview/RMPreview.h"
+#include "report/preview/RMPreviewForm.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 
 #include <QTest>
@@ -86,14 +89,23 @@ TEST_F(ArchiveReportTest, TheTemplateHoldsTheTitleRowAndEveryUnit) {
     EXPECT_EQ(printed, gridRows());
 }
 
-TEST_F(ArchiveReportTest, TheTitleRowPrintsBlackAndShowsWhiteAgain) {
+TEST_F(ArchiveReportTest, PreviewShowsTheUnitsWithTheTitleRowBlack) {
     open();
-    std::vector<platform::TColor> duringBuild;
-    formReport().OnPrintObject = [&](TRMFormReport&, TRMPage&, QWidget&, TRMFormReportObjectClass&,
-                                     bool&) { duringBuild.push_back(grid().TitleFont().Color); };
+    std::vector<platform::TColor> whileShown;
+    QString caption;
+    int pages = 0;
+    platform::ModalHook hook([&](QWidget* w) {
+        caption = w->windowTitle();
+        whileShown.push_back(grid().TitleFont().Color);
+        if (auto* form = qobject_cast<TRMPreviewForm*>(w))
+            pages = form->Preview()->PageCount();
+        w->close();
+    });
     key(Qt::Key_V, Qt::ControlModifier);
-    ASSERT_FALSE(duringBuild.empty());
-    EXPECT_EQ(duringBuild.front(), platform::clBlack);
+    EXPECT_EQ(hook.count(), 1);
+    EXPECT_EQ(caption, "预览 - Untitled");
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(whileShown, std::vector<platform::TColor>{platform::clBlack});
     EXPECT_EQ(grid().TitleFont().Color, platform::clWhite);
     EXPECT_TRUE(takeBoxes().empty());
 }
