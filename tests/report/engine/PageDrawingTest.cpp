@@ -180,7 +180,7 @@ namespace {
 struct RecordingFilter : TRMExportFilter {
     std::string description() const override { return "测试"; }
     std::string fileMask() const override { return "*.txt"; }
-    bool beginDocument(const std::string&, int) override { return true; }
+    bool beginDocument(const TRMExportDocument&, std::string*) override { return true; }
     void beginPage(int index, const TRMPageInfo&) override {
         log.push_back("page " + std::to_string(index));
     }
@@ -194,6 +194,7 @@ struct RecordingFilter : TRMExportFilter {
     }
     void endPage() override { log.push_back("end"); }
     bool endDocument(std::string*) override { return true; }
+    void abortDocument() override {}
     std::vector<std::string> log;
 };
 

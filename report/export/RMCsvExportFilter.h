@@ -1,0 +1,45 @@
+#pragma once
+
+// The CSV filter ("CSV 文件", *.csv): the cell grid of every page as one table, one line
+// per row, fields quoted where they hold a comma, a quote or a line break. UTF-8 with a
+// byte-order mark (what spreadsheet programs recognise), or GBK.
+
+#include "report/export/RMGridExportFilter.h"
+#include "report/export/RMStagedFile.h"
+
+#include <cstdio>
+
+namespace report {
+
+class TRMCsvExportFilter : public TRMGridExportFilter {
+public:
+    enum class Encoding { Utf8Bom, Gbk };
+
+    ~TRMCsvExportFilter() override;
+
+    std::string description() const override { return "CSV 文件"; }
+    std::string fileMask() const override { return "*.csv"; }
+
+    Encoding TextEncoding = Encoding::Utf8Bom;
+
+protected:
+    bool oneTable() const override { return true; }
+    bool openOutput(const TRMExportDocument& document, const TRMColumnLayout& columns,
+                    bool rowSpans, std::string* error) override;
+    void writePage(const TRMGridPage& page, const TRMPageInfo& info) override;
+    bool closeOutput(std::string* error) override;
+    void discardOutput() override;
+
+private:
+    void write(const std::string& text);
+
+    TRMStagedFile file_;
+    std::FILE* out_ = nullptr;
+    int columns_ = 0;
+    std::string line_;
+};
+
+// One CSV field: quoted (quotes doubled) when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& text);
+
+} // namespace report
