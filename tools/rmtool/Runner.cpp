@@ -1,0 +1,263 @@
+#include "tools/rmtool/Runner.h"
+
+#include "report/engine/RMPaper.h"
+#include "report/engine/RMReport.h"
+#include "report/export/RMCsvExportFilter.h"
+#include "report/export/RMPdfExportFilter.h"
+#include "report/export/RMPngExportFilter.h"
+#include "report/export/RMXlsxExportFilter.h"
+#include "report/preview/RMPageList.h"
+#include "report/preview/RMPreparedPageSource.h"
+#include "report/preview/RMPrintRun.h"
+#include "report/preview/RMPrinter.h"
+#include "report/preview/RMPrinterList.h"
+#include "tools/rmtool/TerminalProgress.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+#include <memory>
+
+namespace rmtool {
+
+namespace {
+
+std::string suffixOf(const std::string& file) {
+    return QFileInfo(QString::fromStdString(file)).suffix().toLower().toStdString();
+}
+
+std::string millimetres(std::int32_t tenths) {
+    const std::string whole = std::to_string(tenths / 10);
+    return tenths % 10 == 0 ? whole : whole + "." + std::to_string(std::abs(tenths % 10));
+}
+
+// "A4 210 x 297 毫米, 横向"; papers whose name gives no size get theirs.
+std::string paperText(const report::TRMPageInfo& page) {
+    std::string text = report::paperName(page.PaperSize);
+    if (page.PaperSize == report::rmCustomPaperSize ||
+        (text.find("毫米") == std::string::npos && text.find("mm") == std::string::npos))
+        text += " " + millimetres(page.PaperWidth) + "×" + millimetres(page.PaperHeight) + " 毫米";
+    return text + ", " + (page.Orientation == report::poLandscape ? "横向" : "纵向");
+}
+
+std::string pageRange(int first, int last) {
+    return first == last ? "第" + std::to_string(first) + "页"
+                         : "第" + std::to_string(first) + "-" + std::to_string(last) + "页";
+}
+
+} // namespace
+
+int Runner::fail(int code, const std::string& message) {
+    std::fprintf(err_, "rmtool: %s\n", message.c_str());
+    return code;
+}
+
+std::vector<int> Runner::pageIndexes(const std::string& list, int pageCount) {
+    std::set<int> pages;
+    try {
+        pages = report::parsePageList(list, pageCount);
+    } catch (const report::EConvertError& e) {
+        throw UsageError("页码 '" + list + "' 有误：" + e.what());
+    }
+    if (!list.empty() && pages.empty())
+        throw UsageError("页码 '" + list + "' 没有指定任何页");
+    std::vector<int> indexes;
+    for (int page : pages) {
+        if (page < 1 || page > pageCount)
+            throw UsageError("报表只有 " + std::to_string(pageCount) + " 页，没有第 " +
+                             std::to_string(page) + " 页");
+        indexes.push_back(page - 1);
+    }
+    return indexes;
+}
+
+bool Runner::loadPrepared(const std::string& file, report::TRMReport& report, int& code) {
+    const QFileInfo info(QString::fromStdString(file));
+    if (!info.exists()) {
+        code = fail(BadInput, "文件不存在：" + file);
+        return false;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        code = fail(BadInput, "无法读取文件：" + file);
+        return false;
+    }
+    std::string error;
+    if (!report.EMFPages.LoadFromFile(file, &error)) {
+        code = fail(BadInput, file + " 不是报表文件或已损坏：" + error);
+        return false;
+    }
+    return true;
+}
+
+int Runner::run(const Command& command) {
+    try {
+        switch (command.kind) {
+        case Command::Help:
+            std::fputs(usage().c_str(), out_);
+            return Done;
+        case Command::Info:
+            return info(command);
+        case Command::Export:
+            return exportPages(command);
+        case Command::Print:
+            return print(command);
+        case Command::Render:
+            return render(command);
+        }
+    } catch (const UsageError& e) {
+        return fail(BadUsage, e.what());
+    } catch (const std::exception& e) {
+        return fail(OutputFailed, e.what());
+    }
+    return Done;
+}
+
+int Runner::info(const Command& command) {
+    report::TRMReport report;
+    int code = Done;
+    if (!loadPrepared(command.input, report, code))
+        return code;
+    const report::TRMEMFPages& pages = report.EMFPages;
+    std::fprintf(out_, "文件: %s\n页数: %d\n", command.input.c_str(), pages.pageCount());
+    // Runs of pages with the same paper, and of the same template page.
+    auto runs = [&](const char* heading, auto describe) {
+        std::fprintf(out_, "%s:\n", heading);
+        int first = 1;
+        for (int i = 1; i <= pages.pageCount(); ++i) {
+            const std::string here = describe(pages.pageInfo(i - 1));
+            if (i < pages.pageCount() && describe(pages.pageInfo(i)) == here)
+                continue;
+            std::fprintf(out_, "  %s: %s\n", pageRange(first, i).c_str(), here.c_str());
+            first = i + 1;
+        }
+    };
+    runs("纸张", paperText);
+    runs("模板页", [](const report::TRMPageInfo& p) {
+        return "模板第" + std::to_string(p.TemplatePageNo) + "页";
+    });
+    return Done;
+}
+
+int Runner::writeOutput(const Command& command, const report::TRMEMFPages& pages,
+                        const std::string& title) {
+    const std::vector<int> indexes = pageIndexes(command.pages, pages.pageCount());
+    const std::string suffix = suffixOf(command.output);
+    std::unique_ptr<report::TRMExportFilter> filter;
+    report::TRMPngExportFilter* png = nullptr;
+    if (suffix == "xlsx") {
+        auto xlsx = std::make_unique<report::TRMXlsxExportFilter>();
+        xlsx->Options.SheetPerPage = command.sheetPerPage;
+        filter = std::move(xlsx);
+    } else if (suffix == "csv") {
+        auto csv = std::make_unique<report::TRMCsvExportFilter>();
+        if (command.gbk)
+            csv->TextEncoding = report::TRMCsvExportFilter::Encoding::Gbk;
+        filter = std::move(csv);
+    } else if (suffix == "png") {
+        auto image = std::make_unique<report::TRMPngExportFilter>();
+        image->Dpi = command.dpi;
+        png = image.get();
+        filter = std::move(image);
+    } else {
+        filter = std::make_unique<report::TRMPdfExportFilter>();
+    }
+    TerminalProgress progress(err_, indexes.empty() ? pages.pageCount()
+                                                    : static_cast<int>(indexes.size()));
+    progress.setCaption("导出");
+    const report::TRMExportResult result =
+        report::exportReport(pages, *filter, command.output, indexes, &progress, title);
+    progress.finish();
+    if (result.Status != report::TRMExportStatus::Exported)
+        return fail(OutputFailed, "导出失败：" + result.Message);
+    if (png != nullptr && png->Outputs().size() > 1) {
+        std::fprintf(out_, "已导出 %d 页到:\n", result.Pages);
+        for (const std::string& file : png->Outputs())
+            std::fprintf(out_, "  %s\n", file.c_str());
+    } else {
+        std::fprintf(out_, "已导出 %d 页到 %s\n", result.Pages, command.output.c_str());
+    }
+    return Done;
+}
+
+int Runner::exportPages(const Command& command) {
+    report::TRMReport report;
+    int code = Done;
+    if (!loadPrepared(command.input, report, code))
+        return code;
+    return writeOutput(
+        command, report.EMFPages,
+        QFileInfo(QString::fromStdString(command.input)).completeBaseName().toStdString());
+}
+
+int Runner::print(const Command& command) {
+    report::TRMReport report;
+    int code = Done;
+    if (!loadPrepared(command.input, report, code))
+        return code;
+    const int count = report.EMFPages.pageCount();
+    pageIndexes(command.pages, count); // reports a bad list before anything is printed
+
+    report::TRMPrinterList& list = report::TRMPrinterList::instance();
+    report::TRMPrinter& printer = report::RMPrinter();
+    int index = list.DefaultIndex();
+    if (!command.printer.empty()) {
+        index = -1;
+        const QString wanted = QString::fromStdString(command.printer);
+        for (int i = 0; i < list.Count(); ++i)
+            if (QString::fromStdString(list.Name(i)).compare(wanted, Qt::CaseInsensitive) == 0)
+                index = i;
+        if (index < 0) {
+            std::string names;
+            for (int i = 0; i < list.Count(); ++i)
+                names += "\n  " + list.Name(i);
+            return fail(UnknownPrinter,
+                        "没有打印机 '" + command.printer + "'。可用的打印机:" + names);
+        }
+    }
+    std::string error;
+    if (!printer.SelectIndex(index, &error))
+        return fail(OutputFailed, "无法使用打印机 " + list.Name(index) + "：" + error);
+    const std::unique_ptr<report::TRMPrintDevice> device = printer.CreateDevice();
+    if (!device)
+        return fail(OutputFailed, list.Name(index) + " 不能打印（没有输出设备）");
+
+    report::TRMPreparedPageSource source(report.EMFPages);
+    report::TRMPrintRun run(source, printer, *device);
+    TerminalProgress progress(err_, 0);
+    progress.setTotal((command.pages.empty()
+                           ? count
+                           : static_cast<int>(pageIndexes(command.pages, count).size())) *
+                      command.copies);
+    run.Progress = &progress;
+    report::TRMPrintRunOptions options;
+    options.jobTitle =
+        QFileInfo(QString::fromStdString(command.input)).completeBaseName().toStdString();
+    options.pageList = command.pages;
+    options.copies = command.copies;
+    options.collate = command.collate;
+    const report::TRMPrintResult result = run.Execute(options);
+    progress.finish();
+    switch (result.status) {
+    case report::TRMPrintStatus::Printed:
+        std::fprintf(out_, "已在 %s 上打印 %d 页\n", list.Name(index).c_str(), result.pagesPrinted);
+        for (const std::string& output : result.outputs)
+            std::fprintf(out_, "  %s\n", output.c_str());
+        return Done;
+    case report::TRMPrintStatus::Nothing:
+        std::fprintf(out_, "没有要打印的页\n");
+        return Done;
+    case report::TRMPrintStatus::BadPageList:
+        return fail(BadUsage, "页码 '" + command.pages + "' 有误：" + result.message);
+    case report::TRMPrintStatus::Cancelled:
+        return fail(OutputFailed, "打印已取消");
+    case report::TRMPrintStatus::Failed:
+        break;
+    }
+    return fail(OutputFailed, "打印失败：" + result.message);
+}
+
+int Runner::render(const Command&) {
+    return fail(BadUsage, "rmtool render 需要报表准备模块");
+}
+
+} // namespace rmtool
