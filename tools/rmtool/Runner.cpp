@@ -1,5 +1,8 @@
 #include "tools/rmtool/Runner.h"
 
+#include "report/engine/RMBandView.h"
+#include "report/engine/RMCsvCursor.h"
+#include "report/engine/RMDBDataSet.h"
 #include "report/engine/RMPaper.h"
 #include "report/engine/RMReport.h"
 #include "report/export/RMCsvExportFilter.h"
@@ -11,6 +14,7 @@
 #include "report/preview/RMPrintRun.h"
 #include "report/preview/RMPrinter.h"
 #include "report/preview/RMPrinterList.h"
+#include "tools/rmtool/RMSqliteCursor.h"
 #include "tools/rmtool/TerminalProgress.h"
 
 #include <QFileInfo>
@@ -256,8 +260,112 @@ int Runner::print(const Command& command) {
     return fail(OutputFailed, "打印失败：" + result.message);
 }
 
-int Runner::render(const Command&) {
-    return fail(BadUsage, "rmtool render 需要报表准备模块");
+namespace {
+
+// Dataset names the template's data bands use ("Units", "RMDialogForm.Units"), with the
+// band that names each.
+struct BandSource {
+    std::string owner, name, band;
+};
+
+std::vector<BandSource> bandSources(const report::TRMReport& report) {
+    std::vector<BandSource> sources;
+    for (int p = 0; p < report.Pages.Count(); ++p)
+        for (const auto& view : report.Pages[p]->Objects()) {
+            const auto* band = dynamic_cast<const report::TRMBandView*>(view.get());
+            if (band == nullptr)
+                continue;
+            const int type = band->bandType();
+            if (type != report::rmbtMasterData && type != report::rmbtDetailData &&
+                type != report::rmbtSubDetailData && type != report::rmbtCrossData)
+                continue;
+            const QString source = QString::fromStdString(band->DataSource()).trimmed();
+            bool number = false;
+            source.toInt(&number);
+            if (source.isEmpty() || number)
+                continue; // no data, or a count of records
+            const qsizetype dot = source.lastIndexOf(u'.');
+            sources.push_back({dot < 0 ? std::string() : source.left(dot).toStdString(),
+                               source.mid(dot + 1).toStdString(), band->Name});
+        }
+    return sources;
+}
+
+} // namespace
+
+int Runner::render(const Command& command) {
+    if (!QFileInfo::exists(QString::fromStdString(command.input)))
+        return fail(BadInput, "文件不存在：" + command.input);
+    report::TRMReport report;
+    report.ShowProgress = false;
+    if (!report.LoadFromFile(command.input))
+        return fail(BadInput, command.input + " 不是报表模板或已损坏" +
+                                  (report.ErrorMessage.empty() ? "" : "：" + report.ErrorMessage));
+    if (command.printIfEmpty)
+        report.PrintIfEmpty = *command.printIfEmpty;
+    if (command.doublePass)
+        report.DoublePass = *command.doublePass;
+
+    // Every dataset a band names must be bound, and every binding's data must be readable
+    // before preparing: preparation takes a source that cannot open as an empty one.
+    const std::vector<BandSource> sources = bandSources(report);
+    std::vector<std::unique_ptr<report::TRMDataCursor>> cursors;
+    std::vector<std::unique_ptr<report::TRMDBDataSet>> datasets;
+    for (const DataBinding& binding : command.data) {
+        const QString name = QString::fromStdString(binding.name);
+        std::string owner;
+        for (const BandSource& s : sources)
+            if (QString::fromStdString(s.name).compare(name, Qt::CaseInsensitive) == 0)
+                owner = s.owner;
+        if (!QFileInfo::exists(QString::fromStdString(binding.file)))
+            return fail(BadInput, "数据 " + binding.name + " 的文件不存在：" + binding.file);
+        try {
+            if (binding.query.empty()) {
+                cursors.push_back(std::make_unique<report::TRMCsvCursor>(
+                    report::TRMCsvCursor::fromFile(binding.file)));
+            } else {
+                auto sqlite =
+                    std::make_unique<report::TRMSqliteCursor>(binding.file, binding.query);
+                sqlite->load();
+                cursors.push_back(std::move(sqlite));
+            }
+        } catch (const std::exception& e) {
+            return fail(BadInput, "数据 " + binding.name + " 无法读取：" + e.what());
+        }
+        auto dataset = std::make_unique<report::TRMDBDataSet>(binding.name);
+        dataset->setDataSet(cursors.back().get());
+        report.Datasets.Add(*dataset, owner);
+        datasets.push_back(std::move(dataset));
+    }
+    for (const BandSource& s : sources)
+        if (report.Datasets.Find(s.owner.empty() ? s.name : s.owner + "." + s.name) == nullptr)
+            return fail(BadInput, "模板的数据带 " + s.band + " 使用数据 '" + s.name +
+                                      "'，请用 --data " + s.name + "=文件 指定它");
+
+    TerminalProgress progress(err_, 0);
+    progress.setCaption("准备");
+    report.OnProgress = [&](int) { progress.setLine({}); };
+    const bool prepared = report.PrepareReport();
+    progress.finish();
+    report.OnProgress = nullptr;
+    if (report.EMFPages.pageCount() == 0 && report.ErrorMessage.empty())
+        return fail(OutputFailed, "报表没有页（数据为空；--print-if-empty 仍然输出空报表）");
+    if (!prepared)
+        return fail(BadInput, "报表准备失败" +
+                                  (report.ErrorMessage.empty() ? "" : "：" + report.ErrorMessage));
+
+    if (suffixOf(command.output) == "rmp") {
+        if (!report.EMFPages.SaveToFile(command.output))
+            return fail(OutputFailed, "无法写入文件 " + command.output);
+        std::fprintf(out_, "已准备 %d 页到 %s\n", report.EMFPages.pageCount(),
+                     command.output.c_str());
+        return Done;
+    }
+    const std::string title =
+        report.ReportInfo.Title().empty()
+            ? QFileInfo(QString::fromStdString(command.input)).completeBaseName().toStdString()
+            : report.ReportInfo.Title();
+    return writeOutput(command, report.EMFPages, title);
 }
 
 } // namespace rmtool
