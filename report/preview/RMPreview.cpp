@@ -10,6 +10,7 @@
 #include "report/preview/RMPreviewIcons.h"
 #include "report/preview/RMPreviewSearchForm.h"
 #include "report/preview/RMPrinter.h"
+#include "report/preview/RMProgressForm.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -315,19 +316,27 @@ bool TRMPreview::SaveToFile(const std::string& fileName, int filterIndex) {
     }
     TRMExportFilter& filter = *filters[filterIndex - 1];
     const std::string name = withExtension(fileName, extensionOf(filter.fileMask()));
-    if (!filter.beginDocument(name, pages_->pageCount()))
-        return false;
-    for (int i = 0; i < pages_->pageCount(); ++i)
-        pages_->exportPage(i, filter);
-    std::string error;
-    if (filter.endDocument(&error))
-        return true;
-    showError(this, error);
-    return false;
+    TRMExportResult result;
+    {
+        TRMProgressForm progress(this);
+        progress.setCaption("导出报表" + (reportTitle().empty() ? "" : " - " + reportTitle()));
+        progress.Start();
+        result = exportReport(*pages_, filter, name, {}, &progress, reportTitle());
+    }
+    if (result.Status == TRMExportStatus::Failed)
+        showError(this, result.Message);
+    return result.Status == TRMExportStatus::Exported;
 }
 
 void TRMPreview::SaveToXLS() {
-    // No export filter declares itself the spreadsheet filter yet.
+    if (!hasPages())
+        return;
+    if (TRMExportFilter* filter = excelExportFilter())
+        filter->exportInteractively(platform::handleOf(this), *pages_, reportTitle(), InitialDir);
+}
+
+std::string TRMPreview::reportTitle() const {
+    return report_ != nullptr ? report_->ReportInfo.Title() : std::string();
 }
 
 // --- widget

@@ -93,10 +93,12 @@ public:
     // The save dialog: report file, or one of the registered export filters.
     void Save();
     // Entry 0 writes a prepared report file (".rmp" added when missing); entry k exports
-    // through export filter k - 1.
+    // through export filter k - 1 (exportReport, with the progress window; a failure is
+    // shown in a box).
     bool SaveToFile(const std::string& fileName, int filterIndex = 0);
-    // Exports through the first filter that declares itself the Excel filter; with none
-    // registered nothing happens.
+    // Runs the first filter that declares itself the Excel filter: its options dialog, the
+    // file choice and the export (exportInteractively); with none registered nothing
+    // happens.
     void SaveToXLS();
     // The zoom changed through the control itself (magnifier click).
     std::function<void()> OnZoomChange;
@@ -140,6 +142,7 @@ private:
 
     TRMPreviewModel model_;
     TRMPreviewSearch search_;
+    std::string reportTitle() const;
     TRMReport* report_ = nullptr;
     std::unique_ptr<TRMEMFPages> pages_;
     TScrollStyle scrollBars_ = ssBoth;
