@@ -132,23 +132,4 @@ bool TRMCheckBoxView::GetPropValue(std::string_view name, platform::Variant& val
     return true;
 }
 
-TRMRichView::TRMRichView() {
-    ObjectType = gtAddIn;
-    BaseName = "Rich";
-}
-
-void TRMRichView::saveExtra(RMStream& stream) const {
-    stream.writeByte(RichText.empty() ? 0 : 1);
-    const std::size_t slot = stream.beginEndOffset();
-    stream.writeBytes(RichText);
-    stream.patchEndOffset(slot);
-}
-
-void TRMRichView::loadExtra(RMStream& stream) {
-    const bool hasText = stream.readByte() == 1;
-    const std::size_t end = stream.readEndOffset(0);
-    RichText = hasText ? stream.readBytes(end - stream.position()) : std::string();
-    stream.seek(end);
-}
-
 } // namespace report

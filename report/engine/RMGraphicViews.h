@@ -1,9 +1,10 @@
 #pragma once
 
-// Non-text views: picture, line, subreport, shape, check box and rich text (its RTF is
-// kept as bytes; layout comes with the rich-text renderer).
+// Non-text views: picture, line, subreport, shape and check box (the rich view, which
+// callers reach through this header too, lives in RMRichView.h).
 
 #include "platform/GdiObjects.h"
+#include "report/engine/RMRichView.h"
 #include "report/engine/RMView.h"
 
 namespace report {
@@ -117,19 +118,6 @@ public:
 
     std::uint8_t CheckStyle = csCross;
     TColor CheckColor = clBlack;
-
-protected:
-    void saveExtra(RMStream& stream) const override;
-    void loadExtra(RMStream& stream) override;
-};
-
-class TRMRichView : public TRMStretcheable {
-public:
-    TRMRichView();
-    std::string ClassName() const override { return "TRMRichView"; }
-    std::unique_ptr<TRMView> clone() const override { return std::make_unique<TRMRichView>(*this); }
-
-    std::string RichText; // RTF bytes as saved; empty when the view has no text
 
 protected:
     void saveExtra(RMStream& stream) const override;

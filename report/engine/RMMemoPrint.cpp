@@ -13,10 +13,7 @@ namespace report {
 namespace {
 
 bool inDataBand(const TRMView& v) {
-    if (v.ParentBand == nullptr)
-        return false;
-    const int t = v.ParentBand->BandType;
-    return t == rmbtMasterData || t == rmbtDetailData || t == rmbtSubDetailData;
+    return v.ParentBand != nullptr && isDataBand(v.ParentBand->BandType);
 }
 
 bool isEmptyText(const TRMStrings& lines) {

@@ -32,14 +32,7 @@ TRMTextFont TRMMemoView::TextFont(int size) const {
 }
 
 int TRMMemoView::FrameAllowanceY() const {
-    auto allowance = [](const TRMFrameLine& side) {
-        if (!side.Visible)
-            return 0;
-        const double half = side.Width / 2;
-        return static_cast<int>(
-            std::lround(detail::isDoubleStyle(side.Style) ? half + 2 * side.Width : half));
-    };
-    return allowance(TopFrame) + allowance(BottomFrame);
+    return detail::frameAllowance(TopFrame) + detail::frameAllowance(BottomFrame);
 }
 
 TRMMemoLayout TRMMemoView::LayoutText(const TRMStrings& text, bool designer) const {

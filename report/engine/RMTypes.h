@@ -131,6 +131,11 @@ std::string bandTypeName(int bandType);
 inline constexpr bool isCrossBand(int bandType) {
     return bandType >= rmbtCrossHeader && bandType <= rmbtCrossFooter;
 }
+// Master, detail and subdetail data bands (the bands blank rows are printed in).
+inline constexpr bool isDataBand(int bandType) {
+    return bandType == rmbtMasterData || bandType == rmbtDetailData ||
+           bandType == rmbtSubDetailData;
+}
 
 enum TRMRangeBegin : std::uint8_t { rbFirst, rbCurrent, rbDefault };
 enum TRMRangeEnd : std::uint8_t { reLast, reCurrent, reCount, reDefault };

@@ -41,6 +41,13 @@ bool isDoubleStyle(std::uint8_t style) {
     return (style & 0x10) != 0 || style == psDouble;
 }
 
+int frameAllowance(const TRMFrameLine& side) {
+    if (!side.Visible)
+        return 0;
+    const double half = side.Width / 2;
+    return static_cast<int>(std::lround(isDoubleStyle(side.Style) ? half + 2 * side.Width : half));
+}
+
 platform::TPen framePen(const TRMFrameLine& side, double scale) {
     platform::TPen pen;
     pen.Color = side.Color;

@@ -30,6 +30,9 @@ void drawDiagonals(platform::TCanvas& canvas, int kind, const platform::TRect& r
 platform::TPen framePen(const TRMFrameLine& line, double scale);
 // Whether a frame style asks for a double line (bit 0x10; the script value 7 too).
 bool isDoubleStyle(std::uint8_t style);
+// Room a visible frame side takes from the content: half its width, for a double line half
+// the width plus twice the width (rounded); 0 for a hidden side.
+int frameAllowance(const TRMFrameLine& side);
 
 void line(platform::TCanvas& canvas, int x1, int y1, int x2, int y2);
 

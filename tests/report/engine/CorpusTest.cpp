@@ -1,9 +1,13 @@
 // Replays damaged and hostile report files: readers must neither crash, hang nor
-// over-allocate, and a refused file leaves the report or the prepared pages empty.
+// over-allocate, and a refused file leaves the report or the prepared pages empty. Rich
+// texts also go through a rich view (measure, split, draw).
 
 #include "SampleReport.h"
 #include "platform/MessageBox.h"
+#include "platform/Metafile.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMRichDocument.h"
+#include "report/engine/RMRichView.h"
 #include "report/engine/RMRtfReader.h"
 #include "report/engine/RMRtfWriter.h"
 #include "tests/support/TestSupport.h"
@@ -57,6 +61,39 @@ void replayExpression(const std::string& text) {
     }
 }
 
+// A rich view of the text is measured, written in parts that each take at least one line,
+// and drawn; evaluating its brackets may fail with an error, never crash or loop.
+void replayRichView(const std::string& bytes, const std::string& label) {
+    static TRMReport report;
+    report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
+    TRMRichView view;
+    view.SetBounds(0, 0, 240, 0);
+    view.RichText = bytes;
+    try {
+        view.CalcHeight(report);
+    } catch (const std::exception&) {
+        view.setFlag(flag::TextOnly, true);
+    }
+    const int height = view.CalcHeight(report);
+    EXPECT_GE(height, 2 + 4) << label; // the search never answers below 2
+    RMStream stream;
+    for (int part = 0; part <= view.Prepared()->length() && view.RemainHeight() > 0; ++part) {
+        const int before = view.SplitPosition;
+        view.Height = std::max(view.MinHeight(), height / 3);
+        view.DrawStatus = rmsPrinting;
+        EXPECT_TRUE(view.PrintToStream(report, stream)) << label;
+        if (view.RemainHeight() > 0 && view.SplitPosition <= before) {
+            ADD_FAILURE() << label << ": a part at " << before << " took nothing";
+            break;
+        }
+    }
+    EXPECT_EQ(view.RemainHeight(), 0) << label;
+    view.Height = height;
+    platform::TMetafile m(300, 300);
+    platform::TMetafileCanvas canvas(m);
+    view.Draw(canvas, {}, {});
+}
+
 // Rich text may be refused; what is read writes text that reads back to the same bytes.
 bool replayRtf(const std::string& bytes, const std::string& label) {
     QTextDocument doc;
@@ -64,6 +101,7 @@ bool replayRtf(const std::string& bytes, const std::string& label) {
         EXPECT_TRUE(doc.isEmpty()) << label;
         return false;
     }
+    replayRichView(bytes, label);
     const std::string written = rtf::writeRtf(doc);
     QTextDocument again;
     EXPECT_TRUE(rtf::readRtf(written, again)) << label;

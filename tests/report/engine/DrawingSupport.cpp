@@ -3,6 +3,9 @@
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMUnits.h"
 
+#include <QPainter>
+#include <QPdfWriter>
+
 namespace testdraw {
 
 using namespace report;
@@ -26,6 +29,18 @@ platform::TMetafile OnePage::paint(double scale, const TRMDrawContext& context) 
         report.EMFPages.paintPage(0, canvas, platform::Bounds(0, 0, w, h), context);
     }
     return m;
+}
+
+void paintPdf(TRMReport& report, const QString& path, int page, int dpi) {
+    QPdfWriter pdf(path);
+    pdf.setResolution(dpi);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins({0, 0, 0, 0});
+    QPainter painter(&pdf);
+    platform::TCanvas canvas(painter);
+    report.EMFPages.paintPage(page, canvas,
+                              platform::TRect::fromQRect(pdf.pageLayout().fullRectPixels(dpi)),
+                              TRMDrawContext::printer(dpi, dpi));
 }
 
 std::unique_ptr<TRMMemoView> framedMemo(int left, int top, int width, int height,

@@ -20,6 +20,9 @@ struct OnePage {
     report::TRMPage templatePage;
 };
 
+// Page `page` of `report` drawn through paintPage into an A4 PDF at `dpi`, as printing does.
+void paintPdf(report::TRMReport& report, const QString& path, int page = 0, int dpi = 600);
+
 // A memo at (left, top, width, height) with `lines` and all four frame sides.
 std::unique_ptr<report::TRMMemoView> framedMemo(int left, int top, int width, int height,
                                                 report::TRMStrings lines);

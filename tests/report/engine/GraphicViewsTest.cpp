@@ -8,7 +8,6 @@
 #include <QImage>
 
 #include <cstdlib>
-
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -243,9 +242,11 @@ TEST(GraphicViews, SamplePageWithEveryViewKind) {
     picture.setFrameTyp(15);
     QImage image(100, 50, QImage::Format_RGB32);
     image.fill(QColor(70, 130, 180));
-    const platform::Picture encoded = platform::Picture::fromImage(image, platform::TPictureKind::Jpeg);
-    picture.Picture = {TRMPicture::Jpeg,
-                       std::string(encoded.bytes().constData(), static_cast<std::size_t>(encoded.bytes().size()))};
+    const platform::Picture encoded =
+        platform::Picture::fromImage(image, platform::TPictureKind::Jpeg);
+    picture.Picture = {
+        TRMPicture::Jpeg,
+        std::string(encoded.bytes().constData(), static_cast<std::size_t>(encoded.bytes().size()))};
     picture.setFlag(TRMPictureView::Center, true);
     doc.add(picture);
     TRMShapeView shape;
@@ -275,6 +276,18 @@ TEST(GraphicViews, SamplePageWithEveryViewKind) {
     justified->setAlignment(3);
     justified->BandType = 1;
     doc.add(*justified);
+    TRMRichView rich;
+    rich.SetBounds(330, 325, 270, 80);
+    rich.setFrameTyp(15);
+    rich.FillColor = 0xF0FFFF;
+    rich.RichText = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
+                    "{\\f1\\fcharset134 \\'ba\\'da\\'cc\\'e5;}}{\\colortbl;\\red192\\green0\\blue0;"
+                    "\\red255\\green255\\blue0;}\\qc\\f1\\fs28 \\'b8\\'bb\\'ce\\'c4\\'b1\\'be "
+                    "{\\cf1 Rich text}\\par\\pard\\f0\\fs18 {\\b \\'b4\\'d6\\'cc\\'e5} "
+                    "{\\i italic} {\\ul \\'cf\\'c2\\'bb\\'ae\\'cf\\'df} {\\highlight2 "
+                    "\\'b8\\'df\\'c1\\'c1} x{\\super 2}\\par\\qr \\'d3\\'d2\\'b6\\'d4\\'c6\\'eb "
+                    "right\\par}";
+    doc.add(rich);
     auto footer = testdraw::framedMemo(40, 420, 560, 20, {"第1页/共1页"});
     footer->setFrameTyp(0);
     footer->setAlignment(2);
@@ -284,6 +297,7 @@ TEST(GraphicViews, SamplePageWithEveryViewKind) {
     EXPECT_EQ(m.recordsOf(TMetaRecordKind::Image).size(), 1u);
     EXPECT_EQ(m.recordsOf(TMetaRecordKind::Ellipse).size(), 1u);
     EXPECT_GE(m.texts().size(), 30u);
+    EXPECT_EQ(m.recordsOf(TMetaRecordKind::Raw).size(), 3u); // the rich view's lines
     if (const char* path = std::getenv("REPORT_SAMPLE_PNG")) {
         const QImage page = m.toImage(1.5).copy(0, 0, 640 * 3 / 2, 460 * 3 / 2);
         EXPECT_TRUE(page.save(QString::fromLocal8Bit(path)));

@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -210,6 +209,11 @@ TEST(PageDrawing, ExportHandsViewsAndMemoLinesToTheFilter) {
     box.SetBounds(200, 20, 20, 20);
     box.Memo = {"1"};
     doc.add(box);
+    TRMRichView rich; // rich text hands over its laid-out lines too
+    rich.Name = "R";
+    rich.SetBounds(10, 100, 300, 60);
+    rich.RichText = "{\\rtf1\\fs18 Rich\\par\\qr text}";
+    doc.add(rich);
     RecordingFilter filter;
     registerExportFilter(&filter);
     ASSERT_EQ(exportFilters().size(), 1u);
@@ -218,7 +222,8 @@ TEST(PageDrawing, ExportHandsViewsAndMemoLinesToTheFilter) {
     EXPECT_TRUE(exportFilters().empty());
     EXPECT_EQ(filter.log,
               (std::vector<std::string>{"page 0", "view M 10,20", "line 12,22 一", "line 12,36 二",
-                                        "view C 200,20", "line 200,20 X", "end"}));
+                                        "view C 200,20", "line 200,20 X", "view R 10,100",
+                                        "line 12,102 Rich", "line 284,115 text", "end"}));
 }
 
 TEST(PageDrawing, PdfAtPrinterResolutionHoldsTheTexts) {
@@ -229,17 +234,7 @@ TEST(PageDrawing, PdfAtPrinterResolutionHoldsTheTexts) {
     doc.add(*cell);
     QTemporaryDir dir;
     const QString path = dir.filePath("page.pdf");
-    {
-        QPdfWriter pdf(path);
-        pdf.setResolution(600);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins({0, 0, 0, 0});
-        QPainter painter(&pdf);
-        platform::TCanvas canvas(painter);
-        const QRect full = pdf.pageLayout().fullRectPixels(600);
-        doc.report.EMFPages.paintPage(0, canvas, platform::TRect::fromQRect(full),
-                                      TRMDrawContext::printer(600, 600));
-    }
+    testdraw::paintPdf(doc.report, path);
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-layout", path, "-"});
     ASSERT_TRUE(pdftotext.waitForFinished(20000)) << "pdftotext did not finish";

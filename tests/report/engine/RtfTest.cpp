@@ -2,6 +2,8 @@
 // paragraphs and character formats, skipped destinations, writing and reading back, and
 // damaged text.
 
+#include "RichTextSupport.h"
+#include "report/engine/RMArchiveCaptions.h"
 #include "report/engine/RMRtfReader.h"
 #include "report/engine/RMRtfWriter.h"
 #include "tests/support/TestSupport.h"
@@ -15,69 +17,18 @@
 
 using report::rtf::readRtf;
 using report::rtf::writeRtf;
+using testrich::describe;
 
 namespace {
 
 // The archive window's header, footer and column-footer captions as the rich-edit control
-// saved them (lines joined with CR LF, as the caption's lines are).
-std::string caption(const char* name) {
+// saved them (lines joined with CR LF, as the caption's lines are); the corpus keeps the
+// same bytes as samples.
+std::string caption(const char* name, std::string_view text) {
     QFile file(testsupport::dataPath(QStringLiteral("report/r_archive_%1.rtf").arg(name)));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll().toStdString();
-}
-
-QString faceOf(const QTextCharFormat& format) {
-    const QStringList families = format.fontFamilies().toStringList();
-    return families.isEmpty() ? QString() : families.front();
-}
-
-// One character format as text: face, size and the switched-on properties.
-std::string describe(const QTextCharFormat& f) {
-    std::string s =
-        faceOf(f).toStdString() + " " + QString::number(f.fontPointSize()).toStdString();
-    if (f.fontWeight() >= QFont::DemiBold)
-        s += " b";
-    if (f.fontItalic())
-        s += " i";
-    if (f.fontUnderline())
-        s += " u";
-    if (f.fontStrikeOut())
-        s += " s";
-    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
-        s += " sup";
-    if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
-        s += " sub";
-    if (f.hasProperty(QTextFormat::ForegroundBrush))
-        s += " fg" + f.foreground().color().name().toStdString();
-    if (f.hasProperty(QTextFormat::BackgroundBrush))
-        s += " bg" + f.background().color().name().toStdString();
-    return s;
-}
-
-// The whole document: per paragraph its alignment, runs "text"<format> and its own format.
-std::string describe(const QTextDocument& doc) {
-    std::string out;
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        switch (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) {
-        case Qt::AlignRight:
-            out += "R";
-            break;
-        case Qt::AlignHCenter:
-            out += "C";
-            break;
-        case Qt::AlignJustify:
-            out += "J";
-            break;
-        default:
-            out += "L";
-            break;
-        }
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            out += " \"" + it.fragment().text().toStdString() + "\"<" +
-                   describe(it.fragment().charFormat()) + ">";
-        out += " |" + describe(block.charFormat()) + "\n";
-    }
-    return out;
+    EXPECT_EQ(file.readAll().toStdString(), text) << "corpus sample differs from " << name;
+    return std::string(text);
 }
 
 std::string read(const std::string& rtf) {
@@ -106,9 +57,9 @@ void expectRoundTrip(const QTextDocument& doc) {
 } // namespace
 
 TEST(Rtf, ArchiveCaptionsLoadWithTheirParagraphsAndFonts) {
-    const std::string header = caption("header");
-    const std::string footer = caption("footer");
-    const std::string columnFooter = caption("column_footer");
+    const std::string header = caption("header", report::ArchivePageHeaderCaption);
+    const std::string footer = caption("footer", report::ArchivePageFooterCaption);
+    const std::string columnFooter = caption("column_footer", report::ArchiveColumnFooterCaption);
     EXPECT_EQ(read(header), "C \"[Title]\"<黑体 22> |黑体 22\n"
                             "R \"" +
                                 std::string(32, ' ') + "\"<黑体 8 fg#000000> |黑体 8 fg#000000\n");
