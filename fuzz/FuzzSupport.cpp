@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
 
 #include <QGuiApplication>
@@ -11,6 +12,7 @@ namespace fuzzsupport {
 void initialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QGuiApplication app(*argc, *argv);
+    platform::startGui();
     static platform::ScriptedMessageBoxes boxes;
     (void)boxes;
 }

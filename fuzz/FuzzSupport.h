@@ -1,7 +1,8 @@
 #pragma once
 
 // Start-up shared by the fuzz targets: a headless GUI application (the engine needs no
-// widgets) and scripted message boxes, so that error messages never wait for a person.
+// widgets) with the platform's font substitutions, and scripted message boxes, so that
+// error messages never wait for a person.
 
 namespace fuzzsupport {
 
