@@ -1,16 +1,21 @@
-// Speed of the drawing path: memo cell layout (expand, wrap, CalcHeight) and prepared
-// pages drawn through paintPage onto a PDF writer, against raw QPainter drawing the same
-// rectangles and texts in the same run.
+// Speed of the drawing path: memo cell layout (expand, wrap, CalcHeight), the archive's
+// rich captions prepared and drawn (with the view's cached document and parsed anew), and
+// prepared pages drawn through paintPage onto a PDF writer, against raw QPainter drawing
+// the same rectangles and texts in the same run.
 
 #include "bench/report/TablePages.h"
 #include "platform/Canvas.h"
 #include "platform/GuiStartup.h"
+#include "report/engine/RMArchiveCaptions.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMRichView.h"
 #include "report/engine/RMUnits.h"
+#include "report/engine/RMVariables.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -43,6 +48,64 @@ void BM_MemoCellLayout(benchmark::State& state) {
     state.SetLabel("items = cells");
 }
 BENCHMARK(BM_MemoCellLayout);
+
+// The column-footer caption of every page: expand, height search, write.
+void BM_RichCaptionPrepare(benchmark::State& state) {
+    TRMReport report;
+    GlobalVariables().SetVariable("Oper", "张三");
+    TRMRichView view;
+    view.SetBounds(38, 0, 718, 0);
+    view.RichText = std::string(ArchiveColumnFooterCaption);
+    int page = 0;
+    for (auto _ : state) {
+        report.State.PageNo = page++;
+        RMStream stream;
+        view.Height = view.CalcHeight(report);
+        benchmark::DoNotOptimize(view.PrintToStream(report, stream));
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel("items = captions");
+}
+BENCHMARK(BM_RichCaptionPrepare);
+
+// A page with the header and column-footer captions drawn on a 96-dpi image; `cached`
+// draws one decoded page again and again, otherwise every draw decodes the page anew
+// (each caption parsed and laid out once per draw).
+void richCaptionDraw(benchmark::State& state, bool cached) {
+    TRMReport report;
+    GlobalVariables().SetVariable("Title", "核算单位档案");
+    TRMPage templatePage;
+    report.EMFPages.AddPage(templatePage);
+    RMStream& stream = report.EMFPages[0]->Stream;
+    TRMRichView header;
+    header.SetBounds(38, 38, 718, 0);
+    header.RichText = std::string(ArchivePageHeaderCaption);
+    header.Height = header.CalcHeight(report);
+    header.PrintToStream(report, stream);
+    TRMRichView footer = header;
+    footer.Top = 1000;
+    footer.RichText = std::string(ArchiveColumnFooterCaption);
+    footer.Height = footer.CalcHeight(report);
+    footer.PrintToStream(report, stream);
+    QImage image(794, 1123, QImage::Format_RGB32);
+    for (auto _ : state) {
+        if (!cached)
+            report.EMFPages.releaseViews();
+        QPainter painter(&image);
+        platform::TCanvas canvas(painter);
+        report.EMFPages.paintPage(0, canvas, platform::Bounds(0, 0, 794, 1123), {});
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel("items = pages (2 captions)");
+}
+void BM_RichCaptionDraw(benchmark::State& state) {
+    richCaptionDraw(state, true);
+}
+void BM_RichCaptionDrawUncached(benchmark::State& state) {
+    richCaptionDraw(state, false);
+}
+BENCHMARK(BM_RichCaptionDraw);
+BENCHMARK(BM_RichCaptionDrawUncached);
 
 using benchtable::tableReport;
 constexpr int tablePages = benchtable::pageCount;
