@@ -54,7 +54,7 @@ public:
     const TRMRichDocument* Prepared() const { return prepared_.get(); }
     // 0 when not Visible; else fires the report's OnBeforePrint, prepares the text and
     // returns its HeightOf.
-    int CalcHeight(TRMReport& report);
+    int CalcHeight(TRMReport& report) override;
     // Height of the first line still to print plus gaps and frame: what must be free for
     // a part of a split view to show anything.
     int MinHeight() const;
@@ -64,7 +64,7 @@ public:
     // placed it) with the expanded text. In split state rmsPrinting the part from
     // SplitPosition that fits the view's Height is written and SplitPosition moves past
     // it; otherwise the whole text (prepared anew). False when not Visible.
-    bool PrintToStream(TRMReport& report, RMStream& stream);
+    bool PrintToStream(TRMReport& report, RMStream& stream) override;
 
     // Split state (TRMSplitState): rmsPrinting asks PrintToStream for the next part.
     std::uint8_t DrawStatus = rmsNormal;

@@ -258,20 +258,30 @@ int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
             if (p.done)
                 continue;
             auto* memo = dynamic_cast<TRMMemoView*>(p.view);
-            if (p.top + p.height <= space) {
-                if (p.split && memo != nullptr)
+            auto* rich = dynamic_cast<TRMRichView*>(p.view);
+            auto continueSplit = [&] {
+                if (memo != nullptr)
                     memo->DrawStatus = rmsPrinting;
+                if (rich != nullptr)
+                    rich->DrawStatus = rmsPrinting;
+            };
+            const int minHeight = memo != nullptr   ? memo->MinHeight()
+                                  : rich != nullptr ? rich->MinHeight()
+                                                    : 0;
+            if (p.top + p.height <= space) {
+                if (p.split)
+                    continueSplit();
                 write(p, p.top, p.height);
                 p.done = wrote = true;
                 used = std::max(used, p.top + p.height);
-            } else if (memo != nullptr && isStretchedView(*memo) && p.top < space &&
-                       space - p.top >= memo->MinHeight()) {
-                memo->DrawStatus = rmsPrinting;
+            } else if ((memo != nullptr || rich != nullptr) && isStretchedView(*p.view) &&
+                       p.top < space && space - p.top >= minHeight) {
+                continueSplit();
                 write(p, p.top, space - p.top);
                 p.split = wrote = true;
                 used = space;
-                p.height = memo->RemainHeight();
-                p.done = p.height <= 0 || memo->Memo1.empty();
+                p.height = memo != nullptr ? memo->RemainHeight() : rich->RemainHeight();
+                p.done = p.height <= 0 || (memo != nullptr && memo->Memo1.empty());
             } else if (freshPage_ && p.top < space) {
                 // It will not fit on any page: print the part that fits here.
                 write(p, p.top, std::max(0, space - p.top));

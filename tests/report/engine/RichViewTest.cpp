@@ -4,6 +4,7 @@
 
 #include "DrawingSupport.h"
 #include "RichTextSupport.h"
+#include "TemplateBuilder.h"
 #include "report/engine/RMArchiveCaptions.h"
 #include "report/engine/RMDateTime.h"
 #include "report/engine/RMRichDocument.h"
@@ -439,4 +440,80 @@ TEST_F(RichView, UnreadableTextDrawsFillAndFrameOnly) {
     EXPECT_EQ(lines(m)[0]->Text, "open groups");
     ASSERT_TRUE(lines(m)[0]->Clip.has_value());
     EXPECT_LE(lines(m)[0]->Clip->boundingRect().bottom(), 20);
+}
+
+namespace {
+
+// A rich view in a template band, at (x, y) from the band's top and the left margin.
+TRMRichView& richIn(testreport::TemplateBuilder& t, TRMBandView& band, int x, int y, int width,
+                    int height, std::string rtf, const std::string& name) {
+    auto view = std::make_unique<TRMRichView>();
+    view->Name = name;
+    view->SetBounds(t.leftMargin() + x, band.Top + y, width, height);
+    view->setFlag(flag::Stretched, true);
+    view->RichText = std::move(rtf);
+    return static_cast<TRMRichView&>(*t.page().addView(std::move(view)));
+}
+
+// The rich views a prepared page holds whose name starts with `prefix`.
+std::vector<const TRMRichView*> richOn(const std::shared_ptr<const TRMPage>& page,
+                                       const std::string& prefix) {
+    std::vector<const TRMRichView*> out;
+    for (const auto& v : page->Objects())
+        if (const auto* rich = dynamic_cast<const TRMRichView*>(v.get());
+            rich != nullptr && rich->Name.rfind(prefix, 0) == 0)
+            out.push_back(rich);
+    return out;
+}
+
+} // namespace
+
+TEST_F(RichView, PreparationExpandsCaptionsAndSplitsTallTextOverPages) {
+    TRMReport report;
+    report.DoublePass = true;
+    std::string value;
+    for (int i = 0; i < 400; ++i)
+        value += "核算单位档案 " + std::to_string(i) + " ";
+    testreport::RowsDataset data("Rows", {"v"}, {{platform::Variant(value)}});
+    data.attachTo(report);
+    testreport::TemplateBuilder t(report);
+    TRMBandView& title = t.band(rmbtReportTitle, 10, "Title1");
+    title.setBandFlag(bandflag::Stretched, true);
+    richIn(t, title, 0, 0, 600, 10, std::string(ArchivePageHeaderCaption), "Header");
+    TRMBandView& master = t.band(rmbtMasterData, 20, "MasterData1");
+    master.DisplayFormatText = "RMDialogForm." + data.Name;
+    master.setBandFlag(bandflag::Stretched, true);
+    master.setBandFlag(bandflag::Breaked, true);
+    richIn(t, master, 0, 0, 600, 20, "{\\rtf1\\ansi\\ansicpg936\\fs18 " + data.ref("v") + "}",
+           "Text");
+    TRMBandView& footer = t.band(rmbtPageFooter, 60, "PageFooter1");
+    footer.setBandFlag(bandflag::OnFirstPage, true);
+    footer.setBandFlag(bandflag::OnLastPage, true);
+    richIn(t, footer, 0, 0, 600, 56, std::string(ArchiveColumnFooterCaption), "Footer");
+    ASSERT_TRUE(report.PrepareReport());
+    const int pages = report.EMFPages.Count();
+    ASSERT_GE(pages, 2);
+
+    const auto first = report.EMFPages.pageViews(0);
+    const auto header = richOn(first, "Header");
+    ASSERT_EQ(header.size(), 1u);
+    EXPECT_EQ(header[0]->Document().plainText(), "核算单位档案\r\n" + std::string(32, ' '));
+    // The title band grew to the caption's measured height.
+    EXPECT_EQ(header[0]->Height, header[0]->MeasureHeight());
+    std::string joined;
+    for (int p = 0; p < pages; ++p) {
+        const auto views = report.EMFPages.pageViews(p);
+        const auto parts = richOn(views, "Text");
+        ASSERT_EQ(parts.size(), 1u) << "page " << p;
+        joined += parts[0]->Document().plainText();
+        EXPECT_LE(parts[0]->HeightOf(parts[0]->Document()), parts[0]->Height) << "page " << p;
+        const auto footers = richOn(views, "Footer");
+        ASSERT_EQ(footers.size(), 1u) << "page " << p;
+        const std::string pageText =
+            "第" + std::to_string(p + 1) + "页/共" + std::to_string(pages) + "页";
+        EXPECT_NE(footers[0]->Document().plainText().find(pageText), std::string::npos)
+            << footers[0]->Document().plainText();
+        EXPECT_NE(footers[0]->Document().plainText().find("张三"), std::string::npos);
+    }
+    EXPECT_EQ(joined, value) << "every character printed once";
 }
