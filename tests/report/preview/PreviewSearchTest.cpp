@@ -135,4 +135,19 @@ TEST_F(Search, PagesOfMemosAreRuledOutUnlessAViewDrawsTextOfItsOwn) {
     EXPECT_FALSE(search.mayMatch(*pages().pageViews(0)));
 }
 
+TEST_F(Search, FindsEachLineOfRichTextAtItsPlace) {
+    report::TRMRichView rich;
+    rich.SetBounds(60, 400, 300, 60);
+    rich.RichText = "{\\rtf1\\fs18 first rich line\\par\\qr \\u26680?\\u31639? total}";
+    report::TRMEMFPages::WriteView(doc.report.EMFPages[4]->Stream, rich);
+    search.Start("核算", false, false, true, 0);
+    const auto m = search.Find(pages());
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->page, 4);
+    EXPECT_EQ(m->text, "核算 total");
+    EXPECT_NEAR(m->rect.Right, 360 - 2, 1); // the right-aligned second line
+    EXPECT_GT(m->rect.Left, 60 + 150);
+    EXPECT_GE(m->rect.Top, 400 + 2 + 12);
+}
+
 } // namespace
