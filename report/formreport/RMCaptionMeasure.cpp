@@ -3,10 +3,7 @@
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMRtfReader.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
-
-#include <cmath>
 
 namespace report {
 
@@ -15,14 +12,10 @@ bool captionHasLines(const TRMRichView& view) {
     return rtf::readRtf(view.RichText, doc) && doc.blockCount() > 0;
 }
 
+// The rich view's own height search, so that the caption gets the height that preparation
+// and drawing lay its lines out in.
 int measureCaption(const TRMRichView& view) {
-    QTextDocument doc;
-    if (!rtf::readRtf(view.RichText, doc))
-        return 0;
-    doc.setDocumentMargin(0);
-    doc.setTextWidth(std::max(1, view.Width - 2 * view.GapX));
-    return static_cast<int>(std::ceil(doc.documentLayout()->documentSize().height())) +
-           2 * view.GapY;
+    return view.MeasureHeight();
 }
 
 } // namespace report
