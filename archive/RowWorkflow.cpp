@@ -160,6 +160,10 @@ void RowWorkflow::addRow() {
     if (!mayEdit_ || !CheckRow(grid_.Row()))
         return;
     grid_.AppendRow();
+    // The grid keeps the texts of rows a shorter reload cut off; a new row starts blank.
+    const int added = grid_.RowCount() - 1;
+    grid_.setCells(0, added, "");
+    grid_.setCells(1, added, "");
     grid_.setCol(0);
     Adding = true;
     Deleted = false;

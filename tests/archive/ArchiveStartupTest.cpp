@@ -85,8 +85,7 @@ TEST_F(ArchiveWindowTest, UnknownOperatorKeepsTheCodeAndQuotesAreDoubled) {
     options.operatorCode = "9' or '1'='1";
     open(options);
     EXPECT_EQ(window->OperatorName, "9' or '1'='1");
-    EXPECT_EQ(service->log.queries.at(0),
-              "select f_zymc from tbzyda where f_zybm='9'' or ''1''=''1'");
+    EXPECT_EQ(db->queries().at(0), "select f_zymc from tbzyda where f_zybm='9'' or ''1''=''1'");
 }
 
 TEST_F(ArchiveWindowTest, StoredCodesKeepTheirBlanksAndNamesAreTrimmed) {
@@ -118,15 +117,12 @@ TEST_F(ArchiveWindowTest, EachFailingStartUpCallShowsItsBoxAndLeavesAReadOnlyWin
         {PLATFORM_DISPID_OPEN_QUERY, {"无法查询", "职员表"}, "无法查询\r\n职员表"},
         {PLATFORM_DISPID_GET_SYS_PARAMS, {"参数表不存在"}, "参数表不存在"},
     };
-    bool first = true;
+    db->addUnits({{"0001", "总部"}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
-        if (first)
-            createSchema(*service);
-        first = false;
-        service->exec("delete from tbHsdwda; insert into tbHsdwda values('0001','总部')");
-        service->failNext[c.dispId] = c.messages;
+        db->fail(c.dispId, c.messages);
         openWindow();
+        db->clearFaults();
         ASSERT_EQ(boxes->count(), 1u);
         EXPECT_EQ(boxes->last().text, c.box);
         EXPECT_EQ(boxes->last().caption, "错误");
@@ -141,7 +137,7 @@ TEST_F(ArchiveWindowTest, EachFailingStartUpCallShowsItsBoxAndLeavesAReadOnlyWin
         type("12");
         key(Qt::Key_A, Qt::ControlModifier);
         EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
-        EXPECT_TRUE(service->log.statements.empty());
+        EXPECT_TRUE(db->statements().empty());
         window->close();
         EXPECT_EQ(boxes->count(), 0u);
         delete window.data();
@@ -162,7 +158,7 @@ TEST_F(ArchiveWindowTest, MissingUnitTypeIsRefused) {
 }
 
 TEST_F(ArchiveWindowTest, FailedDatabaseKindWarnsAndStartUpGoesOn) {
-    service->raise[PLATFORM_DISPID_GET_DB_TYPE] = "不支持";
+    db->raise(PLATFORM_DISPID_GET_DB_TYPE, "不支持");
     open();
     ASSERT_GE(boxes->count(), 1u);
     EXPECT_EQ(boxes->records()[0].text, "获取数据库类型失败!");
@@ -174,8 +170,7 @@ TEST_F(ArchiveWindowTest, FailedDatabaseKindWarnsAndStartUpGoesOn) {
 }
 
 TEST_F(ArchiveWindowTest, FailedLoadShowsItsBoxWhenShown) {
-    createSchema(*service);
-    service->exec("drop table tbHsdwda");
+    db->exec("drop table tbHsdwda");
     openWindow();
     ASSERT_EQ(boxes->count(), 1u);
     EXPECT_EQ(boxes->last().text, "取核算单位档案时发生异常，可能是没有核算单位表!");

@@ -10,9 +10,7 @@
 namespace archivetest {
 
 void ArchiveWindowTest::SetUp() {
-    ASSERT_TRUE(dir.isValid());
-    ref = platform::makeDispatch<SqliteService>(dir.filePath("archive.db").toStdString());
-    service = static_cast<SqliteService*>(platform::DispatchObject::fromDispatch(ref.get()));
+    db = std::make_unique<ArchiveDatabase>();
     boxes.emplace();
 }
 
@@ -26,11 +24,10 @@ void ArchiveWindowTest::TearDown() {
 }
 
 void ArchiveWindowTest::open(const StartOptions& options) {
-    createSchema(*service, options.dwlx, options.zbbm, options.dchy);
-    service->exec("insert into tbzyda values('01','张三')");
-    for (const auto& u : options.units)
-        service->exec("insert into tbHsdwda values(" + archive::sql::quoted(u[0]) + "," +
-                      archive::sql::quoted(u[1]) + ")");
+    db->setParam("dwlx", options.dwlx);
+    db->setParam("zbbm", options.zbbm);
+    db->setParam("dchy", options.dchy);
+    db->addUnits(options.units);
     plugin::hostContext().JobFlag = options.jobFlag;
     plugin::hostContext().OperatorCode = options.operatorCode;
     openWindow(options.show);
@@ -40,8 +37,8 @@ void ArchiveWindowTest::openWindow(bool show) {
     plugin::HostContext& context = plugin::hostContext();
     context.AppHandle = platform::handleOf(&application);
     context.NotifyControl = platform::handleOf(&notify);
-    context.DataService = plugin::ICoorDisp(ref);
-    service->log.clear();
+    context.DataService = plugin::ICoorDisp(db->ref());
+    db->clearCalls();
     window = new archive::TfrmAcountUnitArchives(nullptr, "cm");
     context.CurrentWindow = window.data();
     if (!show)
@@ -99,7 +96,7 @@ void ArchiveWindowTest::moveTo(int col, int row) {
 }
 
 Rows ArchiveWindowTest::table() {
-    return service->rows("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh");
+    return db->units();
 }
 
 Rows ArchiveWindowTest::gridRows() const {
@@ -120,11 +117,7 @@ Rows ArchiveWindowTest::recordRows() const {
 }
 
 std::vector<std::string> ArchiveWindowTest::takeBoxes() {
-    std::vector<std::string> texts;
-    for (const auto& r : boxes->records())
-        texts.push_back(r.text);
-    boxes->clear();
-    return texts;
+    return testsupport::takeBoxTexts(*boxes);
 }
 
 } // namespace archivetest

@@ -1,16 +1,15 @@
 #pragma once
 
-// The archive window on a real SQLite file, driven with real key events as an operator would.
+// The archive window over the host's data service on a real SQLite file, driven with real
+// key events as an operator would.
 
-#include "archive/ArchiveSql.h"
 #include "archive/TfrmAcountUnitArchives.h"
 #include "platform/MessageBox.h"
-#include "tests/archive/SqliteService.h"
+#include "tests/archive/ArchiveDatabase.h"
 #include "tests/support/NotifyReceiver.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -20,8 +19,6 @@
 #include <vector>
 
 namespace archivetest {
-
-using Rows = std::vector<std::vector<std::string>>;
 
 struct StartOptions {
     std::optional<std::string> dwlx = "00";
@@ -38,9 +35,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the tables, fills them and opens the window as the dialog form.
+    // Sets the parameters, fills the tables and opens the window as the dialog form.
     void open(const StartOptions& options = {});
-    // Opens the window without creating anything first (the service is set up by the test).
+    // Opens the window on the database as it is.
     void openWindow(bool show = true);
 
     grid::TAdvStringGrid& grid() const;
@@ -57,9 +54,7 @@ protected:
     // Texts of the boxes shown since the last call.
     std::vector<std::string> takeBoxes();
 
-    QTemporaryDir dir;
-    platform::DispatchRef ref;
-    SqliteService* service = nullptr;
+    std::unique_ptr<ArchiveDatabase> db;
     QWidget application;
     testsupport::NotifyReceiver notify;
     QPointer<archive::TfrmAcountUnitArchives> window;

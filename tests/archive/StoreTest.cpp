@@ -1,15 +1,14 @@
 #include "archive/TAcountUnitArchivesClass.h"
 #include "platform/ClientDataSet.h"
 #include "platform/MessageBox.h"
-#include "tests/archive/SqliteService.h"
+#include "tests/archive/ArchiveDatabase.h"
 
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 using namespace archive;
-using archivetest::SqliteService;
+using archivetest::ArchiveDatabase;
 
 namespace {
 
@@ -39,25 +38,20 @@ private:
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ref = platform::makeDispatch<SqliteService>(dir.filePath("a.db").toStdString());
-        service = static_cast<SqliteService*>(platform::DispatchObject::fromDispatch(ref.get()));
-        archivetest::createSchema(*service);
-        service->exec("insert into tbHsdwda values('0001','总部'),('0002 ','分部  ')");
-        site = std::make_unique<Site>(ref);
+        db.exec("insert into tbHsdwda values('0001','总部'),('0002 ','分部  ')");
+        site = std::make_unique<Site>(db.ref());
         store = std::make_unique<TAcountUnitArchivesClass>(*site);
+        db.clearCalls();
     }
 
     std::vector<std::vector<std::string>> table() {
-        return service->rows("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by rowid");
+        return db.rows("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by rowid");
     }
     static TAcountUnitArchivesRecord unit(std::string code, std::string name) {
         return TAcountUnitArchivesRecord{std::move(code), std::move(name)};
     }
 
-    QTemporaryDir dir;
-    platform::DispatchRef ref;
-    SqliteService* service = nullptr;
+    ArchiveDatabase db;
     std::unique_ptr<Site> site;
     std::unique_ptr<TAcountUnitArchivesClass> store;
     platform::ScriptedMessageBoxes boxes;
@@ -75,10 +69,9 @@ TEST_F(StoreTest, LoadsRowsUntrimmedInTableOrder) {
     EXPECT_EQ(store->Records.Items(1).Hsdwh, "0002 ");
     EXPECT_EQ(store->Records.Items(1).Hsdwmc, "分部  ");
     EXPECT_FALSE(site->storeDataSet().Active());
-    EXPECT_EQ(service->log.queries,
-              std::vector<std::string>{"Select f_Hsdwh,f_Hsdwmc from tbHsdwda"});
+    EXPECT_EQ(db.queries(), std::vector<std::string>{"Select f_Hsdwh,f_Hsdwmc from tbHsdwda"});
 
-    service->exec("delete from tbHsdwda");
+    db.exec("delete from tbHsdwda");
     store->LoadRecords();
     EXPECT_EQ(store->Records.Count(), 0u);
     EXPECT_EQ(boxes.count(), 0u);
@@ -86,7 +79,7 @@ TEST_F(StoreTest, LoadsRowsUntrimmedInTableOrder) {
 
 TEST_F(StoreTest, FailedLoadShowsOneBoxOwnedByTheWindow) {
     store->LoadRecords();
-    service->exec("drop table tbHsdwda");
+    db.exec("drop table tbHsdwda");
     store->LoadRecords();
     EXPECT_EQ(store->Records.Count(), 0u);
     ASSERT_EQ(boxes.count(), 1u);
@@ -97,11 +90,11 @@ TEST_F(StoreTest, FailedLoadShowsOneBoxOwnedByTheWindow) {
 }
 
 TEST_F(StoreTest, AddChecksTheCodeThenInsertsOnce) {
-    service->log.clear();
+    db.clearCalls();
     EXPECT_TRUE(store->AddRecord(unit("0003", "O'Brien 分店")));
-    EXPECT_EQ(service->log.queries,
+    EXPECT_EQ(db.queries(),
               std::vector<std::string>{"Select f_Hsdwh From tbHsdwda Where f_Hsdwh='0003'"});
-    EXPECT_EQ(service->log.statements,
+    EXPECT_EQ(db.statements(),
               std::vector<std::string>{
                   "Insert Into tbHsdwda(f_Hsdwh,f_Hsdwmc) Values('0003','O''Brien 分店')"});
     EXPECT_EQ(table().back(), (std::vector<std::string>{"0003", "O'Brien 分店"}));
@@ -110,9 +103,9 @@ TEST_F(StoreTest, AddChecksTheCodeThenInsertsOnce) {
 }
 
 TEST_F(StoreTest, AddOfAnExistingCodeIsRefusedAndClearsTheRow) {
-    service->log.clear();
+    db.clearCalls();
     EXPECT_FALSE(store->AddRecord(unit("0001", "x")));
-    EXPECT_TRUE(service->log.statements.empty());
+    EXPECT_TRUE(db.statements().empty());
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, "0001核算单位存在,无法新增!");
     EXPECT_EQ(boxes.last().caption, "错误");
@@ -123,11 +116,11 @@ TEST_F(StoreTest, AddOfAnExistingCodeIsRefusedAndClearsTheRow) {
 }
 
 TEST_F(StoreTest, FailedDuplicateCheckRefusesTheWrite) {
-    service->failNext[PLATFORM_DISPID_OPEN_QUERY] = {"连接中断", "请重试"};
+    db.fail(PLATFORM_DISPID_OPEN_QUERY, {"连接中断", "请重试"});
     EXPECT_FALSE(store->AddRecord(unit("0009", "新")));
-    service->failNext[PLATFORM_DISPID_OPEN_QUERY] = {"连接中断"};
+    db.fail(PLATFORM_DISPID_OPEN_QUERY, {"连接中断"});
     EXPECT_FALSE(store->ModifyRecord(unit("0008", "新"), unit("0001", "总部")));
-    EXPECT_TRUE(service->log.statements.empty());
+    EXPECT_TRUE(db.statements().empty());
     EXPECT_EQ(table().size(), 2u);
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.records()[0].text, "连接中断\r\n请重试");
@@ -138,13 +131,12 @@ TEST_F(StoreTest, FailedDuplicateCheckRefusesTheWrite) {
 }
 
 TEST_F(StoreTest, FailedStatementsShowHeadingAndMessages) {
-    service->failNext[PLATFORM_DISPID_EXEC_SQL] = {"m1", "m2"};
+    db.fail(PLATFORM_DISPID_EXEC_SQL, {"m1", "m2"});
     EXPECT_FALSE(store->AddRecord(unit("0005", "n")));
     EXPECT_EQ(boxes.last().text, "增加核算单位时错误!\r\nm1\n\rm2\n\r");
-    service->failNext[PLATFORM_DISPID_EXEC_SQL] = {"m"};
+    db.fail(PLATFORM_DISPID_EXEC_SQL, {"m"});
     EXPECT_FALSE(store->ModifyRecord(unit("0001", "n"), unit("0001", "总部")));
     EXPECT_EQ(boxes.last().text, "修改核算单位档案时错误!\r\nm\n\r");
-    service->failNext[PLATFORM_DISPID_EXEC_SQL] = {"m"};
     EXPECT_FALSE(store->DeleteRecord("0001"));
     EXPECT_EQ(boxes.last().text, "删除核算单位时错误!\r\nm\n\r");
     EXPECT_EQ(boxes.last().owner, site->applicationWindow());
@@ -152,12 +144,11 @@ TEST_F(StoreTest, FailedStatementsShowHeadingAndMessages) {
 }
 
 TEST_F(StoreTest, ModifyWithTheSameCodeUpdatesOnlyTheNameUnderTheStoredCode) {
-    service->log.clear();
+    db.clearCalls();
     EXPECT_TRUE(store->ModifyRecord(unit(" 0002", "分部二"), unit("0002 ", "分部  ")));
-    EXPECT_TRUE(service->log.queries.empty());
-    EXPECT_EQ(
-        service->log.statements,
-        std::vector<std::string>{"Update tbHsdwda set f_Hsdwmc='分部二' where(f_Hsdwh='0002 ')"});
+    EXPECT_TRUE(db.queries().empty());
+    EXPECT_EQ(db.statements(), std::vector<std::string>{
+                                   "Update tbHsdwda set f_Hsdwmc='分部二' where(f_Hsdwh='0002 ')"});
     EXPECT_EQ(table()[1], (std::vector<std::string>{"0002 ", "分部二"}));
 }
 
@@ -167,9 +158,9 @@ TEST_F(StoreTest, ModifyOfTheCodeChecksForDuplicates) {
     EXPECT_EQ(site->cleared, 0); // the window restores the code cell itself
     EXPECT_EQ(table()[1], (std::vector<std::string>{"0002 ", "分部  "}));
 
-    service->log.clear();
+    db.clearCalls();
     EXPECT_TRUE(store->ModifyRecord(unit("0007", "七"), unit("0002 ", "分部  ")));
-    EXPECT_EQ(service->log.statements,
+    EXPECT_EQ(db.statements(),
               std::vector<std::string>{"Update tbHsdwda set f_Hsdwh='0007',f_Hsdwmc='七' "
                                        "where(f_Hsdwh='0002 ')"});
     EXPECT_EQ(table()[1], (std::vector<std::string>{"0007", "七"}));
@@ -177,15 +168,15 @@ TEST_F(StoreTest, ModifyOfTheCodeChecksForDuplicates) {
 }
 
 TEST_F(StoreTest, DeleteSendsOneStatement) {
-    service->log.clear();
+    db.clearCalls();
     EXPECT_TRUE(store->DeleteRecord("0001"));
-    EXPECT_EQ(service->log.statements,
+    EXPECT_EQ(db.statements(),
               std::vector<std::string>{"Delete From tbHsdwda where(f_Hsdwh='0001')"});
     EXPECT_EQ(table(), (Rows{{"0002 ", "分部  "}}));
 }
 
 TEST_F(StoreTest, ServiceErrorsReachTheCallerWithTheDatasetClosed) {
-    service->raise[PLATFORM_DISPID_EXEC_SQL] = "服务已断开";
+    db.raise(PLATFORM_DISPID_EXEC_SQL, "服务已断开");
     EXPECT_THROW(store->AddRecord(unit("0004", "n")), platform::EDispatchError);
     EXPECT_FALSE(site->storeDataSet().Active());
 }

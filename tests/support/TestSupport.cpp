@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "platform/MessageBox.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
@@ -35,6 +37,14 @@ void typeText(const std::function<QWidget*()>& target, const QString& text) {
                                 Qt::NoModifier);
     }
     processEvents();
+}
+
+std::vector<std::string> takeBoxTexts(platform::ScriptedMessageBoxes& boxes) {
+    std::vector<std::string> texts;
+    for (const auto& r : boxes.records())
+        texts.push_back(r.text);
+    boxes.clear();
+    return texts;
 }
 
 QString dataPath(const QString& relative) {

@@ -5,8 +5,14 @@
 #include <QString>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QWidget;
+
+namespace platform {
+class ScriptedMessageBoxes;
+}
 
 namespace testsupport {
 
@@ -21,6 +27,9 @@ void processEvents();
 // ASCII as real keys with their key codes, other characters as key-less text, the way
 // an input method delivers them. Processes events afterwards.
 void typeText(const std::function<QWidget*()>& target, const QString& text);
+
+// Texts of the boxes `boxes` recorded, which it then forgets.
+std::vector<std::string> takeBoxTexts(platform::ScriptedMessageBoxes& boxes);
 
 // Path of a file under the source tree's tests/data folder.
 QString dataPath(const QString& relative);
