@@ -28,6 +28,25 @@ endif()
 # Qt deprecations are errors so that the code stays on the Qt 6 API.
 add_compile_definitions(QT_DISABLE_DEPRECATED_UP_TO=0x060400 QT_NO_KEYWORDS)
 
+# Exposes the headers under `path` (a module's folder, or one header, relative to the source
+# root) to `target` and to the targets that link it, and nothing else of the source tree:
+# an include root of the target's own in the build tree holds `path` as a link under the
+# same relative name, so the sources keep including "grid/GridControl.h".
+#   project_module_headers(grid grid)
+#   project_module_headers(plugin_abi plugin/plugin_abi.h)
+function(project_module_headers target path)
+    set(root "${PROJECT_BINARY_DIR}/include/${target}")
+    get_filename_component(parent "${root}/${path}" DIRECTORY)
+    file(MAKE_DIRECTORY "${parent}")
+    file(CREATE_LINK "${PROJECT_SOURCE_DIR}/${path}" "${root}/${path}" SYMBOLIC)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        target_include_directories(${target} INTERFACE "${root}")
+    else()
+        target_include_directories(${target} PUBLIC "${root}")
+    endif()
+endfunction()
+
 # Adds a GoogleTest executable for one module's tests and registers it with CTest.
 #   project_add_test(NAME name SOURCES ... LIBS ... [LOCKS resource ...] [FIXTURES name ...])
 # LOCKS names machine-wide resources (such as a named shared-memory block) that the tests

@@ -1,4 +1,4 @@
-#include "plugin/ArchiveWindowFactory.h"
+#include "plugin/library/ArchiveWindowFactory.h"
 
 #include "archive/TfrmAcountUnitArchives.h"
 

@@ -1,7 +1,7 @@
 // The library's two exports. Everything else of ours stays hidden (hsdwarchive.map).
 
 #define HSDW_BUILDING_PLUGIN
-#include "plugin/ArchiveWindowFactory.h"
+#include "plugin/library/ArchiveWindowFactory.h"
 #include "plugin/EntryCall.h"
 #include "plugin/plugin_abi.h"
 

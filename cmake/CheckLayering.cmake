@@ -1,0 +1,135 @@
+# The include check: every `#include "..."` of our sources must point down the module graph.
+#
+#   cmake -DSOURCE_DIR=<source root> -P cmake/CheckLayering.cmake
+#
+# CTest runs it as the test "layering" (tests/CMakeLists.txt). A file belongs to the longest
+# module folder of LAYERS its path starts with; tests/<m>/... and bench/<m>/... are the
+# tests and benchmarks of module <m>. An include is resolved next to the including file
+# first, then from the source root; includes that resolve to nothing of ours (Qt's moc
+# output, generated files) are not checked.
+#
+# To add a module: add a line "folder: what it may include" below (in dependency order) and
+# give its library project_module_headers(); a module never lists a module above it.
+
+cmake_minimum_required(VERSION 3.25)
+
+set(LAYERS
+    "resources:"
+    "platform: resources"
+    "grid: platform"
+    "popup: platform"
+    "report/engine: platform resources"
+    "report/preview: report/engine platform resources"
+    "report/formreport: report/preview report/engine grid popup platform resources"
+    "plugin: report/formreport report/preview report/engine grid popup platform resources"
+    "archive: plugin report/formreport report/preview report/engine grid popup platform resources"
+    "plugin/library: archive plugin report/formreport report/preview report/engine grid popup platform resources"
+    "host: platform plugin/plugin_abi.h"
+    "tools: report/formreport report/preview report/engine platform resources"
+    "fuzz: report/engine platform resources"
+    "tests/support: platform host")
+
+# Tests and benchmarks of a module may also use the reference host, the harness every
+# end-to-end test runs in, and the tests' shared support.
+set(TEST_EXTRAS tests/support host platform plugin/plugin_abi.h)
+
+if(NOT SOURCE_DIR)
+    message(FATAL_ERROR "CheckLayering: pass -DSOURCE_DIR=<source root>")
+endif()
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+
+set(modules "")
+foreach(line IN LISTS LAYERS)
+    string(REGEX MATCH "^([^:]+):(.*)$" _ "${line}")
+    set(module "${CMAKE_MATCH_1}")
+    string(STRIP "${CMAKE_MATCH_2}" uses)
+    separate_arguments(uses UNIX_COMMAND "${uses}")
+    list(APPEND modules "${module}")
+    set("ALLOWED_${module}" ${uses})
+endforeach()
+
+# The longest module folder `path` lies in ("" for none).
+function(module_of path out)
+    set(best "")
+    string(LENGTH "" bestLength)
+    foreach(m IN LISTS modules)
+        string(LENGTH "${m}" length)
+        string(FIND "${path}/" "${m}/" at)
+        if(at EQUAL 0 AND length GREATER bestLength)
+            set(best "${m}")
+            set(bestLength ${length})
+        endif()
+    endforeach()
+    set(${out} "${best}" PARENT_SCOPE)
+endfunction()
+
+# The owner of a file: a module, "tests/<m>" or "bench/<m>" (or "" for none), and what it
+# may include besides its own folder.
+function(owner_of path ownerOut allowedOut)
+    set(owner "")
+    set(allowed "")
+    if(path MATCHES "^(tests|bench)/(.+)$")
+        set(kind "${CMAKE_MATCH_1}")
+        module_of("${CMAKE_MATCH_2}" tested)
+        if(path MATCHES "^tests/support/")
+            set(owner tests/support)
+            set(allowed ${ALLOWED_tests/support})
+        elseif(tested)
+            set(owner "${kind}/${tested}")
+            set(allowed "${tested}" ${ALLOWED_${tested}} ${TEST_EXTRAS})
+        endif()
+    else()
+        module_of("${path}" owner)
+        if(owner)
+            set(allowed ${ALLOWED_${owner}})
+        endif()
+    endif()
+    set(${ownerOut} "${owner}" PARENT_SCOPE)
+    set(${allowedOut} "${allowed}" PARENT_SCOPE)
+endfunction()
+
+set(violations 0)
+set(checked 0)
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" LIST_DIRECTORIES false
+    "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.c")
+foreach(file IN LISTS files)
+    # Build trees and the repository itself are no sources.
+    if(file MATCHES "(^|/)(build[^/]*|\\.git)/")
+        continue()
+    endif()
+    owner_of("${file}" owner allowed)
+    if(NOT owner)
+        continue()
+    endif()
+    get_filename_component(dir "${file}" DIRECTORY)
+    file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+        string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
+        set(name "${CMAKE_MATCH_1}")
+        if(dir AND EXISTS "${SOURCE_DIR}/${dir}/${name}")
+            set(target "${dir}/${name}")
+        elseif(EXISTS "${SOURCE_DIR}/${name}")
+            set(target "${name}")
+        else()
+            continue()
+        endif()
+        math(EXPR checked "${checked} + 1")
+        owner_of("${target}" targetOwner unused)
+        if(targetOwner STREQUAL owner OR NOT targetOwner)
+            continue()
+        endif()
+        list(FIND allowed "${targetOwner}" byModule)
+        list(FIND allowed "${target}" byFile)
+        if(byModule EQUAL -1 AND byFile EQUAL -1)
+            math(EXPR violations "${violations} + 1")
+            string(REPLACE ";" " " list "${allowed}")
+            message("${file}: includes \"${name}\" (${targetOwner}); ${owner} may include "
+                    "only its own headers and: ${list}")
+        endif()
+    endforeach()
+endforeach()
+
+if(violations GREATER 0)
+    message(FATAL_ERROR "${violations} includes run against the layering (of ${checked} checked)")
+endif()
+message("layering: ${checked} includes checked, all along the module graph")
