@@ -30,7 +30,8 @@ set(LAYERS
     "tests/support: platform host")
 
 # Tests and benchmarks of a module may also use the reference host, the harness every
-# end-to-end test runs in, and the tests' shared support.
+# end-to-end test runs in, and the tests' shared support; benchmarks also the module's
+# test helpers.
 set(TEST_EXTRAS tests/support host platform plugin/plugin_abi.h)
 
 if(NOT SOURCE_DIR)
@@ -77,6 +78,9 @@ function(owner_of path ownerOut allowedOut)
         elseif(tested)
             set(owner "${kind}/${tested}")
             set(allowed "${tested}" ${ALLOWED_${tested}} ${TEST_EXTRAS})
+            if(kind STREQUAL "bench")
+                list(APPEND allowed "tests/${tested}") # the module's test helpers
+            endif()
         endif()
     else()
         module_of("${path}" owner)
