@@ -27,7 +27,7 @@ set(LAYERS
     "host: platform plugin/plugin_abi.h"
     "tools: report/formreport report/preview report/engine platform resources"
     "fuzz: report/engine platform resources"
-    "tests/support: platform host")
+    "tests/support: platform host plugin/plugin_abi.h")
 
 # Tests and benchmarks of a module may also use the reference host, the harness every
 # end-to-end test runs in, and the tests' shared support; benchmarks also the module's

@@ -4,6 +4,7 @@
 // is created.
 
 #include "platform/SharedMemory.h"
+#include "plugin/plugin_abi.h"
 
 #include <string>
 #include <string_view>
@@ -11,9 +12,10 @@
 namespace host {
 
 // Publishes `flag` (UTF-8, stored as GBK bytes followed by zeros) in the block `name`
-// ("MorvexMapName" for the plug-in). The block exists while the returned handle lives.
-// platform::ESharedMemoryError when the block cannot be created or mapped.
+// (the one the plug-in reads: "MorvexMapName" unless the environment names another). The
+// block exists while the returned handle lives. platform::ESharedMemoryError when the block
+// cannot be created or mapped.
 platform::SharedMemory publishJobFlag(std::string_view flag,
-                                      std::string_view name = "MorvexMapName");
+                                      std::string_view name = hsdw_job_flag_block_name());
 
 } // namespace host

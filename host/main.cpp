@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     std::optional<platform::SharedMemory> jobBlock;
     if (options.jobFlag) {
         try {
-            jobBlock = host::publishJobFlag(*options.jobFlag, HSDW_JOB_FLAG_BLOCK);
+            jobBlock = host::publishJobFlag(*options.jobFlag);
         } catch (const std::exception& e) {
             return fail(Failed, e.what(), showBoxes);
         }

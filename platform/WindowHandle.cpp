@@ -1,5 +1,6 @@
 #include "platform/WindowHandle.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHash>
 #include <QMetaObject>
@@ -69,6 +70,31 @@ WindowHandle handleOf(QObject* object) {
     QMetaObject::invokeMethod(reg, "add", Qt::DirectConnection, Q_RETURN_ARG(quintptr, handle),
                               Q_ARG(QObject*, object));
     return handle;
+}
+
+WindowHandle adoptHandle(quintptr value) {
+    if (!value)
+        return 0;
+    if (objectOf(value))
+        return value;
+    const auto matches = [value](const QObject* object) {
+        return reinterpret_cast<quintptr>(object) == value;
+    };
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget* widget : widgets)
+        if (matches(widget))
+            return handleOf(widget);
+    // Objects that are no widgets: below the application or below a top-level widget.
+    QObjectList roots;
+    if (QCoreApplication* app = QCoreApplication::instance())
+        roots.append(app);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        roots.append(widget);
+    for (QObject* root : roots)
+        for (QObject* object : root->findChildren<QObject*>())
+            if (matches(object))
+                return handleOf(object);
+    return 0;
 }
 
 QObject* objectOf(WindowHandle handle) {

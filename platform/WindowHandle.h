@@ -30,6 +30,12 @@ constexpr unsigned WM_PLUGIN_CLOSING = WM_USER + 4; // 1028
 // when the object is destroyed.
 WindowHandle handleOf(QObject* object);
 
+// A handle from outside (a host): a handle of the registry, or the address of a live
+// QObject of the application - a widget, or an object whose ancestors include a widget or
+// the application - which is then registered. 0 for anything else; an address is only ever
+// compared, never followed, until it is found among the application's objects.
+WindowHandle adoptHandle(quintptr value);
+
 // Object a handle names, or nullptr when the handle is unknown or its object is gone.
 QObject* objectOf(WindowHandle handle);
 // The same, as a widget (nullptr if the object is not a widget).

@@ -1,7 +1,9 @@
 #include "plugin/EntryCall.h"
 
 #include "platform/Gbk.h"
+#include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
+#include "platform/Modal.h"
 #include "plugin/HostContext.h"
 #include "plugin/TFrmBase.h"
 
@@ -10,12 +12,29 @@
 #include <QPointer>
 #include <QScreen>
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
 namespace plugin {
 namespace {
+
+// The hooks plugin_abi.h documents for hosts are the platform layer's own.
+static_assert(sizeof(HsdwMessageBoxHook) == sizeof(platform::PlatformMessageBoxHook));
+static_assert(offsetof(HsdwMessageBoxHook, context) ==
+              offsetof(platform::PlatformMessageBoxHook, context));
+static_assert(sizeof(HsdwModalHook) == sizeof(platform::PlatformModalHook));
+static_assert(offsetof(HsdwModalHook, context) == offsetof(platform::PlatformModalHook, context));
+static_assert(HSDW_MB_OKCANCEL == platform::MB_OKCANCEL && HSDW_MB_YESNO == platform::MB_YESNO &&
+              HSDW_MB_ICONERROR == platform::MB_ICONERROR && HSDW_IDNO == platform::IDNO);
+
+constexpr bool sameText(const char* a, const char* b) {
+    return std::char_traits<char>::compare(a, b, std::char_traits<char>::length(b) + 1) == 0;
+}
+static_assert(sameText(HSDW_MESSAGE_BOX_HOOK_PROPERTY, platform::kMessageBoxHookProperty));
+static_assert(sameText(HSDW_MODAL_HOOK_PROPERTY, platform::kModalHookProperty));
 
 void reportFailure(HsdwWindowHandle owner, const char* text) noexcept {
     try {
@@ -63,6 +82,12 @@ void enter(FormMode mode, HsdwWindowHandle appWindow, HsdwWindowHandle notifyCon
            PlatformDispatch* dataService, WindowFactory factory) {
     if (!QApplication::instance())
         throw std::runtime_error("宿主没有创建应用程序对象，无法打开窗口。");
+    // The window's Windows font names, mapped once for the process (the host need not know
+    // them).
+    platform::startGui();
+    // The host's own object addresses become registered handles.
+    appWindow = platform::adoptHandle(appWindow);
+    notifyControl = platform::adoptHandle(notifyControl);
 
     // 1. Copies of the call's inputs; the call holds its own service reference.
     std::string code = operatorCodeFrom(operatorCode);
@@ -78,7 +103,7 @@ void enter(FormMode mode, HsdwWindowHandle appWindow, HsdwWindowHandle notifyCon
 
     QWidget* host = nullptr;
     if (mode == FormMode::Embedded) {
-        host = container ? platform::widgetOf(container->handle) : nullptr;
+        host = container ? platform::widgetOf(platform::adoptHandle(container->handle)) : nullptr;
         if (!host)
             throw std::runtime_error("宿主没有提供有效的容器，无法嵌入核算单位档案窗口。");
     }
@@ -122,9 +147,9 @@ void runEntryCall(FormMode mode, HsdwWindowHandle appWindow, HsdwWindowHandle no
     try {
         enter(mode, appWindow, notifyControl, operatorCode, container, dataService, factory);
     } catch (const std::exception& e) {
-        reportFailure(appWindow, e.what());
+        reportFailure(platform::adoptHandle(appWindow), e.what());
     } catch (...) {
-        reportFailure(appWindow, "未知错误");
+        reportFailure(platform::adoptHandle(appWindow), "未知错误");
     }
 }
 

@@ -8,8 +8,8 @@
 namespace plugin {
 
 std::optional<std::string> readJobFlag() {
-    std::optional<platform::SharedMemory> block =
-        platform::SharedMemory::open(kJobFlagBlockName, platform::SharedMemoryAccess::Write);
+    std::optional<platform::SharedMemory> block = platform::SharedMemory::open(
+        hsdw_job_flag_block_name(), platform::SharedMemoryAccess::Write);
     if (!block)
         return std::nullopt;
     const std::optional<platform::SharedMemoryView> view = block->map();

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -109,4 +110,21 @@ TEST(JobFlagBlock, PublishesZeroTerminatedGbkWhileHeld) {
         EXPECT_EQ(view->data()[gbk.size()], 0);
     }
     EXPECT_FALSE(platform::SharedMemory::open(name)) << "the block goes with the host";
+}
+
+// Test runs publish and read a block of their own: the name comes from the environment,
+// for the host and the plug-in alike, so a run never meets another run or a working host.
+TEST(JobFlagBlock, TheEnvironmentNamesTheBlockForHostAndPlugIn) {
+    const std::string inUse = hsdw_job_flag_block_name();
+    EXPECT_NE(inUse, HSDW_JOB_FLAG_BLOCK) << "the test main gives each process its own";
+    EXPECT_EQ(inUse, std::getenv(HSDW_JOB_FLAG_BLOCK_ENV));
+    const platform::SharedMemory block = host::publishJobFlag("job");
+    EXPECT_EQ(block.name(), "/" + inUse);
+
+    const std::string saved = inUse;
+    unsetenv(HSDW_JOB_FLAG_BLOCK_ENV);
+    EXPECT_STREQ(hsdw_job_flag_block_name(), "MorvexMapName");
+    setenv(HSDW_JOB_FLAG_BLOCK_ENV, "", 1);
+    EXPECT_STREQ(hsdw_job_flag_block_name(), "MorvexMapName") << "empty counts as unset";
+    setenv(HSDW_JOB_FLAG_BLOCK_ENV, saved.c_str(), 1);
 }

@@ -32,7 +32,7 @@ host::PluginLibrary& library() {
 // Publishes the job-flag block with the given first bytes for its lifetime.
 struct JobBlock {
     explicit JobBlock(const std::string& bytes)
-        : memory(platform::SharedMemory::create(HSDW_JOB_FLAG_BLOCK, 16)) {
+        : memory(platform::SharedMemory::create(hsdw_job_flag_block_name(), 16)) {
         auto view = memory.map();
         std::memcpy(view->data(), bytes.data(), std::min<std::size_t>(bytes.size(), 16));
     }

@@ -1,6 +1,7 @@
 // Test entry point: a QApplication on the offscreen platform (unless TEST_DISPLAY is
 // set), a private runtime and configuration home per process, and the platform's
-// start-up steps (font substitutions), so that every test sees the same environment.
+// start-up steps (font substitutions), and a job-flag block name of its own, so that every
+// test sees the same environment.
 // Nothing in a test waits on a person. A message box that no test scripted fails the
 // running test (the guard reports unexpected errors that way) and is answered with its
 // first button; an unscripted modal window is closed and named on stderr.
@@ -8,6 +9,7 @@
 #include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "plugin/plugin_abi.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +20,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +56,11 @@ int main(int argc, char** argv) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtimeDir.constData(), 1);
     setenv("XDG_CONFIG_HOME", configDir.constData(), 1);
+    // A job-flag block of this process's own (the plug-in and the host both read the name
+    // from here), so that parallel tests and a working host never see each other's flag.
+    if (!std::getenv(HSDW_JOB_FLAG_BLOCK_ENV))
+        setenv(HSDW_JOB_FLAG_BLOCK_ENV,
+               (std::string(HSDW_JOB_FLAG_BLOCK) + ".test." + std::to_string(getpid())).c_str(), 1);
 
     QApplication app(argc, argv);
     platform::startGui();
