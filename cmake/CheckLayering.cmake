@@ -30,8 +30,8 @@ set(LAYERS
     "tests/support: platform host plugin/plugin_abi.h")
 
 # Tests and benchmarks of a module may also use the reference host, the harness every
-# end-to-end test runs in, and the tests' shared support; benchmarks also the module's
-# test helpers.
+# end-to-end test runs in, the tests' shared support and the test helpers of the modules
+# below; benchmarks also the module's own test helpers.
 set(TEST_EXTRAS tests/support host platform plugin/plugin_abi.h)
 
 if(NOT SOURCE_DIR)
@@ -78,8 +78,12 @@ function(owner_of path ownerOut allowedOut)
         elseif(tested)
             set(owner "${kind}/${tested}")
             set(allowed "${tested}" ${ALLOWED_${tested}} ${TEST_EXTRAS})
+            # The test helpers of the modules below (and, for benchmarks, of the module).
+            foreach(below IN LISTS ALLOWED_${tested})
+                list(APPEND allowed "tests/${below}")
+            endforeach()
             if(kind STREQUAL "bench")
-                list(APPEND allowed "tests/${tested}") # the module's test helpers
+                list(APPEND allowed "tests/${tested}")
             endif()
         endif()
     else()
