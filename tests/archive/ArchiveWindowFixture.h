@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -54,6 +55,7 @@ protected:
     // Texts of the boxes shown since the last call.
     std::vector<std::string> takeBoxes();
 
+    QTemporaryDir dir; // files a test writes (printed PDFs, ...)
     std::unique_ptr<ArchiveDatabase> db;
     QWidget application;
     testsupport::NotifyReceiver notify;
