@@ -21,11 +21,12 @@ set(LAYERS
     "report/engine: platform resources"
     "report/preview: report/engine platform resources"
     "report/formreport: report/preview report/engine grid popup platform resources"
-    "plugin: report/formreport report/preview report/engine grid popup platform resources"
-    "archive: plugin report/formreport report/preview report/engine grid popup platform resources"
-    "plugin/library: archive plugin report/formreport report/preview report/engine grid popup platform resources"
+    "report/export: report/preview report/engine platform resources"
+    "plugin: report/formreport report/export report/preview report/engine grid popup platform resources"
+    "archive: plugin report/formreport report/export report/preview report/engine grid popup platform resources"
+    "plugin/library: archive plugin report/formreport report/export report/preview report/engine grid popup platform resources"
     "host: platform plugin/plugin_abi.h"
-    "tools: report/formreport report/preview report/engine platform resources"
+    "tools: report/formreport report/export report/preview report/engine platform resources"
     "fuzz: report/engine platform resources"
     "tests/support: platform host plugin/plugin_abi.h")
 
