@@ -156,7 +156,7 @@ using W = RowWorkflow;
 
 } // namespace
 
-TEST_F(RowWorkflowTest, addInsertRenameRecodeAndDeleteWriteOneStatementEach) {
+TEST_F(RowWorkflowTest, AddInsertRenameRecodeAndDeleteWriteOneStatementEach) {
     start();
     EXPECT_EQ(grid.Row(), 3);
     EXPECT_EQ(grid.Col(), 1);
@@ -250,7 +250,7 @@ TEST_F(RowWorkflowTest, addInsertRenameRecodeAndDeleteWriteOneStatementEach) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 
-TEST_F(RowWorkflowTest, duplicateNewCodeIsRefusedAndBlanksTheRow) {
+TEST_F(RowWorkflowTest, DuplicateNewCodeIsRefusedAndBlanksTheRow) {
     start();
     command(&W::addRow);
     type("0002");
@@ -274,7 +274,7 @@ TEST_F(RowWorkflowTest, duplicateNewCodeIsRefusedAndBlanksTheRow) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 
-TEST_F(RowWorkflowTest, enterProposesTheNextCodeOnlyBelowANumber) {
+TEST_F(RowWorkflowTest, EnterProposesTheNextCodeOnlyBelowANumber) {
     start({{"12A", "甲"}, {"99", "乙"}});
     command(&W::addRow);
     key(platform::VK_RETURN);
@@ -298,7 +298,7 @@ TEST_F(RowWorkflowTest, enterProposesTheNextCodeOnlyBelowANumber) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 
-TEST_F(RowWorkflowTest, blankCodesAreRefusedEverywhereAndLettersNeverReachTheCodeColumn) {
+TEST_F(RowWorkflowTest, BlankCodesAreRefusedEverywhereAndLettersNeverReachTheCodeColumn) {
     start();
     command(&W::addRow);
     key(platform::VK_RIGHT);
@@ -324,7 +324,7 @@ TEST_F(RowWorkflowTest, blankCodesAreRefusedEverywhereAndLettersNeverReachTheCod
     EXPECT_EQ(db.units().back(), (std::vector<std::string>{"7", "无编号"}));
 }
 
-TEST_F(RowWorkflowTest, blankedStoredLastRowIsRefusedAndStaysInStep) {
+TEST_F(RowWorkflowTest, BlankedStoredLastRowIsRefusedAndStaysInStep) {
     start();
     moveTo(0, 3);
     blank(0);
@@ -346,7 +346,7 @@ TEST_F(RowWorkflowTest, blankedStoredLastRowIsRefusedAndStaysInStep) {
     expectInStep();
 }
 
-TEST_F(RowWorkflowTest, deleteSendsTheStoredCodeAndNothingForANewRow) {
+TEST_F(RowWorkflowTest, DeleteSendsTheStoredCodeAndNothingForANewRow) {
     start();
     command(&W::addRow);
     type("0003");
@@ -365,7 +365,7 @@ TEST_F(RowWorkflowTest, deleteSendsTheStoredCodeAndNothingForANewRow) {
     EXPECT_EQ(db.units(), (Rows{{"0001", "总部"}, {"0009", "九分部"}}));
 }
 
-TEST_F(RowWorkflowTest, emptyArchiveTakesItsFirstUnit) {
+TEST_F(RowWorkflowTest, EmptyArchiveTakesItsFirstUnit) {
     start({});
     EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
     moveTo(0, 1);
@@ -379,7 +379,7 @@ TEST_F(RowWorkflowTest, emptyArchiveTakesItsFirstUnit) {
     expectInStep(1);
 }
 
-TEST_F(RowWorkflowTest, refreshReloadsWhatOthersChanged) {
+TEST_F(RowWorkflowTest, RefreshReloadsWhatOthersChanged) {
     start();
     db.exec("insert into tbHsdwda values('0003','三分部'); delete from tbHsdwda where "
             "f_Hsdwh='0001'");
@@ -409,7 +409,7 @@ TEST_F(RowWorkflowTest, refreshReloadsWhatOthersChanged) {
     EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
 }
 
-TEST_F(RowWorkflowTest, readOnlyOperatorMovesAndRefreshesButChangesNothing) {
+TEST_F(RowWorkflowTest, ReadOnlyOperatorMovesAndRefreshesButChangesNothing) {
     start({{"0001", "总部"}, {"0002", "一分部"}}, false);
     moveTo(0, 2);
     key(platform::VK_BACK);
@@ -434,7 +434,7 @@ TEST_F(RowWorkflowTest, readOnlyOperatorMovesAndRefreshesButChangesNothing) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 
-TEST_F(RowWorkflowTest, nothingIsCheckedWhileTheWindowIsHiddenOrWithoutAStore) {
+TEST_F(RowWorkflowTest, NothingIsCheckedWhileTheWindowIsHiddenOrWithoutAStore) {
     start();
     command(&W::addRow);
     type("0002"); // a duplicate: any check would refuse it
@@ -452,7 +452,7 @@ TEST_F(RowWorkflowTest, nothingIsCheckedWhileTheWindowIsHiddenOrWithoutAStore) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
 
-TEST_F(RowWorkflowTest, closingWritesUnsavedInputOrRefuses) {
+TEST_F(RowWorkflowTest, ClosingWritesUnsavedInputOrRefuses) {
     start();
     EXPECT_TRUE(rows.mayClose()) << "nothing typed";
     command(&W::addRow);
@@ -476,7 +476,7 @@ TEST_F(RowWorkflowTest, closingWritesUnsavedInputOrRefuses) {
     EXPECT_EQ(db.units().front(), (std::vector<std::string>{"0001", "新总部"}));
 }
 
-TEST_F(RowWorkflowTest, showingAgainReloadsButKeepsTypedInput) {
+TEST_F(RowWorkflowTest, ShowingAgainReloadsButKeepsTypedInput) {
     start();
     command(&W::addRow);
     type("0003");

@@ -8,7 +8,7 @@
 namespace grid {
 namespace {
 
-TEST(CellStore, keepsOnlyWrittenCellsAndFreesBlankOnes) {
+TEST(CellStore, KeepsOnlyWrittenCellsAndFreesBlankOnes) {
     CellStore s;
     EXPECT_EQ(s.text(3, 1000000), "");
     s.setText(1, 100, "a");
@@ -31,7 +31,7 @@ TEST(CellStore, keepsOnlyWrittenCellsAndFreesBlankOnes) {
     EXPECT_TRUE(s.checkConsistency(&why)) << why;
 }
 
-TEST(CellStore, negativeIndexesRaiseTheListErrorExceptColumnReads) {
+TEST(CellStore, NegativeIndexesRaiseTheListErrorExceptColumnReads) {
     CellStore s;
     try {
         (void)s.text(0, -1);
@@ -44,7 +44,7 @@ TEST(CellStore, negativeIndexesRaiseTheListErrorExceptColumnReads) {
     EXPECT_THROW(s.setText(0, -3, "x"), EListError);
 }
 
-TEST(CellStore, wholeRowShiftsKeepRowsOutsideTheRange) {
+TEST(CellStore, WholeRowShiftsKeepRowsOutsideTheRange) {
     CellStore s;
     for (int r = 0; r < 40; ++r)
         s.setText(0, r, std::to_string(r));
@@ -70,7 +70,7 @@ TEST(CellStore, wholeRowShiftsKeepRowsOutsideTheRange) {
     EXPECT_TRUE(s.checkConsistency(&why)) << why;
 }
 
-TEST(CellStore, staysConsistentUnderRandomEdits) {
+TEST(CellStore, StaysConsistentUnderRandomEdits) {
     CellStore s;
     std::mt19937 rng(7);
     for (int i = 0; i < 5000; ++i) {

@@ -36,7 +36,7 @@ struct AccessibleGrid : ::testing::Test {
     }
 };
 
-TEST_F(AccessibleGrid, tableOfDataRowsWithTheCaptionsAsColumnHeaders) {
+TEST_F(AccessibleGrid, TableOfDataRowsWithTheCaptionsAsColumnHeaders) {
     EXPECT_EQ(table->role(), QAccessible::Table);
     EXPECT_EQ(cells->rowCount(), 3) << "the title row is the header, not a row";
     EXPECT_EQ(cells->columnCount(), 2);
@@ -69,7 +69,7 @@ TEST_F(AccessibleGrid, tableOfDataRowsWithTheCaptionsAsColumnHeaders) {
     EXPECT_EQ(table->childAt(topLeft.x() + 3, topLeft.y() + 3), cell);
 }
 
-TEST_F(AccessibleGrid, currentCellIsTheFocusChildAndCarriesTheEditorsText) {
+TEST_F(AccessibleGrid, CurrentCellIsTheFocusChildAndCarriesTheEditorsText) {
     form.grid->setRow(2);
     form.grid->setCol(1);
     QAccessibleInterface* current = table->focusChild();
@@ -100,7 +100,7 @@ TEST_F(AccessibleGrid, currentCellIsTheFocusChildAndCarriesTheEditorsText) {
     EXPECT_EQ(table->focusChild(), nullptr);
 }
 
-TEST_F(AccessibleGrid, cellsOfRemovedRowsBecomeInvalidAndHeadersFollowCaptions) {
+TEST_F(AccessibleGrid, CellsOfRemovedRowsBecomeInvalidAndHeadersFollowCaptions) {
     QAccessibleInterface* last = cells->cellAt(2, 0);
     ASSERT_TRUE(last->isValid());
     form.grid->setRowCount(3);

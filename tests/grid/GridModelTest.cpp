@@ -56,7 +56,7 @@ struct Rows : ::testing::Test {
     }
 };
 
-TEST(GridDefaults, publishedPropertiesStartAsDocumented) {
+TEST(GridDefaults, PublishedPropertiesStartAsDocumented) {
     GridControl g;
     EXPECT_EQ(g.ColCount(), 5);
     EXPECT_EQ(g.RowCount(), 5);
@@ -86,7 +86,7 @@ TEST(GridDefaults, publishedPropertiesStartAsDocumented) {
     expectConsistent(g);
 }
 
-TEST(GridErrors, messagesAreExactAndFailedAssignmentsChangeNothing) {
+TEST(GridErrors, MessagesAreExactAndFailedAssignmentsChangeNothing) {
     GridControl g;
     int selects = 0;
     g.OnSelectCell = [&](QObject*, int, int, bool&) { ++selects; };
@@ -110,7 +110,7 @@ TEST(GridErrors, messagesAreExactAndFailedAssignmentsChangeNothing) {
     expectConsistent(g);
 }
 
-TEST(GridCells, textsOutsideTheCountsStayAndShowAgain) {
+TEST(GridCells, TextsOutsideTheCountsStayAndShowAgain) {
     GridControl g;
     g.setCells(1, g.RowCount() + 3, "later");
     EXPECT_EQ(g.Cells(1, 8), "later");
@@ -121,7 +121,7 @@ TEST(GridCells, textsOutsideTheCountsStayAndShowAgain) {
     EXPECT_EQ(g.Cells(1, 8), "later");
 }
 
-TEST(GridColumns, countFollowsTheCollection) {
+TEST(GridColumns, CountFollowsTheCollection) {
     GridControl g;
     g.Columns().Add();
     g.Columns().Add();
@@ -140,7 +140,7 @@ TEST(GridColumns, countFollowsTheCollection) {
     EXPECT_EQ(g.ColCount(), 1) << "removing the only column leaves ColCount";
 }
 
-TEST(GridColumns, hidingRemembersWidthAndReadOnly) {
+TEST(GridColumns, HidingRemembersWidthAndReadOnly) {
     GridControl g;
     g.setColCount(2);
     g.Columns().Add();
@@ -165,7 +165,7 @@ TEST(GridColumns, hidingRemembersWidthAndReadOnly) {
     EXPECT_FALSE(c.ReadOnly());
 }
 
-TEST(GridGeometry, boundsVisibleCountsAndScrollRanges) {
+TEST(GridGeometry, BoundsVisibleCountsAndScrollRanges) {
     GridControl g;
     g.setClientSize(200, 100);
     g.setColCount(4);
@@ -191,7 +191,7 @@ TEST(GridGeometry, boundsVisibleCountsAndScrollRanges) {
     expectConsistent(g);
 }
 
-TEST(GridGeometry, thumbPositionsMapThroughTheFixedRange) {
+TEST(GridGeometry, ThumbPositionsMapThroughTheFixedRange) {
     GridControl g;
     g.setClientSize(300, 24 * 11);
     g.setRowCount(101);
@@ -211,7 +211,7 @@ TEST(GridGeometry, thumbPositionsMapThroughTheFixedRange) {
     EXPECT_EQ(g.TopRow(), 1);
 }
 
-TEST_F(Rows, settingTheCurrentValueRaisesNothing) {
+TEST_F(Rows, SettingTheCurrentValueRaisesNothing) {
     make(5);
     g.setRow(g.Row());
     g.setCol(g.Col());
@@ -222,7 +222,7 @@ TEST_F(Rows, settingTheCurrentValueRaisesNothing) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(Rows, selectCellVetoAndAbortLeaveTheCell) {
+TEST_F(Rows, SelectCellVetoAndAbortLeaveTheCell) {
     make(5);
     g.OnSelectCell = [](QObject*, int, int, bool& can) { can = false; };
     g.setRow(3);
@@ -234,7 +234,7 @@ TEST_F(Rows, selectCellVetoAndAbortLeaveTheCell) {
     EXPECT_EQ(clicks, 1) << "an abort skips the click";
 }
 
-TEST_F(Rows, keysStopAtTheEdgesWithoutSelecting) {
+TEST_F(Rows, KeysStopAtTheEdgesWithoutSelecting) {
     make(5);
     key(platform::VK_UP);
     key(platform::VK_LEFT);
@@ -258,7 +258,7 @@ TEST_F(Rows, keysStopAtTheEdgesWithoutSelecting) {
     EXPECT_EQ((std::pair{g.Col(), g.Row()}), (std::pair{1, 4})) << "and from the first to the last";
 }
 
-TEST_F(Rows, shiftExtendsTheSelectionAndArrowCollapsesIt) {
+TEST_F(Rows, ShiftExtendsTheSelectionAndArrowCollapsesIt) {
     make(6);
     g.setOptions(g.Options()); // goRangeSelect is on by default
     key(platform::VK_DOWN, ShiftFlag::Shift);
@@ -268,7 +268,7 @@ TEST_F(Rows, shiftExtendsTheSelectionAndArrowCollapsesIt) {
     EXPECT_EQ(g.Selection(), (TGridRect{1, 3, 1, 3}));
 }
 
-TEST_F(Rows, pageDownAbortedBySelectCellKeepsTheScrolledView) {
+TEST_F(Rows, PageDownAbortedBySelectCellKeepsTheScrolledView) {
     make(40);
     g.setClientSize(300, 25 * 6); // title row and five data rows
     const int before = g.Row();
@@ -279,7 +279,7 @@ TEST_F(Rows, pageDownAbortedBySelectCellKeepsTheScrolledView) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, hiddenColumnIsBouncedAndAllHiddenStops) {
+TEST_F(Rows, HiddenColumnIsBouncedAndAllHiddenStops) {
     make(4);
     g.setColCount(3);
     for (int i = 0; i < 3; ++i)
@@ -296,7 +296,7 @@ TEST_F(Rows, hiddenColumnIsBouncedAndAllHiddenStops) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, deleteRowBlanksTheOnlyDataRow) {
+TEST_F(Rows, DeleteRowBlanksTheOnlyDataRow) {
     make(2);
     g.setRowColor(1, 0x123456);
     g.DeleteRow(1);
@@ -308,7 +308,7 @@ TEST_F(Rows, deleteRowBlanksTheOnlyDataRow) {
     EXPECT_EQ(g.RowCount(), 2);
 }
 
-TEST_F(Rows, deleteLastRowMovesUpWithOneSelect) {
+TEST_F(Rows, DeleteLastRowMovesUpWithOneSelect) {
     make(5);
     g.setRow(4);
     selects.clear();
@@ -319,7 +319,7 @@ TEST_F(Rows, deleteLastRowMovesUpWithOneSelect) {
     EXPECT_EQ(g.Cells(0, 4), "") << "the deleted row's texts are gone";
 }
 
-TEST_F(Rows, deleteMiddleRowShiftsWholeRowsWithColours) {
+TEST_F(Rows, DeleteMiddleRowShiftsWholeRowsWithColours) {
     make(5);
     g.setRow(2);
     g.setRowColor(3, 0x00FF00);
@@ -338,7 +338,7 @@ TEST_F(Rows, deleteMiddleRowShiftsWholeRowsWithColours) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, insertRowMovesRowsAndColoursDown) {
+TEST_F(Rows, InsertRowMovesRowsAndColoursDown) {
     make(4);
     g.setRowColor(2, 0x0000FF);
     g.setRowColor(3, 0x00FF00);
@@ -359,7 +359,7 @@ TEST_F(Rows, insertRowMovesRowsAndColoursDown) {
     EXPECT_EQ(g.Cells(0, 4), "r2");
 }
 
-TEST_F(Rows, appendShowsTextsLeftBehindByShrinking) {
+TEST_F(Rows, AppendShowsTextsLeftBehindByShrinking) {
     make(10);
     g.setRowCount(4);
     g.AppendRow();
@@ -368,7 +368,7 @@ TEST_F(Rows, appendShowsTextsLeftBehindByShrinking) {
     EXPECT_EQ(g.Cells(0, 4), "r4");
 }
 
-TEST_F(Rows, rowCountOneLowersFixedRowsFirst) {
+TEST_F(Rows, RowCountOneLowersFixedRowsFirst) {
     make(3);
     g.setRowCount(1);
     EXPECT_EQ(g.FixedRows(), 0);
@@ -378,7 +378,7 @@ TEST_F(Rows, rowCountOneLowersFixedRowsFirst) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, rowColourWithoutEntryFollowsColor) {
+TEST_F(Rows, RowColourWithoutEntryFollowsColor) {
     make(3);
     g.setRowColor(2, g.Color());
     g.setColor(0x00ABCDEF);
@@ -386,7 +386,7 @@ TEST_F(Rows, rowColourWithoutEntryFollowsColor) {
     EXPECT_EQ(g.RowColor(2), 0x80000005u) << "an explicit entry keeps its value";
 }
 
-TEST_F(Rows, abortWhileShrinkingUndoesTheCountChange) {
+TEST_F(Rows, AbortWhileShrinkingUndoesTheCountChange) {
     make(5);
     g.setRow(4);
     g.setRowColor(4, 0x0000FF);
@@ -399,7 +399,7 @@ TEST_F(Rows, abortWhileShrinkingUndoesTheCountChange) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, abortWhileDeletingAnEarlierRowKeepsTheCount) {
+TEST_F(Rows, AbortWhileDeletingAnEarlierRowKeepsTheCount) {
     make(5);
     g.setRow(4);
     g.OnSelectCell = [](QObject*, int, int, bool&) { platform::Abort(); };
@@ -409,7 +409,7 @@ TEST_F(Rows, abortWhileDeletingAnEarlierRowKeepsTheCount) {
     EXPECT_EQ(g.Cells(0, 4), "") << "the last row is a blank copy of what lay past the end";
 }
 
-TEST_F(Rows, abortInInsertAndAppendLeavesTheRowAndTheCell) {
+TEST_F(Rows, AbortInInsertAndAppendLeavesTheRowAndTheCell) {
     make(4);
     g.setRowColor(2, 0x0000FF);
     g.OnSelectCell = [](QObject*, int, int, bool&) { platform::Abort(); };
@@ -423,7 +423,7 @@ TEST_F(Rows, abortInInsertAndAppendLeavesTheRowAndTheCell) {
     EXPECT_EQ(g.Row(), 1);
 }
 
-TEST_F(Rows, deleteFromInsideSelectCellCompletesTheOuterMove) {
+TEST_F(Rows, DeleteFromInsideSelectCellCompletesTheOuterMove) {
     make(5);
     g.setRow(4);
     g.setCells(0, 4, "");
@@ -442,7 +442,7 @@ TEST_F(Rows, deleteFromInsideSelectCellCompletesTheOuterMove) {
     expectConsistent(g);
 }
 
-TEST_F(Rows, moveRowAndColumnCarryTextsAndTheCurrentCell) {
+TEST_F(Rows, MoveRowAndColumnCarryTextsAndTheCurrentCell) {
     make(5);
     std::vector<std::pair<int, int>> moved;
     g.OnRowMoved = [&](QObject*, int f, int t) { moved.emplace_back(f, t); };
@@ -462,7 +462,7 @@ TEST_F(Rows, moveRowAndColumnCarryTextsAndTheCurrentCell) {
 
 // Which events fire and which characters open the editor is the control's decision, so a
 // grid without a widget follows the same rules.
-TEST(GridInput, eventsAndCharacterRulesLiveInTheControl) {
+TEST(GridInput, EventsAndCharacterRulesLiveInTheControl) {
     GridControl g;
     std::vector<std::string> seen;
     g.OnEnter = [&](QObject*) { seen.push_back("enter"); };
@@ -494,7 +494,7 @@ TEST(GridInput, eventsAndCharacterRulesLiveInTheControl) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST(GridTitleTree, sharedFirstPartsSpanAdjacentColumnsOnly) {
+TEST(GridTitleTree, SharedFirstPartsSpanAdjacentColumnsOnly) {
     TitleTree tree;
     // Columns at 0..64, 65..129, 130..194 with line width 1.
     auto col = [](const char* caption, int i) {
@@ -522,7 +522,7 @@ TEST(GridTitleTree, sharedFirstPartsSpanAdjacentColumnsOnly) {
     EXPECT_EQ(tree.root().Children.size(), 3u) << "non-adjacent columns get their own parts";
 }
 
-TEST(GridViews, columnAndRowTextsGoThroughCells) {
+TEST(GridViews, ColumnAndRowTextsGoThroughCells) {
     GridControl g;
     TAdvStringGridStrings& column = g.ColumnTexts(2);
     EXPECT_EQ(&column, &g.ColumnTexts(2));
@@ -552,7 +552,7 @@ TEST(GridViews, columnAndRowTextsGoThroughCells) {
     expectConsistent(g);
 }
 
-TEST(GridInvariants, holdUnderRandomOperationsAndAborts) {
+TEST(GridInvariants, HoldUnderRandomOperationsAndAborts) {
     for (unsigned seed : {11u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) {
         GridControl g;
         g.setClientSize(300, 200);
@@ -613,7 +613,7 @@ TEST(GridInvariants, holdUnderRandomOperationsAndAborts) {
     }
 }
 
-TEST_F(Rows, aVetoCannotKeepTheCurrentCellOnARemovedRow) {
+TEST_F(Rows, AVetoCannotKeepTheCurrentCellOnARemovedRow) {
     make(5);
     g.setRow(4);
     g.OnSelectCell = [](QObject*, int, int, bool& can) { can = false; };

@@ -84,7 +84,7 @@ struct ArchivePaint : ::testing::Test {
     TMetafile paint() const { return grid::paint(grid, editing(grid)); }
 };
 
-TEST_F(ArchivePaint, titleRowIsNineteenPixelsWithOneCellPerCaption) {
+TEST_F(ArchivePaint, TitleRowIsNineteenPixelsWithOneCellPerCaption) {
     EXPECT_EQ(grid.RowHeights(0), 19) << "13-pixel text height + 6, one level";
     EXPECT_EQ(grid.TitleLevels(), 1);
     grid.setRowHeights(0, 30);
@@ -108,7 +108,7 @@ TEST_F(ArchivePaint, titleRowIsNineteenPixelsWithOneCellPerCaption) {
     EXPECT_TRUE(mf.recordsOf(TMetaRecordKind::Edge).empty()) << "Title3D is off";
 }
 
-TEST_F(ArchivePaint, paintingChangesNothingAndRepeatsItself) {
+TEST_F(ArchivePaint, PaintingChangesNothingAndRepeatsItself) {
     const TMetafile first = paint();
     EXPECT_EQ(grid.RowHeights(0), 19);
     EXPECT_EQ(grid.Columns().Count(), 2);
@@ -122,7 +122,7 @@ TEST_F(ArchivePaint, paintingChangesNothingAndRepeatsItself) {
     EXPECT_EQ(grid.TitleLevels(), 2);
 }
 
-TEST_F(ArchivePaint, linesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
+TEST_F(ArchivePaint, LinesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
     const TMetafile mf = paint();
     const auto polys = lineCalls(mf);
     // Title row (black), then data rows (LineColor); vertical before horizontal each.
@@ -148,7 +148,7 @@ TEST_F(ArchivePaint, linesOfEachAreaComeInOnePolyPolylineWithTheirColours) {
     EXPECT_TRUE(filledBelow);
 }
 
-TEST_F(ArchivePaint, cellTextsAtTheirOffsetsAndTheEditedCellLeftToTheEditor) {
+TEST_F(ArchivePaint, CellTextsAtTheirOffsetsAndTheEditedCellLeftToTheEditor) {
     grid.Columns()[1].setAlignment(TAlignment::taRightJustify);
     grid.setCells(1, 3, "编辑中");
     const TMetafile mf = paint();
@@ -165,7 +165,7 @@ TEST_F(ArchivePaint, cellTextsAtTheirOffsetsAndTheEditedCellLeftToTheEditor) {
         << "no focus rectangle with an always-shown editor";
 }
 
-TEST_F(ArchivePaint, passwordColumnShowsSixCharactersInEveryRow) {
+TEST_F(ArchivePaint, PasswordColumnShowsSixCharactersInEveryRow) {
     grid.Columns()[0].setPasswordChar(U'*');
     const TMetafile mf = paint();
     int masked = 0;
@@ -176,7 +176,7 @@ TEST_F(ArchivePaint, passwordColumnShowsSixCharactersInEveryRow) {
     EXPECT_EQ(masked, 4) << "title row, rows 1 and 2 with text, row 3 empty";
 }
 
-TEST_F(ArchivePaint, rowColourFillsEvenSelectedCells) {
+TEST_F(ArchivePaint, RowColourFillsEvenSelectedCells) {
     grid.setRowColor(2, 0x000000FF);
     const TMetafile mf = paint();
     int red = 0;
@@ -185,7 +185,7 @@ TEST_F(ArchivePaint, rowColourFillsEvenSelectedCells) {
     EXPECT_EQ(red, 2);
 }
 
-TEST_F(ArchivePaint, editorOnColumnZeroLeavesTheLeftEdgeLineVisible) {
+TEST_F(ArchivePaint, EditorOnColumnZeroLeavesTheLeftEdgeLineVisible) {
     grid.setCol(0);
     EXPECT_EQ(grid.EditorBounds(), (TRect{1, 58, 137, 76}));
     grid.setCol(1);
@@ -199,7 +199,7 @@ TEST_F(ArchivePaint, editorOnColumnZeroLeavesTheLeftEdgeLineVisible) {
     EXPECT_EQ(form.editor()->geometry(), QRect(1, top, 136, 18));
 }
 
-TEST(GridPaint, grayLinesOnSilverAndSwitchedOffLinesInTheBackground) {
+TEST(GridPaint, GrayLinesOnSilverAndSwitchedOffLinesInTheBackground) {
     GridControl g;
     g.setClientSize(300, 200);
     g.setColor(clSilver);
@@ -219,7 +219,7 @@ TEST(GridPaint, grayLinesOnSilverAndSwitchedOffLinesInTheBackground) {
     EXPECT_EQ(offPolys[7]->Pen.Color, clSilver);
 }
 
-TEST(GridPaint, aGridWithoutColumnsGetsThemWhenShownNeverWhenPainted) {
+TEST(GridPaint, AGridWithoutColumnsGetsThemWhenShownNeverWhenPainted) {
     GridControl g;
     g.setClientSize(300, 200);
     g.setCells(1, 1, "visible");
@@ -237,7 +237,7 @@ TEST(GridPaint, aGridWithoutColumnsGetsThemWhenShownNeverWhenPainted) {
     EXPECT_EQ(form.grid->Columns().Count(), 5) << "the first show defines them";
 }
 
-TEST(GridPaint, rowSelectFillsSelectedRowsAquaAndFramesTheSelection) {
+TEST(GridPaint, RowSelectFillsSelectedRowsAquaAndFramesTheSelection) {
     GridControl g;
     g.setClientSize(400, 200);
     g.setOptions(g.Options().with(goRowSelect));
@@ -255,7 +255,7 @@ TEST(GridPaint, rowSelectFillsSelectedRowsAquaAndFramesTheSelection) {
         << "only while the grid window itself has the focus";
 }
 
-TEST(GridPaint, twoLevelTitleSharesTheUpperPart) {
+TEST(GridPaint, TwoLevelTitleSharesTheUpperPart) {
     GridControl g;
     g.setClientSize(400, 200);
     g.setColCount(3);
@@ -279,7 +279,7 @@ TEST(GridPaint, twoLevelTitleSharesTheUpperPart) {
     EXPECT_EQ(mf.recordsOf(TMetaRecordKind::Edge).size(), 4u) << "Title3D draws raised edges";
 }
 
-TEST(GridPaint, paintWalksOnlyTheVisibleRowsOfAHugeGrid) {
+TEST(GridPaint, PaintWalksOnlyTheVisibleRowsOfAHugeGrid) {
     GridControl g;
     g.setClientSize(400, 300);
     g.setColCount(2);
@@ -295,7 +295,7 @@ TEST(GridPaint, paintWalksOnlyTheVisibleRowsOfAHugeGrid) {
     EXPECT_NE(textRecord(bottom, TMetaRecordKind::TextRect, "x"), nullptr) << "row 999000";
 }
 
-TEST(GridPaint, mergedRunsDrawOneOutlinedCentredTextPerRun) {
+TEST(GridPaint, MergedRunsDrawOneOutlinedCentredTextPerRun) {
     GridControl g;
     g.setClientSize(400, 300);
     g.setColCount(2);

@@ -60,7 +60,7 @@ struct ArchiveFixture : ::testing::Test {
     }
 };
 
-TEST_F(ArchiveFixture, editorFollowsTheCurrentCellAndTypingStoresAtOnce) {
+TEST_F(ArchiveFixture, EditorFollowsTheCurrentCellAndTypingStoresAtOnce) {
     ASSERT_NE(form.editor(), nullptr);
     EXPECT_TRUE(form.editor()->isVisible());
     EXPECT_TRUE(form.editor()->hasFocus());
@@ -78,7 +78,7 @@ TEST_F(ArchiveFixture, editorFollowsTheCurrentCellAndTypingStoresAtOnce) {
     EXPECT_EQ(log, (std::vector<std::string>{"down 49", "press 49", "set 0,3=1"}));
 }
 
-TEST_F(ArchiveFixture, codeColumnTakesFourBytesAndNameColumnAcceptsChinese) {
+TEST_F(ArchiveFixture, CodeColumnTakesFourBytesAndNameColumnAcceptsChinese) {
     g().setCol(0);
     form.type("123456");
     EXPECT_EQ(g().Cells(0, 3), "1234");
@@ -92,7 +92,7 @@ TEST_F(ArchiveFixture, codeColumnTakesFourBytesAndNameColumnAcceptsChinese) {
     EXPECT_EQ(g().Cells(1, 3), "北京分公司");
 }
 
-TEST_F(ArchiveFixture, enterMovesRightThenTogglesTheSelectionInTheLastColumn) {
+TEST_F(ArchiveFixture, EnterMovesRightThenTogglesTheSelectionInTheLastColumn) {
     g().setCol(0);
     form.key(Qt::Key_Return);
     EXPECT_EQ(g().Col(), 1);
@@ -107,7 +107,7 @@ TEST_F(ArchiveFixture, enterMovesRightThenTogglesTheSelectionInTheLastColumn) {
     EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("总部"));
 }
 
-TEST_F(ArchiveFixture, enterRunsItsPhasesInOrderThroughTheKeyPreview) {
+TEST_F(ArchiveFixture, EnterRunsItsPhasesInOrderThroughTheKeyPreview) {
     std::vector<std::string> order;
     platform::KeyPreview preview(
         form.window.get(),
@@ -130,7 +130,7 @@ TEST_F(ArchiveFixture, enterRunsItsPhasesInOrderThroughTheKeyPreview) {
     EXPECT_EQ(g().Col(), 1);
 }
 
-TEST_F(ArchiveFixture, rightLeavesAFreshCellButFirstWalksACaretPlacedInside) {
+TEST_F(ArchiveFixture, RightLeavesAFreshCellButFirstWalksACaretPlacedInside) {
     g().setRow(1);
     g().setCol(0);
     form.key(Qt::Key_Right);
@@ -148,7 +148,7 @@ TEST_F(ArchiveFixture, rightLeavesAFreshCellButFirstWalksACaretPlacedInside) {
     EXPECT_EQ(g().Col(), 1);
 }
 
-TEST_F(ArchiveFixture, abortedKeyDownKeepsTheKeyFromTheEditor) {
+TEST_F(ArchiveFixture, AbortedKeyDownKeepsTheKeyFromTheEditor) {
     g().setCol(0);
     g().OnKeyDown = [](QObject*, Word& k, platform::TShiftState) {
         if (k == '5' || k == platform::VK_BACK || k == platform::VK_UP)
@@ -163,7 +163,7 @@ TEST_F(ArchiveFixture, abortedKeyDownKeepsTheKeyFromTheEditor) {
     EXPECT_EQ(g().Row(), 3);
 }
 
-TEST_F(ArchiveFixture, abortedKeyPressDropsTheCharacterAndEnterDoesNothing) {
+TEST_F(ArchiveFixture, AbortedKeyPressDropsTheCharacterAndEnterDoesNothing) {
     g().setRow(1);
     g().setCol(0);
     g().OnKeyPress = [](QObject*, char32_t& k) {
@@ -177,7 +177,7 @@ TEST_F(ArchiveFixture, abortedKeyPressDropsTheCharacterAndEnterDoesNothing) {
     EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("0001")) << "selection unchanged";
 }
 
-TEST_F(ArchiveFixture, abortOfTheRightThatEnterSendsStillRunsTheEditorsEnterRule) {
+TEST_F(ArchiveFixture, AbortOfTheRightThatEnterSendsStillRunsTheEditorsEnterRule) {
     g().setRow(1);
     g().setCol(0);
     g().OnKeyDown = [](QObject*, Word& k, platform::TShiftState) {
@@ -190,7 +190,7 @@ TEST_F(ArchiveFixture, abortOfTheRightThatEnterSendsStillRunsTheEditorsEnterRule
     EXPECT_EQ(form.editor()->cursorPosition(), 4);
 }
 
-TEST_F(ArchiveFixture, programmaticTextReplacesTheEditorWithoutModifying) {
+TEST_F(ArchiveFixture, ProgrammaticTextReplacesTheEditorWithoutModifying) {
     g().setCells(1, 3, "新名称");
     EXPECT_EQ(form.editor()->text(), QStringLiteral("新名称"));
     EXPECT_EQ(form.editor()->selectedText(), QStringLiteral("新名称"));
@@ -208,7 +208,7 @@ TEST_F(ArchiveFixture, programmaticTextReplacesTheEditorWithoutModifying) {
     EXPECT_EQ(g().Cells(1, 2), "!");
 }
 
-TEST_F(ArchiveFixture, readOnlyColumnShowsButRefusesTheFirstCharacter) {
+TEST_F(ArchiveFixture, ReadOnlyColumnShowsButRefusesTheFirstCharacter) {
     g().Columns()[1].setReadOnly(true);
     g().setRow(1);
     EXPECT_EQ(form.editor()->text(), QStringLiteral("总部"));
@@ -219,13 +219,13 @@ TEST_F(ArchiveFixture, readOnlyColumnShowsButRefusesTheFirstCharacter) {
     EXPECT_FALSE(g().Modifed());
 }
 
-TEST_F(ArchiveFixture, editColorIsTakenOnlyWhenTheEditorIsCreated) {
+TEST_F(ArchiveFixture, EditColorIsTakenOnlyWhenTheEditorIsCreated) {
     const QColor before = form.editor()->palette().color(QPalette::Base);
     g().setEditColor(0x000000FF);
     EXPECT_EQ(form.editor()->palette().color(QPalette::Base), before);
 }
 
-TEST_F(ArchiveFixture, pasteAndBackspaceObeyTheColumnLimit) {
+TEST_F(ArchiveFixture, PasteAndBackspaceObeyTheColumnLimit) {
     g().setCol(0);
     QGuiApplication::clipboard()->setText(QStringLiteral("98765"));
     form.key(Qt::Key_V, Qt::ControlModifier);
@@ -239,7 +239,7 @@ TEST_F(ArchiveFixture, pasteAndBackspaceObeyTheColumnLimit) {
     EXPECT_EQ(platform::gbkLength(g().Cells(1, 3)), 150u);
 }
 
-TEST_F(ArchiveFixture, imeCommitOnTheGridOpensTheEditorWithoutLosingText) {
+TEST_F(ArchiveFixture, ImeCommitOnTheGridOpensTheEditorWithoutLosingText) {
     g().setRow(1);
     g().setCol(1);
     g().SetFocus(); // the grid itself, not its editor
@@ -266,7 +266,7 @@ TEST_F(ArchiveFixture, imeCommitOnTheGridOpensTheEditorWithoutLosingText) {
     EXPECT_EQ(g().Cells(1, 1), "分3公");
 }
 
-TEST_F(ArchiveFixture, mouseClickMovesAndAnAbortedSelectShowsTheEditorOnRelease) {
+TEST_F(ArchiveFixture, MouseClickMovesAndAnAbortedSelectShowsTheEditorOnRelease) {
     int clicks = 0;
     g().OnClick = [&](QObject*) { ++clicks; };
     form.click(0, 1);
@@ -284,7 +284,7 @@ TEST_F(ArchiveFixture, mouseClickMovesAndAnAbortedSelectShowsTheEditorOnRelease)
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(ArchiveFixture, titleBoundaryDragResizesButNotBelowTwoPixels) {
+TEST_F(ArchiveFixture, TitleBoundaryDragResizesButNotBelowTwoPixels) {
     QWidget* vp = g().viewport();
     const int y = 8;
     QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(137, y));
@@ -309,7 +309,7 @@ TEST_F(ArchiveFixture, titleBoundaryDragResizesButNotBelowTwoPixels) {
     EXPECT_EQ(g().ColWidths(0), 157) << "a width of 1 pixel or less is refused";
 }
 
-TEST_F(ArchiveFixture, wheelMovesTheRowWithinTheDataRows) {
+TEST_F(ArchiveFixture, WheelMovesTheRowWithinTheDataRows) {
     g().setRow(1);
     QWheelEvent down(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -322,7 +322,7 @@ TEST_F(ArchiveFixture, wheelMovesTheRowWithinTheDataRows) {
     EXPECT_EQ(g().Row(), 1) << "never onto the title row";
 }
 
-TEST_F(ArchiveFixture, leavingTheGridKeepsTheAlwaysShownEditor) {
+TEST_F(ArchiveFixture, LeavingTheGridKeepsTheAlwaysShownEditor) {
     int exits = 0;
     g().OnExit = [&](QObject*) { ++exits; };
     auto* other = new QLineEdit(form.window.get());
@@ -336,7 +336,7 @@ TEST_F(ArchiveFixture, leavingTheGridKeepsTheAlwaysShownEditor) {
 }
 
 // A grid without goAlwaysShowEditor: Enter and F2 open and close the editor.
-TEST(GridEditing, enterTogglesTheEditorWithoutAlwaysShow) {
+TEST(GridEditing, EnterTogglesTheEditorWithoutAlwaysShow) {
     Form form(false);
     TAdvStringGrid& g = *form.grid;
     g.setOptions(g.Options().with(goEditing));
@@ -363,7 +363,7 @@ TEST(GridEditing, enterTogglesTheEditorWithoutAlwaysShow) {
     EXPECT_EQ(g.Cells(1, 2), "q");
 }
 
-TEST(GridEditing, hiddenColumnBounceArrivesAsItsOwnMessage) {
+TEST(GridEditing, HiddenColumnBounceArrivesAsItsOwnMessage) {
     Form form(false);
     TAdvStringGrid& g = *form.grid;
     g.setColCount(3);
@@ -389,7 +389,7 @@ TEST(GridEditing, hiddenColumnBounceArrivesAsItsOwnMessage) {
     EXPECT_EQ(g.Col(), 1);
 }
 
-TEST_F(ArchiveFixture, scrollBarFollowsTheRowsAndItsCommandsScroll) {
+TEST_F(ArchiveFixture, ScrollBarFollowsTheRowsAndItsCommandsScroll) {
     EXPECT_EQ(g().verticalScrollBar()->maximum(), 0) << "nothing to scroll";
     g().setRowCount(100);
     EXPECT_EQ(g().verticalScrollBar()->maximum(), 127);
@@ -405,7 +405,7 @@ TEST_F(ArchiveFixture, scrollBarFollowsTheRowsAndItsCommandsScroll) {
     EXPECT_EQ(form.editor()->geometry(), g().CellBounds(1, 1).toQRect());
 }
 
-TEST_F(ArchiveFixture, destroyingTheFormWithAFocusedEditorCallsNoHandler) {
+TEST_F(ArchiveFixture, DestroyingTheFormWithAFocusedEditorCallsNoHandler) {
     int calls = 0;
     g().OnExit = [&](QObject*) { ++calls; };
     g().OnSetEditText = [&](QObject*, int, int, const std::string&) { ++calls; };
@@ -415,7 +415,7 @@ TEST_F(ArchiveFixture, destroyingTheFormWithAFocusedEditorCallsNoHandler) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST(GridMouse, dragSelectsARangeAndTheTimerExtendsItPastTheEdge) {
+TEST(GridMouse, DragSelectsARangeAndTheTimerExtendsItPastTheEdge) {
     Form form(false, 300, 160);
     TAdvStringGrid& g = *form.grid;
     g.setRowCount(20);
@@ -438,7 +438,7 @@ TEST(GridMouse, dragSelectsARangeAndTheTimerExtendsItPastTheEdge) {
     EXPECT_EQ((std::pair{g.Col(), g.Row()}), (std::pair{1, 1})) << "the anchor moved, not the cell";
 }
 
-TEST(GridMouse, draggingATitleCellMovesTheColumnWithItsTexts) {
+TEST(GridMouse, DraggingATitleCellMovesTheColumnWithItsTexts) {
     Form form(false, 400, 160);
     TAdvStringGrid& g = *form.grid;
     g.setOptions(g.Options().with(goColMoving));
@@ -457,7 +457,7 @@ TEST(GridMouse, draggingATitleCellMovesTheColumnWithItsTexts) {
     EXPECT_EQ(g.Cells(2, 1), "three");
 }
 
-TEST(GridKeys, tabMovesBetweenCellsOnlyWithGoTabs) {
+TEST(GridKeys, TabMovesBetweenCellsOnlyWithGoTabs) {
     Form form(false, 400, 160);
     TAdvStringGrid& g = *form.grid;
     auto* next = new QLineEdit(form.window.get());
@@ -477,7 +477,7 @@ TEST(GridKeys, tabMovesBetweenCellsOnlyWithGoTabs) {
     EXPECT_TRUE(form.editor()->hasFocus());
 }
 
-TEST(GridEditing, alwaysShowOptionOpensAndClosesAnInactiveEditor) {
+TEST(GridEditing, AlwaysShowOptionOpensAndClosesAnInactiveEditor) {
     Form form(false);
     TAdvStringGrid& g = *form.grid;
     g.setOptions(g.Options().with(goEditing));
@@ -497,7 +497,7 @@ TEST(GridEditing, alwaysShowOptionOpensAndClosesAnInactiveEditor) {
     EXPECT_EQ(form.editor()->geometry(), g.CellBounds(g.Col(), g.Row()).toQRect());
 }
 
-TEST_F(ArchiveFixture, failingStoreIsReportedAndTheEditorStillHidesOnLeaving) {
+TEST_F(ArchiveFixture, FailingStoreIsReportedAndTheEditorStillHidesOnLeaving) {
     platform::ScriptedMessageBoxes boxes;
     g().OnSetEditText = [](QObject*, int, int, const std::string&) {
         throw std::runtime_error("写入失败");
@@ -518,7 +518,7 @@ TEST_F(ArchiveFixture, failingStoreIsReportedAndTheEditorStillHidesOnLeaving) {
     EXPECT_EQ(g().EditorRow(), 2);
 }
 
-TEST(GridWidgetInvariants, holdUnderRandomKeysClicksAndRowOperations) {
+TEST(GridWidgetInvariants, HoldUnderRandomKeysClicksAndRowOperations) {
     for (unsigned seed : {5u, 6u, 7u, 8u, 9u, 10u}) {
         Form form;
         TAdvStringGrid& g = *form.grid;
@@ -585,7 +585,7 @@ TEST(GridWidgetInvariants, holdUnderRandomKeysClicksAndRowOperations) {
     }
 }
 
-TEST_F(ArchiveFixture, doubleClickWheelHandlerAndTopLeftEvents) {
+TEST_F(ArchiveFixture, DoubleClickWheelHandlerAndTopLeftEvents) {
     int dbl = 0, topLeft = 0;
     g().OnDblClick = [&](QObject*) { ++dbl; };
     g().OnTopLeftChanged = [&](QObject*) { ++topLeft; };
@@ -606,7 +606,7 @@ TEST_F(ArchiveFixture, doubleClickWheelHandlerAndTopLeftEvents) {
     EXPECT_EQ(g().CalcDrawInfo().Vert.LastFullVisibleCell, 50);
 }
 
-TEST_F(ArchiveFixture, undoCutAndDeleteAreStoredLikeTyping) {
+TEST_F(ArchiveFixture, UndoCutAndDeleteAreStoredLikeTyping) {
     g().setRow(1);
     form.key(Qt::Key_F2); // caret to the end, nothing selected
     form.type("x");
@@ -623,7 +623,7 @@ TEST_F(ArchiveFixture, undoCutAndDeleteAreStoredLikeTyping) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("部"));
 }
 
-TEST(GridMouse, rowBoundaryAndRowDragInTheFixedColumn) {
+TEST(GridMouse, RowBoundaryAndRowDragInTheFixedColumn) {
     Form form(false, 400, 200);
     TAdvStringGrid& g = *form.grid;
     g.setOptions(g.Options().with(goRowSizing).with(goRowMoving));
@@ -647,7 +647,7 @@ TEST(GridMouse, rowBoundaryAndRowDragInTheFixedColumn) {
     EXPECT_EQ(g.RowHeights(3), 34) << "the height travels with the row";
 }
 
-TEST_F(ArchiveFixture, failingGetEditTextLeavesTheNewCellLoadedEmpty) {
+TEST_F(ArchiveFixture, FailingGetEditTextLeavesTheNewCellLoadedEmpty) {
     platform::ScriptedMessageBoxes boxes;
     int clicks = 0;
     g().OnClick = [&](QObject*) { ++clicks; };

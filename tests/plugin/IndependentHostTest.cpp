@@ -176,7 +176,7 @@ protected:
 
 } // namespace
 
-TEST_F(IndependentHost, embedsTheWindowFromItsOwnAddressesAndReadsItThroughAccessibility) {
+TEST_F(IndependentHost, EmbedsTheWindowFromItsOwnAddressesAndReadsItThroughAccessibility) {
     publishJobFlag("job");
     open(reinterpret_cast<uintptr_t>(container));
     QWidget* window = pluginWindowIn(container);
@@ -213,7 +213,7 @@ TEST_F(IndependentHost, embedsTheWindowFromItsOwnAddressesAndReadsItThroughAcces
     EXPECT_EQ(notify->closings, 1);
 }
 
-TEST_F(IndependentHost, anAddressThatNamesNoObjectOfTheApplicationIsNoContainer) {
+TEST_F(IndependentHost, AnAddressThatNamesNoObjectOfTheApplicationIsNoContainer) {
     int notAnObject = 0;
     open(reinterpret_cast<uintptr_t>(&notAnObject));
     EXPECT_EQ(pluginWindowIn(container), nullptr);
