@@ -132,7 +132,7 @@ void TRMAggregates::registerPage(const TRMPageBands& bands) {
             Item item{data, &footer, call.code, call.expression};
             item.running = (call.flags & 2) != 0;
             reset(item);
-            items.push_back(std::move(item));
+            items_.push_back(std::move(item));
         }
     }
 }
@@ -146,7 +146,7 @@ void TRMAggregates::reset(Item& item) {
 void TRMAggregates::countRow(TRMReport& report, const TRMBand& dataBand) {
     // One evaluation per distinct expression and row.
     std::map<std::string, double> values;
-    for (Item& item : items) {
+    for (Item& item : items_) {
         if (item.data != &dataBand)
             continue;
         double x = 0;
@@ -168,13 +168,13 @@ void TRMAggregates::countRow(TRMReport& report, const TRMBand& dataBand) {
 }
 
 void TRMAggregates::resetFooter(const TRMBand& footer) {
-    for (Item& item : items)
+    for (Item& item : items_)
         if (item.footer == &footer && !item.running)
             reset(item);
 }
 
 void TRMAggregates::resetDataBand(const TRMBand& dataBand) {
-    for (Item& item : items)
+    for (Item& item : items_)
         if (item.data == &dataBand && !item.running)
             reset(item);
 }
@@ -183,7 +183,7 @@ const TRMAggregates::Item* TRMAggregates::find(const TRMBand* band, int code,
                                                const std::string& expression,
                                                const std::string& bandName) const {
     const Item* fallback = nullptr;
-    for (const Item& item : items) {
+    for (const Item& item : items_) {
         if (item.code != code || item.expression != expression)
             continue;
         if (!bandName.empty() && !sameText(item.data->Name, bandName))

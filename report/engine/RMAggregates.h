@@ -23,8 +23,8 @@ public:
 
     // Registers the calls in the memos and scripts of the page's footer bands.
     void registerPage(const TRMPageBands& bands);
-    void clear() { items.clear(); }
-    std::size_t count() const { return items.size(); }
+    void clear() { items_.clear(); }
+    std::size_t count() const { return items_.size(); }
 
     // A row of `dataBand` was printed: every expression counted over it is evaluated once.
     void countRow(TRMReport& report, const TRMBand& dataBand);
@@ -51,7 +51,7 @@ private:
     const Item* find(const TRMBand* band, int code, const std::string& expression,
                      const std::string& bandName) const;
 
-    std::vector<Item> items;
+    std::vector<Item> items_;
 };
 
 // Function code of an aggregate name ("SUM" …); 0 for other names.

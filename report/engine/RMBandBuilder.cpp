@@ -40,12 +40,12 @@ bool singleBracket(const TRMStrings& memo, std::string& content) {
 
 TRMPageBands::~TRMPageBands() {
     // Last attached first: an adapter two bands share gets its own ranges back.
-    while (!ranges.empty())
-        ranges.pop_back();
+    while (!ranges_.empty())
+        ranges_.pop_back();
 }
 
 TRMBand* TRMPageBands::find(std::string_view name) const {
-    for (const auto& band : bands)
+    for (const auto& band : bands_)
         if (band->View != nullptr && sameText(band->View->Name, name))
             return band.get();
     return nullptr;
@@ -87,8 +87,8 @@ TRMBand& TRMBandBuilder::addBand(int type, TRMBandView* view) {
         if (page_.IsSubReport)
             band->Flags &= static_cast<std::uint16_t>(~(bandflag::FormNewPage | bandflag::Breaked));
     }
-    result_->bands.push_back(std::move(band));
-    return *result_->bands.back();
+    result_->bands_.push_back(std::move(band));
+    return *result_->bands_.back();
 }
 
 void TRMBandBuilder::attachDataSet(TRMBand& band) {
@@ -114,7 +114,7 @@ void TRMBandBuilder::attachDataSet(TRMBand& band) {
             return;
         range.attach(*band.DataSet, *band.View);
     }
-    result_->ranges.push_back(std::move(range));
+    result_->ranges_.push_back(std::move(range));
     try {
         band.DataSet->Init();
     } catch (const std::exception&) {
@@ -148,7 +148,7 @@ void TRMBandBuilder::assignViews(TRMBand& band) {
 void TRMBandBuilder::linkChains() {
     for (int type = 0; type < rmBandTypeCount; ++type) {
         std::vector<TRMBand*> chain;
-        for (const auto& b : result_->bands)
+        for (const auto& b : result_->bands_)
             if (b->BandType == type)
                 chain.push_back(b.get());
         std::stable_sort(chain.begin(), chain.end(),
@@ -157,9 +157,9 @@ void TRMBandBuilder::linkChains() {
             chain[i]->Prev = i > 0 ? chain[i - 1] : nullptr;
             chain[i]->Next = i + 1 < chain.size() ? chain[i + 1] : nullptr;
         }
-        result_->chains[static_cast<std::size_t>(type)] = chain.empty() ? nullptr : chain.front();
+        result_->chains_[static_cast<std::size_t>(type)] = chain.empty() ? nullptr : chain.front();
         page_.Bands[static_cast<std::size_t>(type)] =
-            result_->chains[static_cast<std::size_t>(type)];
+            result_->chains_[static_cast<std::size_t>(type)];
     }
 }
 
@@ -204,14 +204,14 @@ void TRMBandBuilder::pairGroups() {
 }
 
 void TRMBandBuilder::resolveLinks() {
-    for (const auto& b : result_->bands)
+    for (const auto& b : result_->bands_)
         if (b->View != nullptr && !b->View->ChildBand.empty())
             b->ChildBand = result_->find(b->View->ChildBand);
     // A band that names itself (or a chain that loops) would print for ever.
-    for (const auto& b : result_->bands) {
+    for (const auto& b : result_->bands_) {
         int steps = 0;
         for (TRMBand* c = b->ChildBand; c != nullptr; c = c->ChildBand)
-            if (++steps > static_cast<int>(result_->bands.size())) {
+            if (++steps > static_cast<int>(result_->bands_.size())) {
                 b->ChildBand = nullptr;
                 break;
             }
@@ -328,7 +328,7 @@ std::unique_ptr<TRMPageBands> TRMBandBuilder::build() {
         none->dy = std::max(none->dy, v->Top + v->Height);
     }
     linkChains();
-    for (const auto& b : result_->bands)
+    for (const auto& b : result_->bands_)
         attachDataSet(*b);
     linkLevels();
     pairGroups();

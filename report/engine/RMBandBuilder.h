@@ -28,10 +28,10 @@ public:
     TRMPageBands(const TRMPageBands&) = delete;
     TRMPageBands& operator=(const TRMPageBands&) = delete;
 
-    TRMBand* head(int bandType) const { return chains[static_cast<std::size_t>(bandType)]; }
+    TRMBand* head(int bandType) const { return chains_[static_cast<std::size_t>(bandType)]; }
     // The band whose band view has that name (case-insensitive); nullptr when none.
     TRMBand* find(std::string_view name) const;
-    const std::vector<std::unique_ptr<TRMBand>>& all() const { return bands; }
+    const std::vector<std::unique_ptr<TRMBand>>& all() const { return bands_; }
     // Data band type of level 1 (master), 2 (detail), 3 (subdetail).
     static int dataType(int level);
     // The deepest level whose data band exists (0: none).
@@ -46,9 +46,9 @@ public:
 
 private:
     friend class TRMBandBuilder;
-    std::array<TRMBand*, rmBandTypeCount> chains{};
-    std::vector<std::unique_ptr<TRMBand>> bands;
-    std::vector<TRMBandRangeOverride> ranges; // the data sources the bands iterate
+    std::array<TRMBand*, rmBandTypeCount> chains_{};
+    std::vector<std::unique_ptr<TRMBand>> bands_;
+    std::vector<TRMBandRangeOverride> ranges_; // the data sources the bands iterate
 };
 
 class TRMBandBuilder {

@@ -195,8 +195,8 @@ std::vector<TRMFunctionLibrary*> FunctionLibraries() {
 
 TRMFunctionSplitter::TRMFunctionSplitter(std::vector<std::string> functionNames,
                                          const TRMVariables* vars)
-    : names(std::move(functionNames))
-    , variables(vars) {}
+    : names_(std::move(functionNames))
+    , variables_(vars) {}
 
 void TRMFunctionSplitter::Split(std::string_view expression) {
     scan(expression, 0);
@@ -229,7 +229,7 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
             const std::size_t end = detail::matchGroup(s, i, '[', ']');
             const std::size_t stop = end == std::string_view::npos ? s.size() : end - 1;
             const std::string content(s.substr(i + 1, stop > i ? stop - i - 1 : 0));
-            const Variant* value = variables ? variables->find(content) : nullptr;
+            const Variant* value = variables_ ? variables_->find(content) : nullptr;
             scan(value ? valueText(*value) : content, depth + 1);
             i = end == std::string_view::npos ? s.size() : end;
             continue;
@@ -257,7 +257,7 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
                     scan(args[a], depth + 1);
             } catch (const EParserError&) {
             }
-            for (const std::string& name : names) {
+            for (const std::string& name : names_) {
                 if (sameText(name, identifier)) {
                     Result.emplace_back(s.substr(i, end - i));
                     break;
@@ -266,7 +266,7 @@ void TRMFunctionSplitter::scan(std::string_view s, int depth) {
             i = end;
             continue;
         }
-        if (const Variant* value = variables ? variables->find(identifier) : nullptr)
+        if (const Variant* value = variables_ ? variables_->find(identifier) : nullptr)
             scan(valueText(*value), depth + 1);
         i = j;
     }

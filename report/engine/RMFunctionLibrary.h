@@ -65,8 +65,8 @@ public:
 private:
     void scan(std::string_view expression, int depth);
 
-    std::vector<std::string> names;
-    const TRMVariables* variables; // values are expressions; may be null
+    std::vector<std::string> names_;
+    const TRMVariables* variables_; // values are expressions; may be null
 };
 
 } // namespace report

@@ -48,20 +48,20 @@ const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMSt
     for (const std::string& line : text)
         h = mix(h, std::hash<std::string>{}(line));
     const Probe probe{static_cast<std::size_t>(h), &view, settings, &text};
-    auto it = entries.find(probe);
-    if (it != entries.end()) {
+    auto it = entries_.find(probe);
+    if (it != entries_.end()) {
         if (keep)
             return it->second;
-        scratch = std::move(it->second);
-        entries.erase(it);
-        return scratch;
+        scratch_ = std::move(it->second);
+        entries_.erase(it);
+        return scratch_;
     }
     ++made;
     if (!keep) {
-        scratch = view.LayoutText(text);
-        return scratch;
+        scratch_ = view.LayoutText(text);
+        return scratch_;
     }
-    return entries.emplace(Key{probe.hash, &view, settings, text}, view.LayoutText(text))
+    return entries_.emplace(Key{probe.hash, &view, settings, text}, view.LayoutText(text))
         .first->second;
 }
 

@@ -18,8 +18,8 @@ public:
     // `keep` off the entry is not needed again and leaves the cache. The reference stays
     // valid until the next call.
     const TRMMemoLayout& layout(const TRMMemoView& view, const TRMStrings& text, bool keep);
-    void clear() { entries.clear(); }
-    std::size_t size() const { return entries.size(); }
+    void clear() { entries_.clear(); }
+    std::size_t size() const { return entries_.size(); }
     // Layouts made by every cache of the process (benchmarks count line breaking with it).
     static std::size_t layoutsMade();
 
@@ -54,8 +54,8 @@ private:
         }
         bool operator()(const Key& k, const Probe& p) const { return (*this)(p, k); }
     };
-    std::unordered_map<Key, TRMMemoLayout, KeyHash, KeyEqual> entries;
-    TRMMemoLayout scratch; // a layout not kept
+    std::unordered_map<Key, TRMMemoLayout, KeyHash, KeyEqual> entries_;
+    TRMMemoLayout scratch_; // a layout not kept
 };
 
 } // namespace report
