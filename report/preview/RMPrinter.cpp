@@ -65,11 +65,16 @@ std::string TRMCustomPrinter::NameForFiles() const {
 
 bool TRMCustomPrinter::SamePaper(int code, std::int32_t width, std::int32_t height,
                                  std::uint8_t orientation, int bin) const {
-    const TRMDeviceMode& mode = Info().DeviceMode;
+    const TRMPrinterInfo& info = Info();
+    const TRMDeviceMode& mode = info.DeviceMode;
     if (code == rmCustomPaperSize)
-        code = Info().CustomCode();
+        code = info.CustomCode();
+    // A bin the printer does not have is never set (see SetPrinterInfo), so it asks for
+    // nothing: it matches like -1. Otherwise every page of a report whose pages name such a
+    // bin would end the document and start a new one.
+    const bool anyBin = bin == -1 || info.BinIndex(bin) < 0;
     return mode.paperCode == code && mode.orientation == orientation &&
-           (bin == -1 || bin == mode.bin) && std::abs(mode.paperWidth - width) <= 1 &&
+           (anyBin || bin == mode.bin) && std::abs(mode.paperWidth - width) <= 1 &&
            std::abs(mode.paperHeight - height) < 2;
 }
 

@@ -114,6 +114,20 @@ TEST_F(PrintRunTest, OneJobPerRunOfEqualPaper) {
     }
 }
 
+// Pages asking for a bin the printer lacks (the PDF printer has only its default bin) go
+// into one document; the bin cannot be set, so it is no change of paper.
+TEST_F(PrintRunTest, ABinThePrinterLacksKeepsOneDocument) {
+    TestPages pages(4);
+    for (TRMPageInfo& page : pages.pages)
+        page.Bin = 0;
+    const TRMPrintResult result = print(pages);
+    ASSERT_EQ(result.status, TRMPrintStatus::Printed) << result.message;
+    EXPECT_EQ(result.jobs, 1);
+    ASSERT_EQ(result.outputs.size(), 1u);
+    EXPECT_EQ(printedPageNumbers(QString::fromStdString(result.outputs[0])),
+              (std::vector<int>{1, 2, 3, 4}));
+}
+
 TEST_F(PrintRunTest, ScaleToPaperPrintsEveryPageOnThatPaper) {
     TestPages pages(3);
     TRMPrintRunOptions options;

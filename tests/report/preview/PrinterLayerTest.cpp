@@ -115,7 +115,9 @@ TEST_F(PrinterLayerTest, PaperMatchingToleratesTinyDifferences) {
     EXPECT_FALSE(printer.SamePaper(9, 2100, 2972, 0, -1));
     EXPECT_FALSE(printer.SamePaper(9, 2100, 2970, 1, -1));
     EXPECT_TRUE(printer.SamePaper(9, 2100, 2970, 0, 65535));
-    EXPECT_FALSE(printer.SamePaper(9, 2100, 2970, 0, 7));
+    // A bin the printer lacks cannot be set, so it matches whatever bin is current.
+    EXPECT_TRUE(printer.SamePaper(9, 2100, 2970, 0, 7));
+    EXPECT_TRUE(printer.SamePaper(9, 2100, 2970, 0, 0));
 
     // A custom size keeps its own width and height under the printer's custom code.
     printer.SetPrinterInfo(256, 1500, 2500, 0, -1);
