@@ -1,7 +1,10 @@
 #include "report/formreport/RMFormPrintDBGrid.h"
 
+#include "report/engine/RMBand.h"
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMMemoView.h"
+#include "report/engine/RMReport.h"
+#include "report/engine/RMRowCursor.h"
 #include "report/formreport/RMFormReport.h"
 #include "report/formreport/RMFormReportControls.h"
 
@@ -9,8 +12,11 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QPixmap>
 #include <QTableView>
+
+#include <set>
 
 namespace report {
 
@@ -69,6 +75,28 @@ void TRMFormPrintDBGrid::PlaceControl(TRMFormReport& report, TRMPage& /*page*/, 
         table.TitleHeights.push_back(grid->horizontalHeader()->height() + 4);
     widenPageWidth(report, &control == report.PrintControl.data(), table);
     placeTable(report, table);
+    printSelectedRowsOnly(report, *grid);
+}
+
+// With rmgoSelectedRecordsOnly and rows selected (as whole rows, the way a grid marks
+// records), a data row prints only for a selected record. The instance is kept until the
+// next build, like the other add-ins preparation calls back.
+void TRMFormPrintDBGrid::printSelectedRowsOnly(TRMFormReport& report, const QTableView& grid) {
+    if (!report.ReportOptions.has(rmgoSelectedRecordsOnly) || grid.selectionModel() == nullptr)
+        return;
+    std::set<int> selected;
+    for (const QModelIndex& index : grid.selectionModel()->selectedRows())
+        selected.insert(index.row());
+    if (selected.empty())
+        return;
+    FreeAfterUse = false;
+    auto* rows = dynamic_cast<TRMRowCursor*>(&report.cursorFor(*grid.model()));
+    if (rows == nullptr)
+        return;
+    report.ReportEngine().OnBeforePrintBand = [rows, selected](TRMBand& band, bool& print) {
+        if (band.BandType == rmbtMasterData)
+            print = selected.count(rows->currentRow()) > 0;
+    };
 }
 
 std::unique_ptr<TRMMemoView> TRMFormPrintDBGrid::gridCell(const TRMFormReport& report) const {

@@ -3,7 +3,8 @@
 // The data-aware grid add-in: a QTableView over an item model becomes a title row from the
 // model's horizontal header and one data row of field references that the master-data
 // band repeats per record of the grid data set, which reads the model's rows. Only visible
-// columns print; with rmgoGridNumber a numbering column comes first.
+// columns print; with rmgoGridNumber a numbering column comes first; with
+// rmgoSelectedRecordsOnly and rows selected only those rows print.
 
 #include "report/formreport/RMGridTableAddIn.h"
 
@@ -29,6 +30,7 @@ protected:
 private:
     int sourceColumn(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
     std::unique_ptr<TRMMemoView> gridCell(const TRMFormReport& report) const;
+    void printSelectedRowsOnly(TRMFormReport& report, const QTableView& grid);
 
     QPointer<QTableView> view_;
     std::vector<int> columns_; // model column of each printed column, -1 for numbering

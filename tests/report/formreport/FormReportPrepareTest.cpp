@@ -6,6 +6,8 @@
 #include "tests/report/formreport/FormReportTestSupport.h"
 
 #include <QLabel>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -111,4 +113,39 @@ TEST(FormReportPrepare, TitleAndFooterOnEveryPageWithTotalPages) {
     EXPECT_EQ(std::count_if(second.begin(), second.end(),
                             [](const std::string& t) { return t.find("页/共") != t.npos; }),
               0);
+}
+
+TEST(FormReportPrepare, SelectedRecordsOnlyPrintsTheSelectedRows) {
+    TestWindow w;
+    QStandardItemModel model(5, 2);
+    model.setHorizontalHeaderLabels({"Code", "Name"});
+    for (int r = 0; r < 5; ++r) {
+        model.setItem(r, 0, new QStandardItem(QString::number(r + 1)));
+        model.setItem(r, 1, new QStandardItem(QStringLiteral("单位%1").arg(r + 1)));
+    }
+    auto* view = w.add<QTableView>(0, 0, 400, 200);
+    view->setModel(&model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::MultiSelection);
+    view->selectRow(1);
+    view->selectRow(3);
+    TRMFormReport& r = w.report();
+    TRMReport& engine = r.ReportEngine();
+
+    // Without the option every record prints.
+    r.RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    EXPECT_EQ(preparedTexts(engine, 0).size(), 2u + 5 * 2);
+
+    r.ReportOptions.include(rmgoSelectedRecordsOnly);
+    r.RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    EXPECT_EQ(preparedTexts(engine, 0),
+              (std::vector<std::string>{"Code", "Name", "2", "单位2", "4", "单位4"}));
+
+    // Nothing selected: the option leaves every record in.
+    view->clearSelection();
+    r.RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    EXPECT_EQ(preparedTexts(engine, 0).size(), 2u + 5 * 2);
 }
