@@ -1,0 +1,104 @@
+// Windows printed through the form report to the PDF printer and read back with pdftotext:
+// a label above a grid above a second label, and a grid wider than the page with its
+// leading column repeated on the page of the columns that did not fit.
+
+#include "platform/MessageBox.h"
+#include "report/preview/RMPdfPrinter.h"
+#include "tests/report/formreport/FormReportTestSupport.h"
+#include "tests/report/preview/PrintTestSupport.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace report;
+using namespace formtest;
+
+namespace {
+
+class FormReportPrint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        printtest::withoutPrintServer(dir.path());
+        setPdfOutputFolder(dir.path().toStdString());
+    }
+
+    // Prints the window; returns each printed page's lines, blanks collapsed and empty
+    // lines dropped.
+    std::vector<QStringList> print(TestWindow& w) {
+        for (const QString& old : QDir(dir.path()).entryList({"*.pdf"}))
+            QFile::remove(dir.filePath(old));
+        w.report().ShowPrintDialog = false;
+        w.report().PrintFromControls();
+        const QStringList files = QDir(dir.path()).entryList({"*.pdf"});
+        EXPECT_EQ(files.size(), 1);
+        if (files.size() != 1)
+            return {};
+        const QString text =
+            printtest::runTool("pdftotext", {"-layout", dir.filePath(files[0]), "-"});
+        std::vector<QStringList> pages;
+        for (const QString& page : text.split(u'\f')) {
+            QStringList lines;
+            for (const QString& line : page.split(u'\n'))
+                if (!line.simplified().isEmpty())
+                    lines.push_back(line.simplified());
+            if (!lines.isEmpty())
+                pages.push_back(lines);
+        }
+        return pages;
+    }
+
+    QTemporaryDir dir;
+    platform::ScriptedMessageBoxes boxes; // the PDF printer names its file
+};
+
+QTableWidget* table(TestWindow& w, int x, int y, int width, int columns, int columnWidth,
+                    int rows) {
+    auto* t = w.add<QTableWidget>(x, y, width, 150);
+    t->setColumnCount(columns);
+    t->setRowCount(rows);
+    for (int c = 0; c < columns; ++c) {
+        t->setHorizontalHeaderItem(c, new QTableWidgetItem(QStringLiteral("列%1").arg(c)));
+        t->setColumnWidth(c, columnWidth);
+        for (int r = 0; r < rows; ++r)
+            t->setItem(r, c, new QTableWidgetItem(QStringLiteral("%1-%2").arg(r).arg(c)));
+    }
+    return t;
+}
+
+} // namespace
+
+TEST_F(FormReportPrint, LabelAboveAGridAboveALabel) {
+    TestWindow w;
+    w.add<QLabel>(10, 10, 200, 20)->setText("核算单位一览");
+    table(w, 10, 40, 300, 2, 100, 3);
+    w.add<QLabel>(10, 200, 100, 20)->setText("制表人");
+
+    // The second label is in the column footer, which prints only with PageHeaderOnly1.
+    std::vector<QStringList> pages = print(w);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0], (QStringList{"核算单位一览", "列0 列1", "0-0 0-1", "1-0 1-1", "2-0 2-1"}));
+
+    w.report().PageHeaderOnly1 = true;
+    pages = print(w);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0],
+              (QStringList{"核算单位一览", "列0 列1", "0-0 0-1", "1-0 1-1", "2-0 2-1", "制表人"}));
+}
+
+TEST_F(FormReportPrint, AWideGridRepeatsItsFixedColumnOnTheNextPage) {
+    TestWindow w;
+    table(w, 0, 0, 580, 5, 200, 2);
+    w.report().GridFixedCols = 1;
+    w.report().PageHeaderOnly1 = true; // the title row on both pages
+
+    const std::vector<QStringList> pages = print(w);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0], (QStringList{"列0 列1 列2", "0-0 0-1 0-2", "1-0 1-1 1-2"}));
+    EXPECT_EQ(pages[1], (QStringList{"列0 列3 列4", "0-0 0-3 0-4", "1-0 1-3 1-4"}));
+    EXPECT_EQ(printtest::pdfPageCount(dir.filePath(QDir(dir.path()).entryList({"*.pdf"})[0])), 2);
+}
