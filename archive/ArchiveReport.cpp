@@ -2,6 +2,7 @@
 
 #include "archive/ReportVariables.h"
 #include "grid/TAdvStringGrid.h"
+#include "report/engine/RMArchiveCaptions.h"
 #include "report/engine/RMTextScan.h"
 #include "report/formreport/RMFormReport.h"
 
@@ -20,8 +21,13 @@ void configureArchiveReport(report::TRMFormReport& r, grid::TAdvStringGrid& grid
     layout.PrinterName = "默认打印机";
     layout.DoublePass = true;
     layout.PrintBackColor = false;
+    // The window caption as the title, and the footer lines with print date and time,
+    // operator and page x of y; their brackets are expanded when the report is prepared.
+    r.PageHeader().setCaptionText(ArchivePageHeaderCaption);
     r.PageHeader().setHeight(0);
+    r.PageFooter().setCaptionText(ArchivePageFooterCaption);
     r.PageFooter().setHeight(0);
+    r.ColumnFooter().setCaptionText(ArchiveColumnFooterCaption);
     r.ColumnFooter().setHeight(0);
     r.GridNumOptions().Text = "No";
     platform::TFont font;

@@ -19,6 +19,9 @@ class TInplaceEdit;
 
 class TAdvStringGrid : public QAbstractScrollArea, public GridControl {
     Q_OBJECT
+    // The title row's font colour (0x00BBGGRR) for outside tools that see the grid only as
+    // a QObject, such as an acceptance test across the plug-in boundary.
+    Q_PROPERTY(quint32 titleFontColor READ titleFontColor)
 
 public:
     explicit TAdvStringGrid(QWidget* parent = nullptr);
@@ -28,6 +31,8 @@ public:
     void Refresh();
     void Invalidate();
     void SetFocus();
+
+    quint32 titleFontColor() const { return TitleFont().Color; }
 
     // The in-place editor, null until the first SyncEditor that can show it.
     TInplaceEdit* InplaceEditor() const { return editor_; }

@@ -12,14 +12,22 @@
 #include "host/JobFlagBlock.h"
 #include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
+#include "platform/Colors.h"
 #include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "report/preview/RMPdfPrinter.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
 #include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
@@ -40,6 +48,9 @@ class ArchiveAcceptanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        // No print server: the default printer is the PDF printer, writing into our folder.
+        qputenv("CUPS_SERVER", qgetenv("XDG_RUNTIME_DIR") + "/no-cups.sock");
+        report::setPdfOutputFolder(pdfFolder().toStdString());
         path = (dir.path() + "/archive.sqlite").toStdString();
         host::createDemoDatabase(path);
         database = std::make_shared<host::SqliteDatabase>(
@@ -142,6 +153,36 @@ protected:
         EXPECT_EQ(table(), shown);
     }
     std::vector<std::string> takeBoxes() { return testsupport::takeBoxTexts(boxes); }
+
+    QString pdfFolder() const { return dir.filePath("pdf"); }
+    QStringList printedFiles() const {
+        return QDir(pdfFolder()).entryList({"*.pdf"}, QDir::Files, QDir::Name);
+    }
+    // The text of each page of a printed file.
+    static QStringList pdfPages(const QString& file) {
+        QProcess process;
+        process.start("pdftotext", {"-layout", file, "-"});
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
+            ADD_FAILURE() << "pdftotext failed on " << file.toStdString() << ": "
+                          << process.errorString().toStdString()
+                          << process.readAllStandardError().toStdString();
+            return {};
+        }
+        QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(u'\f');
+        if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+            pages.removeLast();
+        return pages;
+    }
+    quint32 titleFontColor() const { return gridWidget->property("titleFontColor").toUInt(); }
+    void addUnits(int count) {
+        std::string statements = "delete from tbHsdwda;";
+        for (int i = 1; i <= count; ++i)
+            statements += "insert into tbHsdwda values('" +
+                          QString::asprintf("%04d", i).toStdString() + "','单位" +
+                          std::to_string(i) + "');";
+        sql("begin;" + statements + "commit;");
+    }
     std::vector<std::string> statements() const {
         std::vector<std::string> out;
         for (const auto& c : service->calls())
@@ -329,4 +370,175 @@ TEST_F(ArchiveAcceptanceTest, DialogEscWritesTheRowAndNotifiesTheHostOnce) {
     EXPECT_EQ(hostWindow->notifyControl()->closingNotices(), 1);
     EXPECT_EQ(table().back(), (std::vector<std::string>{"0011", "杭州分公司"}));
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+}
+
+namespace {
+
+// What a printed page of the archive says, read back from its text. Blanks are collapsed:
+// the PDF keeps where glyphs stand, not how many blank characters the caption had.
+struct PrintedPage {
+    bool title = false;
+    bool columnTitles = false;
+    Rows units;
+    QString date, time, oper;
+    int page = 0, pages = 0;
+    int unitLine = -1, footerLine = -1; // units come before the footer
+};
+
+PrintedPage readPage(const QString& text) {
+    static const QRegularExpression unit(QStringLiteral("^(\\d{4}) (\\S+)$"));
+    static const QRegularExpression dateTime(QStringLiteral("打印日期:(\\S+) 打印时间:(\\S+)"));
+    static const QRegularExpression oper(QStringLiteral("^操 作 员:(\\S*)$"));
+    static const QRegularExpression pageOf(QStringLiteral("^页 数:第(\\d+)页/共(\\d+)页$"));
+    PrintedPage p;
+    const QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].simplified();
+        if (line == "核算单位档案")
+            p.title = true;
+        else if (line == "核算单位编码 核算单位名称")
+            p.columnTitles = true;
+        else if (auto m = unit.match(line); m.hasMatch()) {
+            p.units.push_back({m.captured(1).toStdString(), m.captured(2).toStdString()});
+            p.unitLine = i;
+        } else if (auto m = dateTime.match(line); m.hasMatch()) {
+            p.date = m.captured(1);
+            p.time = m.captured(2);
+            p.footerLine = p.footerLine < 0 ? i : p.footerLine;
+        } else if (auto m = oper.match(line); m.hasMatch()) {
+            p.oper = m.captured(1);
+        } else if (auto m = pageOf.match(line); m.hasMatch()) {
+            p.page = m.captured(1).toInt();
+            p.pages = m.captured(2).toInt();
+        }
+    }
+    return p;
+}
+
+// Checks every page of a printed archive; returns the units in printed order.
+Rows checkPrintedArchive(const QStringList& pages) {
+    Rows units;
+    const int count = static_cast<int>(pages.size());
+    for (int k = 1; k <= count; ++k) {
+        SCOPED_TRACE("page " + std::to_string(k));
+        const PrintedPage p = readPage(pages[k - 1]);
+        EXPECT_TRUE(p.title);
+        EXPECT_TRUE(p.columnTitles);
+        EXPECT_FALSE(p.units.empty());
+        EXPECT_LT(p.unitLine, p.footerLine);
+        EXPECT_EQ(p.date, "20261209") << "the server's date as it sent it";
+        EXPECT_EQ(p.time, "104500");
+        EXPECT_EQ(p.oper, "李晓红");
+        EXPECT_EQ(p.page, k);
+        EXPECT_EQ(p.pages, count);
+        units.insert(units.end(), p.units.begin(), p.units.end());
+    }
+    return units;
+}
+
+} // namespace
+
+// The demo database's units, printed; with SCREENSHOT_DIR set the file is kept there as
+// archive-printout.pdf (the picture in docs/archive.md is its first page).
+TEST_F(ArchiveAcceptanceTest, PrintAnsweredOkWritesTheArchiveToThePdfPrinter) {
+    const std::string demoPath = (dir.path() + "/demo.sqlite").toStdString();
+    host::createDemoDatabase(demoPath);
+    platform::DataPacket demo;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(host::SqliteDatabase(demoPath, host::SqliteDatabase::OpenMode::ExistingOnly)
+                    .query("select f_Hsdwh,f_Hsdwmc from tbHsdwda", demo, errors));
+    ASSERT_GT(demo.rows.size(), 20u);
+    sql("delete from tbHsdwda");
+    for (const auto& r : demo.rows)
+        sql("insert into tbHsdwda values('" + r[0].value_or("") + "','" + r[1].value_or("") + "')");
+    open();
+    ASSERT_EQ(titleFontColor(), platform::clWindow); // as the window lays the grid out
+    key(Qt::Key_P, Qt::ControlModifier);             // the box's default answer is OK
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.records()[0].text, "请准备好打印机，进行打印!");
+    EXPECT_EQ(boxes.records()[0].caption, "提示");
+    EXPECT_EQ(boxes.records()[0].flags, platform::MB_OKCANCEL | platform::MB_ICONINFORMATION);
+    EXPECT_EQ(boxes.records()[1].text.rfind("报表已打印到 PDF 文件：", 0), 0u);
+    boxes.clear();
+    ASSERT_EQ(printedFiles().size(), 1);
+    const QString file = pdfFolder() + "/" + printedFiles()[0];
+    if (const QString keep = qEnvironmentVariable("SCREENSHOT_DIR"); !keep.isEmpty()) {
+        QFile::remove(keep + "/archive-printout.pdf");
+        EXPECT_TRUE(QFile::copy(file, keep + "/archive-printout.pdf"));
+    }
+    const QStringList pages = pdfPages(file);
+    ASSERT_EQ(pages.size(), 1);
+    const Rows printed = checkPrintedArchive(pages);
+    EXPECT_EQ(printed.size(), demo.rows.size());
+    EXPECT_EQ(printed, gridRows());
+    EXPECT_EQ(titleFontColor(), platform::clWhite);
+}
+
+TEST_F(ArchiveAcceptanceTest, CancelAtTheConfirmationPrintsNothing) {
+    open();
+    boxes.answer(platform::IDCANCEL);
+    key(Qt::Key_P, Qt::ControlModifier);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text, "请准备好打印机，进行打印!");
+    boxes.clear();
+    EXPECT_TRUE(printedFiles().isEmpty());
+    EXPECT_EQ(titleFontColor(), platform::clWindow); // untouched
+    EXPECT_TRUE(plugin->isVisible());
+}
+
+TEST_F(ArchiveAcceptanceTest, AThousandUnitsNumberEveryPage) {
+    addUnits(1000);
+    open();
+    ASSERT_EQ(rowCount(), 1001);
+    key(Qt::Key_P, Qt::ControlModifier);
+    ASSERT_EQ(boxes.count(), 2u);
+    boxes.clear();
+    ASSERT_EQ(printedFiles().size(), 1) << printedFiles().join(", ").toStdString();
+    const QStringList pages = pdfPages(pdfFolder() + "/" + printedFiles()[0]);
+    ASSERT_GT(pages.size(), 10);
+    EXPECT_EQ(checkPrintedArchive(pages), gridRows());
+}
+
+// The preview shows the pages the print run prints: printed from the preview they read
+// the same as the pages of Ctrl+P.
+TEST_F(ArchiveAcceptanceTest, PreviewShowsThePrintedPagesAndRestoresTheTitleFont) {
+    addUnits(120);
+    open();
+    key(Qt::Key_P, Qt::ControlModifier);
+    ASSERT_EQ(printedFiles().size(), 1);
+    const QString printed = printedFiles()[0];
+    const QStringList pages = pdfPages(pdfFolder() + "/" + printed);
+    ASSERT_GT(pages.size(), 1);
+    boxes.clear();
+
+    QString status;
+    quint32 colourWhileShown = 0;
+    platform::ModalHook hook([&](QWidget* preview) {
+        colourWhileShown = titleFontColor();
+        if (auto* label = preview->findChild<QLabel*>("lblStatus"))
+            status = label->text();
+        // The preview's own print command (the tool button with the printer).
+        QToolBar* bar = preview->findChild<QToolBar*>("ToolBar1");
+        ASSERT_NE(bar, nullptr);
+        QAction* print = nullptr;
+        for (QAction* a : bar->actions())
+            if (a->toolTip() == "打印报表")
+                print = a;
+        ASSERT_NE(print, nullptr);
+        print->trigger();
+        testsupport::processEvents();
+        preview->close();
+    });
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(hook.count(), 1);
+    EXPECT_TRUE(status.endsWith("1/" + QString::number(pages.size()))) << status.toStdString();
+    EXPECT_EQ(colourWhileShown, platform::clBlack);
+    EXPECT_EQ(titleFontColor(), platform::clWhite);
+
+    QStringList files = printedFiles();
+    files.removeAll(printed);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(pdfPages(pdfFolder() + "/" + files[0]), pages);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().text.rfind("报表已打印到 PDF 文件：", 0), 0u);
 }

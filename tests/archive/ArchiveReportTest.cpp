@@ -3,10 +3,12 @@
 
 #include "grid/TAdvStringGrid.h"
 #include "platform/Modal.h"
+#include "report/engine/RMArchiveCaptions.h"
 #include "report/engine/RMBandView.h"
 #include "report/engine/RMDataset.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMRichView.h"
 #include "report/formreport/RMFormReport.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
@@ -28,6 +30,15 @@ protected:
             if (auto* b = dynamic_cast<TRMBandView*>(v.get()); b && b->bandType() == type)
                 return b;
         return nullptr;
+    }
+    // The rich text of the caption views lying in band `b`.
+    std::vector<std::string> captionsIn(const TRMBandView& b) const {
+        std::vector<std::string> out;
+        for (const auto& v : page().Objects())
+            if (auto* rich = dynamic_cast<TRMRichView*>(v.get());
+                rich && v->Top >= b.Top && v->Top < b.Top + std::max(b.Height, 1))
+                out.push_back(rich->RichText);
+        return out;
     }
     std::vector<std::string> textsIn(const TRMBandView& b) const {
         std::vector<std::string> out;
@@ -59,6 +70,19 @@ TEST_F(ArchiveReportTest, SettingsOfTheArchiveReport) {
     EXPECT_TRUE(r.PageHeaderOnly1); // the footer prints
     EXPECT_EQ(window->RMFormReport1->GridFontOptions().Font.Height, -11);
     EXPECT_EQ(window->RMFormReport1->GridFontOptions().Font.Name, "MS Sans Serif");
+
+    // The captions, their lines forming the RTF documents as the rich edit saved them.
+    const auto lines = [](std::string_view rtf) {
+        return std::string(rtf.substr(0, rtf.size() - 2)); // without the final line break
+    };
+    EXPECT_EQ(formReport().PageHeader().CaptionText(), lines(ArchivePageHeaderCaption));
+    EXPECT_EQ(formReport().PageFooter().CaptionText(), lines(ArchivePageFooterCaption));
+    EXPECT_EQ(formReport().ColumnFooter().CaptionText(), lines(ArchiveColumnFooterCaption));
+    EXPECT_EQ(formReport().PageHeader().Caption().size(), 5u);
+    EXPECT_EQ(formReport().ColumnFooter().Caption().size(), 5u);
+    EXPECT_EQ(formReport().PageHeader().Height(), 0);
+    EXPECT_EQ(formReport().PageFooter().Height(), 0);
+    EXPECT_EQ(formReport().ColumnFooter().Height(), 0);
 }
 
 TEST_F(ArchiveReportTest, TheTemplateHoldsTheTitleRowAndEveryUnit) {
@@ -73,6 +97,13 @@ TEST_F(ArchiveReportTest, TheTemplateHoldsTheTitleRowAndEveryUnit) {
     EXPECT_TRUE(band(rmbtPageFooter)->Visible);
     EXPECT_EQ(textsIn(*header), (std::vector<std::string>{"核算单位编码", "核算单位名称"}));
     EXPECT_EQ(textsIn(*master), (std::vector<std::string>{"", ""}));
+    // The header caption heads the page header, the column footer's caption follows the
+    // grid, the page footer's closes the page.
+    ASSERT_EQ(captionsIn(*header).size(), 1u);
+    EXPECT_NE(captionsIn(*header)[0].find("[Title]"), std::string::npos);
+    ASSERT_EQ(captionsIn(*columnFooter).size(), 1u);
+    EXPECT_NE(captionsIn(*columnFooter)[0].find("[TotalPages#]"), std::string::npos);
+    EXPECT_EQ(captionsIn(*band(rmbtPageFooter)).size(), 1u);
 
     // The in-place editor is part of the grid: it prints no view of its own.
     int memos = 0;
