@@ -14,7 +14,10 @@
 #include "report/preview/RMPreviewForm.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 
+#include <QDir>
 #include <QTest>
+
+#include <stdexcept>
 
 namespace archivetest {
 namespace {
@@ -139,6 +142,25 @@ TEST_F(ArchiveReportTest, PreviewShowsTheUnitsWithTheTitleRowBlack) {
     EXPECT_EQ(whileShown, std::vector<platform::TColor>{platform::clBlack});
     EXPECT_EQ(grid().TitleFont().Color, platform::clWhite);
     EXPECT_TRUE(takeBoxes().empty());
+}
+
+// An error while the report is prepared: the preview's engine entry shows it itself and
+// the command goes on (title font white again); in a print run it ends the command, the
+// window's guard shows its text and the title row stays black.
+TEST_F(ArchiveReportTest, AnEngineErrorInPreviewOrPrint) {
+    open();
+    formReport().OnBeginDoc = [] { throw std::runtime_error("报表出错"); };
+    platform::ModalHook closePreview([](QWidget* w) { w->close(); });
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(closePreview.count(), 0);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"异常错误,原因:报表出错"});
+    EXPECT_EQ(grid().TitleFont().Color, platform::clWhite);
+
+    boxes->answer(platform::IDOK);
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(takeBoxes(), (std::vector<std::string>{"请准备好打印机，进行打印!", "报表出错"}));
+    EXPECT_EQ(grid().TitleFont().Color, platform::clBlack);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}, QDir::Files).isEmpty());
 }
 
 } // namespace
