@@ -47,13 +47,13 @@ std::int32_t saneTenths(std::int32_t value) {
 TRMEMFPage* TRMEMFPages::operator[](int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
-    return pages[static_cast<std::size_t>(index)].get();
+    return pages_[static_cast<std::size_t>(index)].get();
 }
 
 void TRMEMFPages::clearAll() {
-    cache.clear();
-    pages.clear();
-    backgrounds.clear();
+    cache_.clear();
+    pages_.clear();
+    backgrounds_.clear();
     CurrentBackground = 255;
 }
 
@@ -66,9 +66,9 @@ void TRMEMFPages::Clear() {
 }
 
 void TRMEMFPages::swapPages(TRMEMFPages& other) noexcept {
-    std::swap(pages, other.pages);
-    std::swap(backgrounds, other.backgrounds);
-    std::swap(cache, other.cache);
+    std::swap(pages_, other.pages_);
+    std::swap(backgrounds_, other.backgrounds_);
+    std::swap(cache_, other.cache_);
     std::swap(CurrentBackground, other.CurrentBackground);
 }
 
@@ -76,14 +76,14 @@ void TRMEMFPages::appendPages(TRMEMFPages& other) {
     if (&other == this)
         return;
     const int shift = BackgroundCount();
-    for (auto& page : other.pages) {
+    for (auto& page : other.pages_) {
         if (page->BackgroundIndex != 255)
             page->BackgroundIndex =
                 static_cast<std::uint8_t>(std::min(page->BackgroundIndex + shift, 254));
-        pages.push_back(std::move(page));
+        pages_.push_back(std::move(page));
     }
-    for (auto& background : other.backgrounds)
-        backgrounds.push_back(std::move(background));
+    for (auto& background : other.backgrounds_)
+        backgrounds_.push_back(std::move(background));
     other.clearAll();
 }
 
@@ -114,8 +114,8 @@ TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& templatePage) {
         report->OnBeginPage(Count());
     if (OnBeginPage)
         OnBeginPage(Count());
-    pages.push_back(makePage(templatePage));
-    return pages.back().get();
+    pages_.push_back(makePage(templatePage));
+    return pages_.back().get();
 }
 
 TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMPage& templatePage) {
@@ -124,7 +124,7 @@ TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMPage& templatePage) {
         report->OnBeginPage(index);
     if (OnBeginPage)
         OnBeginPage(index);
-    auto it = pages.insert(pages.begin() + index, makePage(templatePage));
+    auto it = pages_.insert(pages_.begin() + index, makePage(templatePage));
     return it->get();
 }
 
@@ -135,8 +135,8 @@ void TRMEMFPages::AddBackground(const TRMPage& t) {
     picture->Width = t.BackGroundWidth;
     picture->Height = t.BackGroundHeight;
     picture->Picture = t.BackGround;
-    backgrounds.push_back(std::move(picture));
-    CurrentBackground = backgrounds.size() > 255 ? 255 : static_cast<int>(backgrounds.size()) - 1;
+    backgrounds_.push_back(std::move(picture));
+    CurrentBackground = backgrounds_.size() > 255 ? 255 : static_cast<int>(backgrounds_.size()) - 1;
 }
 
 void TRMEMFPages::Interleave(int templatePages) {
@@ -144,28 +144,28 @@ void TRMEMFPages::Interleave(int templatePages) {
         return;
     std::vector<std::vector<std::unique_ptr<TRMEMFPage>>> runs(
         static_cast<std::size_t>(templatePages));
-    for (auto& page : pages) {
+    for (auto& page : pages_) {
         const int no = std::clamp<int>(page->TemplatePageNo, 1, templatePages);
         runs[static_cast<std::size_t>(no - 1)].push_back(std::move(page));
     }
-    pages.clear();
+    pages_.clear();
     for (std::size_t round = 0;; ++round) {
         bool any = false;
         for (auto& run : runs) {
             if (round < run.size()) {
-                pages.push_back(std::move(run[round]));
+                pages_.push_back(std::move(run[round]));
                 any = true;
             }
         }
         if (!any)
             break;
     }
-    cache.clear();
+    cache_.clear();
 }
 
 std::size_t TRMEMFPages::heldBytes() const {
     std::size_t total = 0;
-    for (const auto& page : pages)
+    for (const auto& page : pages_)
         total += page->Stream.heldBytes();
     return total;
 }
@@ -173,7 +173,7 @@ std::size_t TRMEMFPages::heldBytes() const {
 TRMBkPicture* TRMEMFPages::Background(int index) const {
     if (index < 0 || index >= BackgroundCount())
         return nullptr;
-    return backgrounds[static_cast<std::size_t>(index)].get();
+    return backgrounds_[static_cast<std::size_t>(index)].get();
 }
 
 void TRMEMFPages::WriteView(RMStream& stream, const TRMView& view) {
@@ -229,18 +229,18 @@ std::shared_ptr<const TRMPage> TRMEMFPages::pageViews(int index) const {
     if (record == nullptr)
         return nullptr;
     const std::uint64_t revision = record->Stream.revision();
-    for (std::size_t i = 0; i < cache.size(); ++i) {
-        if (cache[i].record == record && cache[i].revision == revision) {
-            std::rotate(cache.begin(), cache.begin() + static_cast<std::ptrdiff_t>(i),
-                        cache.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-            return cache.front().views;
+    for (std::size_t i = 0; i < cache_.size(); ++i) {
+        if (cache_[i].record == record && cache_[i].revision == revision) {
+            std::rotate(cache_.begin(), cache_.begin() + static_cast<std::ptrdiff_t>(i),
+                        cache_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return cache_.front().views;
         }
     }
     std::shared_ptr<const TRMPage> views = decode(*record);
-    std::erase_if(cache, [&](const CacheEntry& e) { return e.record == record; });
-    cache.insert(cache.begin(), CacheEntry{record, revision, views});
-    if (cache.size() > cacheSize)
-        cache.pop_back();
+    std::erase_if(cache_, [&](const CacheEntry& e) { return e.record == record; });
+    cache_.insert(cache_.begin(), CacheEntry{record, revision, views});
+    if (cache_.size() > kCacheSize)
+        cache_.pop_back();
     return views;
 }
 
@@ -280,7 +280,7 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
     s.writeBool(compressed);
     s.writeBool(report != nullptr && report->Taoda);
     s.writeInt32(BackgroundCount());
-    for (const auto& b : backgrounds) {
+    for (const auto& b : backgrounds_) {
         s.writeInt32(b->Left);
         s.writeInt32(b->Top);
         s.writeInt32(b->Width);
@@ -289,7 +289,7 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
     }
     s.writeString(currentPrinter().printerName());
     s.writeInt32(Count());
-    for (const auto& page : pages) {
+    for (const auto& page : pages_) {
         const std::size_t slot = s.beginEndOffset();
         s.writeInt16(page->PaperSize);
         s.writeInt32(page->PaperWidth);
@@ -395,11 +395,11 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
             *error = platform::engineText(47345, "不支持的rmf格式");
         return false;
     }
-    pages = std::move(loaded);
-    backgrounds = std::move(loadedBackgrounds);
+    pages_ = std::move(loaded);
+    backgrounds_ = std::move(loadedBackgrounds);
     // Old files keep view geometry in an older unit: convert and rewrite the streams.
     for (int i = 0; i < Count(); ++i) {
-        TRMEMFPage* page = pages[static_cast<std::size_t>(i)].get();
+        TRMEMFPage* page = pages_[static_cast<std::size_t>(i)].get();
         const std::string& bytes = page->Stream.bytes();
         if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) < 39) {
             const std::unique_ptr<TRMPage> views = LoadPageViews(i);

@@ -64,7 +64,7 @@ public:
     TRMEMFPages(const TRMEMFPages&) = delete;
     TRMEMFPages& operator=(const TRMEMFPages&) = delete;
 
-    int Count() const { return static_cast<int>(pages.size()); }
+    int Count() const { return static_cast<int>(pages_.size()); }
     int pageCount() const { return Count(); }
     TRMEMFPage* operator[](int index) const;
     // Paper and size of a page; a default page for an index out of range.
@@ -81,7 +81,7 @@ public:
     // the pointer keeps them alive even when the cache lets them go.
     std::shared_ptr<const TRMPage> pageViews(int index) const;
     // Forgets every decoded page (pages are re-decoded when next drawn).
-    void releaseViews() const { cache.clear(); }
+    void releaseViews() const { cache_.clear(); }
     void Clear();
     // Exchanges the pages and backgrounds with `other` (owners and handlers stay): how a
     // preview takes a report's pages over and hands them back.
@@ -100,7 +100,7 @@ public:
     // Memory the page streams hold (finished pages are kept packed).
     std::size_t heldBytes() const;
     TRMBkPicture* Background(int index) const;
-    int BackgroundCount() const { return static_cast<int>(backgrounds.size()); }
+    int BackgroundCount() const { return static_cast<int>(backgrounds_.size()); }
 
     // Appends a view in prepared form to a page stream.
     static void WriteView(RMStream& stream, const TRMView& view);
@@ -137,12 +137,12 @@ private:
         std::shared_ptr<const TRMPage> views;
     };
     // Most recently used first; a few pages (a preview's screen and a print run's page).
-    static constexpr std::size_t cacheSize = 12;
-    mutable std::vector<CacheEntry> cache;
+    static constexpr std::size_t kCacheSize = 12;
+    mutable std::vector<CacheEntry> cache_;
     std::unique_ptr<TRMEMFPage> makePage(const TRMPage& templatePage);
 
-    std::vector<std::unique_ptr<TRMEMFPage>> pages;
-    std::vector<std::unique_ptr<TRMBkPicture>> backgrounds;
+    std::vector<std::unique_ptr<TRMEMFPage>> pages_;
+    std::vector<std::unique_ptr<TRMBkPicture>> backgrounds_;
 };
 
 } // namespace report

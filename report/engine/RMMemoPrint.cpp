@@ -84,7 +84,7 @@ void TRMMemoView::ExpandMemo(TRMReport& report) {
 }
 
 void TRMMemoView::ApplyHighlight(TRMReport& report) {
-    savedHighlight.active = false;
+    savedHighlight_.active = false;
     if (Highlight.empty() || report.State.BlankRowMode)
         return;
     TRMView* savedView = report.CurrentView;
@@ -93,19 +93,19 @@ void TRMMemoView::ApplyHighlight(TRMReport& report) {
     report.CurrentView = savedView;
     if (value.isEmptyOrNull() || value.toDouble() == 0)
         return;
-    savedHighlight = {true, Font.Style, Font.Color, FillColor};
+    savedHighlight_ = {true, Font.Style, Font.Color, FillColor};
     Font.Style = HighlightAttr.FontStyle;
     Font.Color = HighlightAttr.FontColor;
     FillColor = HighlightAttr.FillColor;
 }
 
 void TRMMemoView::RestoreHighlight() {
-    if (!savedHighlight.active)
+    if (!savedHighlight_.active)
         return;
-    Font.Style = savedHighlight.style;
-    Font.Color = savedHighlight.color;
-    FillColor = savedHighlight.fill;
-    savedHighlight.active = false;
+    Font.Style = savedHighlight_.style;
+    Font.Color = savedHighlight_.color;
+    FillColor = savedHighlight_.fill;
+    savedHighlight_.active = false;
 }
 
 void TRMMemoView::WrapMemo1(bool designer) {

@@ -13,12 +13,12 @@ TRMMemoView::TRMMemoView() {
 
 void TRMMemoView::SaveState() {
     TRMStretcheable::SaveState();
-    savedAdjust = Adjust;
+    savedAdjust_ = Adjust;
 }
 
 void TRMMemoView::RestoreState() {
     TRMStretcheable::RestoreState();
-    Adjust = savedAdjust;
+    Adjust = savedAdjust_;
 }
 
 void TRMMemoView::setWordBreak(bool on) {

@@ -115,12 +115,12 @@ protected:
     void loadExtra(RMStream& stream) override;
 
 private:
-    std::int32_t savedAdjust = 0;
+    std::int32_t savedAdjust_ = 0;
     struct SavedHighlight {
         bool active = false;
         std::int16_t style = 0;
         TColor color = 0, fill = 0;
-    } savedHighlight;
+    } savedHighlight_;
 };
 
 // An amount printed digit by digit in money-grid columns.

@@ -22,22 +22,22 @@ TRMPage::ViewList::ViewList(const ViewList& other)
 std::unique_ptr<TRMPage> TRMPage::clone() const {
     std::unique_ptr<TRMPage> copy(new TRMPage(*this));
     copy->Bands.fill(nullptr);
-    for (const auto& view : copy->objects)
+    for (const auto& view : copy->objects_)
         view->ParentBand = nullptr;
     return copy;
 }
 
 TRMView* TRMPage::addView(std::unique_ptr<TRMView> view) {
-    objects.push_back(std::move(view));
-    return objects.back().get();
+    objects_.push_back(std::move(view));
+    return objects_.back().get();
 }
 
 void TRMPage::deleteView(TRMView* view) {
-    std::erase_if(objects, [view](const std::unique_ptr<TRMView>& v) { return v.get() == view; });
+    std::erase_if(objects_, [view](const std::unique_ptr<TRMView>& v) { return v.get() == view; });
 }
 
 TRMView* TRMPage::FindObject(std::string_view name) const {
-    for (const auto& view : objects)
+    for (const auto& view : objects_)
         if (sameText(view->Name, name))
             return view.get();
     return nullptr;
@@ -46,7 +46,7 @@ TRMView* TRMPage::FindObject(std::string_view name) const {
 void TRMPage::moveViews(int dx, int dy) {
     if (dx == 0 && dy == 0)
         return;
-    for (const auto& view : objects) {
+    for (const auto& view : objects_) {
         view->Left += dx;
         view->Top += dy;
     }
@@ -285,13 +285,13 @@ bool TRMPage::DoMethod(std::string_view name, const std::vector<platform::Varian
 TRMPage* TRMPages::Page(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
-    return pages[static_cast<std::size_t>(index)].get();
+    return pages_[static_cast<std::size_t>(index)].get();
 }
 
 std::vector<std::unique_ptr<TRMPage>> TRMPages::clonePages() const {
     std::vector<std::unique_ptr<TRMPage>> copies;
-    copies.reserve(pages.size());
-    for (const auto& page : pages)
+    copies.reserve(pages_.size());
+    for (const auto& page : pages_)
         copies.push_back(page->clone());
     return copies;
 }
@@ -301,7 +301,7 @@ TRMPage* TRMPages::Add() {
     for (int n = 1; n <= 10000; ++n) {
         const std::string candidate = "Page" + std::to_string(n);
         bool used = false;
-        for (const auto& p : pages)
+        for (const auto& p : pages_)
             used = used || sameText(p->Name, candidate);
         if (!used) {
             page->Name = candidate;
@@ -311,24 +311,24 @@ TRMPage* TRMPages::Add() {
     page->PrintPagePerPage = PrintPagePerPage;
     page->ChangePaper(defaultPaper.size, defaultPaper.width, defaultPaper.height, defaultPaper.bin,
                       defaultPaper.orientation);
-    pages.push_back(std::move(page));
-    return pages.back().get();
+    pages_.push_back(std::move(page));
+    return pages_.back().get();
 }
 
 void TRMPages::Delete(int index) {
     if (index >= 0 && index < Count())
-        pages.erase(pages.begin() + index);
+        pages_.erase(pages_.begin() + index);
 }
 
 int TRMPages::IndexOf(const TRMPage* page) const {
     for (int i = 0; i < Count(); ++i)
-        if (pages[static_cast<std::size_t>(i)].get() == page)
+        if (pages_[static_cast<std::size_t>(i)].get() == page)
             return i;
     return -1;
 }
 
 TRMView* TRMPages::FindObject(std::string_view name) const {
-    for (const auto& page : pages)
+    for (const auto& page : pages_)
         if (TRMView* view = page->FindObject(name))
             return view;
     return nullptr;

@@ -23,8 +23,8 @@ public:
     std::unique_ptr<TRMPage> clone() const;
 
     // Views in paint order; the page owns them.
-    std::vector<std::unique_ptr<TRMView>>& Objects() { return objects; }
-    const std::vector<std::unique_ptr<TRMView>>& Objects() const { return objects; }
+    std::vector<std::unique_ptr<TRMView>>& Objects() { return objects_; }
+    const std::vector<std::unique_ptr<TRMView>>& Objects() const { return objects_; }
     TRMView* addView(std::unique_ptr<TRMView> view);
     void deleteView(TRMView* view);
     // First view of that name, compared without regard to case; nullptr when none.
@@ -103,20 +103,20 @@ private:
     TRMPage(const TRMPage&) = default;
     void moveViews(int dx, int dy);
 
-    ViewList objects;
+    ViewList objects_;
 };
 
 // The template pages of a report.
 class TRMPages {
 public:
-    int Count() const { return static_cast<int>(pages.size()); }
+    int Count() const { return static_cast<int>(pages_.size()); }
     TRMPage* Page(int index) const;
     TRMPage* operator[](int index) const { return Page(index); }
-    void Clear() { pages.clear(); }
+    void Clear() { pages_.clear(); }
     // Copies of the pages with their views.
     std::vector<std::unique_ptr<TRMPage>> clonePages() const;
     // Exchanges the page list with `other`.
-    void swapPages(std::vector<std::unique_ptr<TRMPage>>& other) { pages.swap(other); }
+    void swapPages(std::vector<std::unique_ptr<TRMPage>>& other) { pages_.swap(other); }
     // New report page named "Page" + the lowest unused number, with the printer's paper.
     TRMPage* Add();
     void Delete(int index);
@@ -131,7 +131,7 @@ public:
     bool* PrintPagePerPage = nullptr;
 
 private:
-    std::vector<std::unique_ptr<TRMPage>> pages;
+    std::vector<std::unique_ptr<TRMPage>> pages_;
 };
 
 } // namespace report

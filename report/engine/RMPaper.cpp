@@ -65,7 +65,7 @@ std::string paperName(int code) {
 }
 
 bool TRMVirtualPrinter::selectPrinter(const std::string& printer) {
-    name = printer.empty() ? std::string("Virtual Printer") : printer;
+    name_ = printer.empty() ? std::string("Virtual Printer") : printer;
     return true;
 }
 

@@ -77,13 +77,13 @@ public:
 // No device: papers from the built-in table, printable area inset by 18 pixels.
 class TRMVirtualPrinter : public TRMPrinterPort {
 public:
-    std::string printerName() const override { return name; }
+    std::string printerName() const override { return name_; }
     bool selectPrinter(const std::string& printer) override;
     void applyPaper(const TRMPaperRequest& paper, TRMPageGeometry& geometry) override;
     bool paperSize(int code, std::int32_t& width, std::int32_t& height) const override;
 
 private:
-    std::string name = "Virtual Printer";
+    std::string name_ = "Virtual Printer";
 };
 
 // The printer the engine lays pages out for; the virtual printer until the printer layer

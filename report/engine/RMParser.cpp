@@ -405,13 +405,13 @@ Variant TRMParser::callFunction(const std::string& rawName, const std::string& a
 }
 
 Variant TRMParser::CalcOPZ(const TRMPostfix& postfix) {
-    if (depth >= maxDepth)
+    if (depth_ >= maxDepth)
         throw EParserError("表达式嵌套过深");
-    ++depth;
+    ++depth_;
     struct DepthGuard {
         int& d;
         ~DepthGuard() { --d; }
-    } guard{depth};
+    } guard{depth_};
 
     std::vector<Variant> stack;
     auto pop = [&]() -> Variant {

@@ -50,7 +50,7 @@ public:
 
 private:
     platform::Variant callFunction(const std::string& name, const std::string& argumentList);
-    int depth = 0; // nesting of evaluations through functions; bounded
+    int depth_ = 0; // nesting of evaluations through functions; bounded
 };
 
 // Converts text to a number the way literals are read: "." and "," are both decimal

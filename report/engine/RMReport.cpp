@@ -29,8 +29,8 @@ TRMReport::TRMReport() {
     FileName = platform::engineText(47209, "Untitled");
     Pages.PrintPagePerPage = &PrintPagePerPage;
     Datasets.attachTo(Dictionary);
-    parser.OnGetValue = [this](const std::string& name) { return ResolveName(name); };
-    parser.OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
+    parser_.OnGetValue = [this](const std::string& name) { return ResolveName(name); };
+    parser_.OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
         return CallFunction(name, args);
     };
 }
@@ -131,7 +131,7 @@ std::string TRMReport::EvaluateBracket(std::string_view content) {
 }
 
 Variant TRMReport::Evaluate(std::string_view expression) {
-    return parser.Calc(expression);
+    return parser_.Calc(expression);
 }
 
 TRMObject* TRMReport::FindObject(std::string_view name) const {
@@ -157,21 +157,21 @@ bool TRMReport::getObjectProperty(std::string_view objectName, std::string_view 
 
 Variant TRMReport::evaluateGuarded(const std::string& name, const std::string& expression,
                                    bool dictionaryVariable) {
-    for (const std::string& busy : evaluating)
+    for (const std::string& busy : evaluating_)
         if (sameText(busy, name))
-            return evaluatingDictionary ? Variant(name) : Variant();
-    evaluating.push_back(name);
-    const bool savedMode = evaluatingDictionary;
-    evaluatingDictionary = evaluatingDictionary || dictionaryVariable;
+            return evaluatingDictionary_ ? Variant(name) : Variant();
+    evaluating_.push_back(name);
+    const bool savedMode = evaluatingDictionary_;
+    evaluatingDictionary_ = evaluatingDictionary_ || dictionaryVariable;
     struct Restore {
         TRMReport& r;
         bool mode;
         ~Restore() {
-            r.evaluating.pop_back();
-            r.evaluatingDictionary = mode;
+            r.evaluating_.pop_back();
+            r.evaluatingDictionary_ = mode;
         }
     } restore{*this, savedMode};
-    return parser.Calc(expression);
+    return parser_.Calc(expression);
 }
 
 Variant TRMReport::ResolveName(std::string_view rawName) {

@@ -193,9 +193,9 @@ private:
                                       bool dictionaryVariable);
     void loadTemplate(RMStream& stream);
 
-    TRMParser parser;
-    std::vector<std::string> evaluating; // names being evaluated (recursion stop)
-    bool evaluatingDictionary = false;
+    TRMParser parser_;
+    std::vector<std::string> evaluating_; // names being evaluated (recursion stop)
+    bool evaluatingDictionary_ = false;
 };
 
 // Prepares a list of reports into one set of pages.

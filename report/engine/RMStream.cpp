@@ -9,59 +9,59 @@
 namespace report {
 
 void RMStream::pack() {
-    if (isPacked || buffer.size() < 512)
+    if (isPacked_ || buffer_.size() < 512)
         return;
-    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(buffer.data()),
-                                        static_cast<qsizetype>(buffer.size()), 1);
-    if (static_cast<std::size_t>(packed.size()) >= buffer.size())
+    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(buffer_.data()),
+                                        static_cast<qsizetype>(buffer_.size()), 1);
+    if (static_cast<std::size_t>(packed.size()) >= buffer_.size())
         return;
-    packedBytes.assign(packed.constData(), static_cast<std::size_t>(packed.size()));
-    std::string().swap(buffer);
-    isPacked = true;
+    packedBytes_.assign(packed.constData(), static_cast<std::size_t>(packed.size()));
+    std::string().swap(buffer_);
+    isPacked_ = true;
 }
 
 void RMStream::unpack() const {
-    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes.data()),
-                                         static_cast<qsizetype>(packedBytes.size()));
-    buffer.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    std::string().swap(packedBytes);
-    isPacked = false;
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes_.data()),
+                                         static_cast<qsizetype>(packedBytes_.size()));
+    buffer_.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::string().swap(packedBytes_);
+    isPacked_ = false;
 }
 
 std::string RMStream::contents() const {
-    if (!isPacked)
-        return buffer;
-    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes.data()),
-                                         static_cast<qsizetype>(packedBytes.size()));
+    if (!isPacked_)
+        return buffer_;
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes_.data()),
+                                         static_cast<qsizetype>(packedBytes_.size()));
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 void RMStream::seek(std::size_t position) {
-    if (isPacked)
+    if (isPacked_)
         unpack();
-    if (position > buffer.size())
+    if (position > buffer_.size())
         throw EStreamError("stream position out of range");
-    pos = position;
+    pos_ = position;
 }
 
 void RMStream::touch() {
     static std::uint64_t counter = 0; // one thread: the user-interface thread
-    rev = ++counter;
+    rev_ = ++counter;
 }
 
 void RMStream::writeBytes(std::string_view bytes) {
-    if (isPacked)
+    if (isPacked_)
         unpack();
     touch();
-    if (pos == buffer.size()) { // appending: the common case
-        buffer.append(bytes);
-        pos += bytes.size();
+    if (pos_ == buffer_.size()) { // appending: the common case
+        buffer_.append(bytes);
+        pos_ += bytes.size();
         return;
     }
-    if (pos + bytes.size() > buffer.size())
-        buffer.resize(pos + bytes.size());
-    std::memcpy(buffer.data() + pos, bytes.data(), bytes.size());
-    pos += bytes.size();
+    if (pos_ + bytes.size() > buffer_.size())
+        buffer_.resize(pos_ + bytes.size());
+    std::memcpy(buffer_.data() + pos_, bytes.data(), bytes.size());
+    pos_ += bytes.size();
 }
 
 void RMStream::writeByte(std::uint8_t value) {
@@ -122,64 +122,64 @@ void RMStream::writeStrings(const TRMStrings& lines) {
 }
 
 std::size_t RMStream::beginEndOffset() {
-    const std::size_t slot = pos;
+    const std::size_t slot = pos_;
     writeInt32(0);
     return slot;
 }
 
 void RMStream::patchEndOffset(std::size_t slot) {
-    const std::size_t end = pos;
+    const std::size_t end = pos_;
     if (end > 0x7FFFFFFF)
         throw EStreamError("stream too large");
-    pos = slot;
+    pos_ = slot;
     writeInt32(static_cast<std::int32_t>(end));
-    pos = end;
+    pos_ = end;
 }
 
 void RMStream::need(std::size_t count) const {
-    if (isPacked)
+    if (isPacked_)
         unpack();
-    if (count > buffer.size() - pos)
+    if (count > buffer_.size() - pos_)
         throw EStreamError("unexpected end of stream");
 }
 
 std::uint8_t RMStream::readByte() {
     need(1);
-    return static_cast<std::uint8_t>(buffer[pos++]);
+    return static_cast<std::uint8_t>(buffer_[pos_++]);
 }
 
 std::int16_t RMStream::readInt16() {
     need(2);
-    const auto* p = reinterpret_cast<const unsigned char*>(buffer.data() + pos);
-    pos += 2;
+    const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+    pos_ += 2;
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
 
 std::int32_t RMStream::readInt32() {
     need(4);
-    const auto* p = reinterpret_cast<const unsigned char*>(buffer.data() + pos);
-    pos += 4;
+    const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+    pos_ += 4;
     return static_cast<std::int32_t>(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
                                      (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
 }
 
 std::string RMStream::readBytes(std::size_t count) {
     need(count);
-    std::string out = buffer.substr(pos, count);
-    pos += count;
+    std::string out = buffer_.substr(pos_, count);
+    pos_ += count;
     return out;
 }
 
 void RMStream::skip(std::size_t count) {
     need(count);
-    pos += count;
+    pos_ += count;
 }
 
 std::string RMStream::readString() {
     const std::size_t length = readUInt16();
     need(length + 1);
-    std::string text = platform::fromGbk(std::string_view(buffer).substr(pos, length));
-    pos += length + 1; // the trailing 0 is not checked: old writers left garbage there
+    std::string text = platform::fromGbk(std::string_view(buffer_).substr(pos_, length));
+    pos_ += length + 1; // the trailing 0 is not checked: old writers left garbage there
     return text;
 }
 
@@ -192,8 +192,8 @@ TRMStrings RMStream::readStrings() {
     for (;;) {
         const std::size_t length = readUInt16();
         need(length + 1);
-        lines.push_back(platform::fromGbk(std::string_view(buffer).substr(pos, length)));
-        pos += length;
+        lines.push_back(platform::fromGbk(std::string_view(buffer_).substr(pos_, length)));
+        pos_ += length;
         const std::uint8_t separator = readByte();
         if (separator == 0)
             return lines;
@@ -205,7 +205,7 @@ TRMStrings RMStream::readStrings() {
 std::size_t RMStream::readEndOffset(std::size_t from) {
     const std::int32_t value = readInt32();
     if (value < 0 || static_cast<std::size_t>(value) > size() ||
-        static_cast<std::size_t>(value) < from || static_cast<std::size_t>(value) < pos)
+        static_cast<std::size_t>(value) < from || static_cast<std::size_t>(value) < pos_)
         throw EStreamError("end offset out of range");
     return static_cast<std::size_t>(value);
 }

@@ -25,50 +25,50 @@ class RMStream {
 public:
     RMStream() = default;
     explicit RMStream(std::string bytes)
-        : buffer(std::move(bytes)) {
+        : buffer_(std::move(bytes)) {
         touch();
     }
 
     const std::string& bytes() const {
-        if (isPacked)
+        if (isPacked_)
             unpack();
-        return buffer;
+        return buffer_;
     }
     std::string takeBytes() {
-        if (isPacked)
+        if (isPacked_)
             unpack();
-        pos = 0;
+        pos_ = 0;
         touch();
-        return std::move(buffer);
+        return std::move(buffer_);
     }
     std::size_t size() const {
-        if (isPacked)
+        if (isPacked_)
             unpack();
-        return buffer.size();
+        return buffer_.size();
     }
-    std::size_t position() const { return pos; }
+    std::size_t position() const { return pos_; }
     // Changes with every write: two equal revisions mean equal bytes (caches compare it).
-    std::uint64_t revision() const { return rev; }
-    std::size_t remaining() const { return size() - pos; }
-    bool atEnd() const { return pos >= size(); }
+    std::uint64_t revision() const { return rev_; }
+    std::size_t remaining() const { return size() - pos_; }
+    bool atEnd() const { return pos_ >= size(); }
     // Positions past the end are refused: offsets read from files go through here.
     void seek(std::size_t position);
     void clear() {
-        buffer.clear();
-        packedBytes.clear();
-        isPacked = false;
-        pos = 0;
+        buffer_.clear();
+        packedBytes_.clear();
+        isPacked_ = false;
+        pos_ = 0;
         touch();
     }
 
     // Keeps the bytes compressed in memory until they are next read, written or asked for
     // (finished prepared pages are packed). The bytes and the revision do not change.
     void pack();
-    bool packed() const { return isPacked; }
+    bool packed() const { return isPacked_; }
     // The bytes, without unpacking a packed stream.
     std::string contents() const;
     // Memory the bytes take now (the compressed size of a packed stream).
-    std::size_t heldBytes() const { return isPacked ? packedBytes.size() : buffer.size(); }
+    std::size_t heldBytes() const { return isPacked_ ? packedBytes_.size() : buffer_.size(); }
 
     // Writers overwrite at the position and extend the stream as needed.
     void writeByte(std::uint8_t value);
@@ -104,11 +104,11 @@ private:
     void touch();
     void unpack() const;
 
-    mutable std::string buffer;
-    mutable std::string packedBytes; // zlib form while packed
-    mutable bool isPacked = false;
-    std::size_t pos = 0; // invariant: pos <= buffer.size()
-    std::uint64_t rev = 0;
+    mutable std::string buffer_;
+    mutable std::string packedBytes_; // zlib form while packed
+    mutable bool isPacked_ = false;
+    std::size_t pos_ = 0; // invariant: pos_ <= buffer_.size()
+    std::uint64_t rev_ = 0;
 };
 
 // Encoding of a GBK string list as stored (helpers for memo text).

@@ -6,25 +6,25 @@
 namespace report {
 
 int TRMVariables::IndexOf(std::string_view name) const {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (sameText(entries[i].first, name))
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (sameText(entries_[i].first, name))
             return static_cast<int>(i);
     return -1;
 }
 
 const platform::Variant* TRMVariables::find(std::string_view name) const {
     const int index = IndexOf(name);
-    return index < 0 ? nullptr : &entries[static_cast<std::size_t>(index)].second;
+    return index < 0 ? nullptr : &entries_[static_cast<std::size_t>(index)].second;
 }
 
 void TRMVariables::SetVariable(std::string_view name, platform::Variant value) {
     const int index = IndexOf(name);
     if (index >= 0) {
-        entries[static_cast<std::size_t>(index)].second = std::move(value);
+        entries_[static_cast<std::size_t>(index)].second = std::move(value);
         return;
     }
-    entries.emplace_back(std::string(name), std::move(value));
-    if (sorted)
+    entries_.emplace_back(std::string(name), std::move(value));
+    if (sorted_)
         sort();
 }
 
@@ -35,19 +35,19 @@ platform::Variant TRMVariables::GetVariable(std::string_view name) const {
 
 void TRMVariables::SetValue(int index, platform::Variant value) {
     if (index >= 0 && index < Count())
-        entries[static_cast<std::size_t>(index)].second = std::move(value);
+        entries_[static_cast<std::size_t>(index)].second = std::move(value);
 }
 
 platform::Variant TRMVariables::Value(int index) const {
     if (index < 0 || index >= Count())
         return {};
-    return entries[static_cast<std::size_t>(index)].second;
+    return entries_[static_cast<std::size_t>(index)].second;
 }
 
 std::string TRMVariables::Name(int index) const {
     if (index < 0 || index >= Count())
         return {};
-    return entries[static_cast<std::size_t>(index)].first;
+    return entries_[static_cast<std::size_t>(index)].first;
 }
 
 void TRMVariables::Rename(int index, std::string_view name) {
@@ -57,24 +57,24 @@ void TRMVariables::Rename(int index, std::string_view name) {
     const int other = IndexOf(name);
     if (other >= 0 && other != index)
         return;
-    entries[static_cast<std::size_t>(index)].first = std::string(name);
-    if (sorted)
+    entries_[static_cast<std::size_t>(index)].first = std::string(name);
+    if (sorted_)
         sort();
 }
 
 void TRMVariables::Delete(int index) {
     if (index >= 0 && index < Count())
-        entries.erase(entries.begin() + index);
+        entries_.erase(entries_.begin() + index);
 }
 
 void TRMVariables::setSorted(bool on) {
-    sorted = on;
+    sorted_ = on;
     if (on)
         sort();
 }
 
 void TRMVariables::sort() {
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    std::stable_sort(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) {
         return upperCase(a.first) < upperCase(b.first);
     });
 }

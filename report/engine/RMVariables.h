@@ -28,18 +28,18 @@ public:
     std::string Name(int index) const;
     void Rename(int index, std::string_view name);
     void Delete(int index);
-    void Clear() { entries.clear(); }
-    int Count() const { return static_cast<int>(entries.size()); }
+    void Clear() { entries_.clear(); }
+    int Count() const { return static_cast<int>(entries_.size()); }
 
     // Sorted mode keeps entries ordered by name (case-insensitive) from now on.
-    bool Sorted() const { return sorted; }
+    bool Sorted() const { return sorted_; }
     void setSorted(bool on);
 
 private:
     void sort();
 
-    std::vector<std::pair<std::string, platform::Variant>> entries;
-    bool sorted = false;
+    std::vector<std::pair<std::string, platform::Variant>> entries_;
+    bool sorted_ = false;
 };
 
 // Process-wide values hosts fill before they preview or print.

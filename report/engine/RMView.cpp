@@ -90,26 +90,26 @@ void TRMView::setFrameStyle(std::uint8_t style) {
 }
 
 void TRMView::SaveState() {
-    saved = {GapX,
-             GapY,
-             Left,
-             Top,
-             Width,
-             Height,
-             {LeftFrame.Width, TopFrame.Width, RightFrame.Width, BottomFrame.Width}};
+    saved_ = {GapX,
+              GapY,
+              Left,
+              Top,
+              Width,
+              Height,
+              {LeftFrame.Width, TopFrame.Width, RightFrame.Width, BottomFrame.Width}};
 }
 
 void TRMView::RestoreState() {
-    GapX = saved.GapX;
-    GapY = saved.GapY;
-    Left = saved.Left;
-    Top = saved.Top;
-    Width = saved.Width;
-    Height = saved.Height;
-    LeftFrame.Width = saved.frames[0];
-    TopFrame.Width = saved.frames[1];
-    RightFrame.Width = saved.frames[2];
-    BottomFrame.Width = saved.frames[3];
+    GapX = saved_.GapX;
+    GapY = saved_.GapY;
+    Left = saved_.Left;
+    Top = saved_.Top;
+    Width = saved_.Width;
+    Height = saved_.Height;
+    LeftFrame.Width = saved_.frames[0];
+    TopFrame.Width = saved_.frames[1];
+    RightFrame.Width = saved_.frames[2];
+    BottomFrame.Width = saved_.frames[3];
 }
 
 void TRMView::SetBounds(int left, int top, int width, int height) {

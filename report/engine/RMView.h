@@ -120,7 +120,7 @@ private:
     struct SavedState {
         std::int32_t GapX = 0, GapY = 0, Left = 0, Top = 0, Width = 0, Height = 0;
         float frames[4] = {};
-    } saved;
+    } saved_;
 };
 
 // Rectangle with frame and fill.
