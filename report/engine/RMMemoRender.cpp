@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace report {
 
@@ -101,10 +102,13 @@ int TRMMemoView::TextWidth(const TRMStrings& text) const {
 }
 
 int TRMMemoView::LinesThatFit(const TRMMemoLayout& layout) const {
-    const int em = layout.LineHeight - LineSpacing;
+    // 64-bit: gaps, spacings and heights come from files and may be anywhere in int's range.
+    const std::int64_t em = std::int64_t{layout.LineHeight} - LineSpacing;
+    const std::int64_t bottom = std::int64_t{Height} - FrameAllowanceY() / 2;
     int count = 0;
-    for (int y = GapY; count < static_cast<int>(layout.Lines.size()); y += layout.LineHeight) {
-        if (y + em > Height - FrameAllowanceY() / 2)
+    for (std::int64_t y = GapY; count < static_cast<int>(layout.Lines.size());
+         y += layout.LineHeight) {
+        if (y + em > bottom)
             break;
         ++count;
     }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 using namespace report;
@@ -296,4 +297,24 @@ TEST(MemoLayout, LineBreaksDoNotDependOnTheOutputDevice) {
     EXPECT_GT(screen.texts().size(), 300u);
     EXPECT_EQ(screen.texts(), printer.texts());
     EXPECT_EQ(screen.texts(), zoomed.texts());
+}
+
+TEST(MemoLayout, LinesThatFitStaysSoundForExtremeGapsAndSpacings) {
+    // Gaps and spacings come from files; sums near the ends of int's range must neither
+    // overflow nor change the answer's meaning (a damaged prepared file once did).
+    auto memo = wrappingMemo(64, {"一二三四五六七八九十甲乙丙"});
+    const TRMMemoLayout layout = memo->LayoutText(memo->Memo);
+    ASSERT_EQ(layout.Lines.size(), 3u);
+    EXPECT_EQ(memo->LinesThatFit(layout), 3);
+
+    memo->GapY = std::numeric_limits<int>::max() - 4;
+    EXPECT_EQ(memo->LinesThatFit(layout), 0);
+    memo->GapY = std::numeric_limits<int>::min() + 4;
+    EXPECT_EQ(memo->LinesThatFit(layout), 3);
+    memo->GapY = 0;
+    memo->LineSpacing = std::numeric_limits<int>::min() + 1;
+    EXPECT_EQ(memo->LinesThatFit(layout), 0);
+    memo->LineSpacing = 0;
+    memo->Height = std::numeric_limits<int>::min() + 1;
+    EXPECT_EQ(memo->LinesThatFit(layout), 0);
 }
