@@ -16,10 +16,18 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace report {
 
 namespace {
+
+// Thrown by addPage beyond TRMReport::MaxPages; caught where a build ends.
+class PageLimitReached : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 double currentDateTime() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -257,6 +265,12 @@ void TRMPreparation::build(Member& member) {
         }
     } catch (const platform::EAbort&) {
         throw;
+    } catch (const PageLimitReached& e) {
+        // Not an evaluation error: the message stands alone.
+        if (!error_) {
+            error_ = true;
+            errorMessage_ = e.what();
+        }
     } catch (const std::exception& e) {
         fail(currentObject_, e.what());
     }
@@ -303,6 +317,12 @@ int TRMPreparation::bottomLimit() const {
 
 void TRMPreparation::addPage() {
     const int index = out_.Count();
+    if (top_.MaxPages > 0 && index >= top_.MaxPages) {
+        // Stops every loop at its next check; the throw leaves the band being placed now.
+        for (Member& m : members_)
+            m.Report->Terminated = true;
+        throw PageLimitReached("报表超过 " + std::to_string(top_.MaxPages) + " 页的上限");
+    }
     out_.AddPage(*run_->Page);
     if (report_ != &top_ && report_->OnBeginPage)
         report_->OnBeginPage(index);

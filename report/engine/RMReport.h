@@ -113,6 +113,9 @@ public:
     bool SavedDoublePass = false;
     bool FinalPass = false;
     bool Terminated = false;
+    // Preparation fails with a message once it would start a page beyond this many (0: no
+    // limit), so that a template whose bands never run out cannot prepare for ever.
+    int MaxPages = 0;
     bool Preparing = false;
     std::string FileName;
     TRMClassNotFoundLog ClassNotFound;

@@ -359,3 +359,29 @@ TEST(PreparePages, PrintPagePerPageAlternatesTheTemplatePages) {
     EXPECT_EQ(texts(report, 3).front(), "B" + std::to_string(texts(report, 1).size() + 1));
     EXPECT_EQ(order, "A1 B2 A1 B2 A1 ");
 }
+
+TEST(PreparePages, PageLimitEndsPreparationWithAMessageInEveryPass) {
+    for (const bool doublePass : {false, true}) {
+        Listing l(400); // about ten pages
+        l.report.DoublePass = doublePass;
+        l.report.MaxPages = 3;
+        platform::ScriptedMessageBoxes boxes;
+        EXPECT_FALSE(l.report.PrepareReport()) << doublePass;
+        EXPECT_EQ(l.pageCount(), 0) << doublePass;
+        ASSERT_EQ(boxes.count(), 1u) << doublePass;
+        EXPECT_EQ(boxes.last().text, "报表超过 3 页的上限");
+        EXPECT_EQ(l.report.ErrorMessage, "报表超过 3 页的上限");
+
+        // Within the limit, and with no limit, the same template prepares in full.
+        l.report.MaxPages = 50;
+        ASSERT_TRUE(l.report.PrepareReport()) << doublePass;
+        const int pages = l.pageCount();
+        EXPECT_GT(pages, 3);
+        l.report.MaxPages = pages;
+        ASSERT_TRUE(l.report.PrepareReport()) << doublePass;
+        l.report.MaxPages = 0;
+        ASSERT_TRUE(l.report.PrepareReport()) << doublePass;
+        EXPECT_EQ(l.pageCount(), pages);
+        EXPECT_EQ(boxes.count(), 1u);
+    }
+}
