@@ -13,6 +13,9 @@
 #include "plugin/SharedHelpers.h"
 #include "plugin/TDreamClass.h"
 #include "popup/TRopWin.h"
+#include "report/engine/RMExportFilter.h"
+#include "report/engine/RMReport.h"
+#include "report/engine/RMReportHooks.h"
 #include "report/formreport/RMFormReport.h"
 
 #include <QFrame>
@@ -397,6 +400,44 @@ void TfrmAcountUnitArchives::btnPrintClick() {
     RMFormReport1->PrintFromControls();
     setTitleFontColor(platform::clWhite);
     sgdAcountUnitArchives->Refresh();
+}
+
+qintptr TfrmAcountUnitArchives::WMPrintToFile(quintptr format, const char* path) {
+    const char* mask = format == 1 ? "*.pdf" : format == 2 ? "*.xlsx" : nullptr;
+    report::TRMExportFilter* filter = nullptr;
+    for (report::TRMExportFilter* f : report::exportFilters())
+        if (mask != nullptr && f->fileMask() == mask) {
+            filter = f;
+            break;
+        }
+    if (filter == nullptr || *path == '\0')
+        return 0;
+
+    // The print run ends in the engine's print hook: for this one command it writes the
+    // file instead of asking for a printer.
+    constexpr qintptr written = 1, nothing = -1, failed = -2;
+    qintptr result = nothing;
+    report::TRMReportHooks& hooks = report::RMReportHooks();
+    struct Restore {
+        report::TRMReportHooks& hooks;
+        decltype(report::TRMReportHooks::PrintPreparedReport) saved;
+        ~Restore() { hooks.PrintPreparedReport = std::move(saved); }
+    } restore{hooks, hooks.PrintPreparedReport};
+    const std::string fileName(path);
+    hooks.PrintPreparedReport = [&](report::TRMReport& engine) {
+        const report::TRMExportResult done = report::exportReport(
+            engine.EMFPages, *filter, fileName, {}, nullptr, engine.ReportInfo.Title());
+        if (done.Status == report::TRMExportStatus::Exported) {
+            result = written;
+            return;
+        }
+        result = failed;
+        platform::MessageBox(platform::handleOf(this),
+                             done.Message.empty() ? "无法写入 " + fileName : done.Message, "提示",
+                             platform::MB_OK | platform::MB_ICONERROR);
+    };
+    btnPrintClick();
+    return result;
 }
 
 // ---- store site

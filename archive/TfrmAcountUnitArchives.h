@@ -122,6 +122,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The print command (btnPrintClick) with the prepared pages written into `path`.
+    qintptr WMPrintToFile(quintptr format, const char* path) override;
 
 private:
     enum class Form { Embedded, Dialog };

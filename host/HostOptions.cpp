@@ -82,8 +82,16 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("打开插件窗口后把宿主窗口存为 PNG 并退出"),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption printPdf(
+        QStringLiteral("print-pdf"),
+        QStringLiteral("打开档案，执行其打印命令（确认框答“确定”），由 PDF 打印机写入 FILE 后退出"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption exportXlsx(
+        QStringLiteral("export-xlsx"),
+        QStringLiteral("同 --print-pdf，但由 Excel 导出写入 FILE（.xlsx）"),
+        QStringLiteral("FILE"));
     parser.addOptions({help, db, createDb, initDb, demo, rolePrefix, plugin, op, job, mode, dialog,
-                       dbType, dbTypeError, screenshot});
+                       dbType, dbTypeError, screenshot, printPdf, exportXlsx});
 
     if (!parser.parse(arguments)) {
         parsed.error = parser.errorText().toStdString();
@@ -113,9 +121,20 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         o.dbType = parser.value(dbType).toStdString();
     o.dbTypeRaises = parser.isSet(dbTypeError);
     o.screenshotPath = parser.value(screenshot).toStdString();
+    o.printPdfPath = parser.value(printPdf).toStdString();
+    o.exportXlsxPath = parser.value(exportXlsx).toStdString();
+    const int outputs = int(!o.screenshotPath.empty()) + int(!o.printPdfPath.empty()) +
+                        int(!o.exportXlsxPath.empty());
+    if ((parser.isSet(printPdf) && o.printPdfPath.empty()) ||
+        (parser.isSet(exportXlsx) && o.exportXlsxPath.empty()))
+        parsed.error = "--print-pdf 和 --export-xlsx 需要输出文件名";
+    else if (outputs > 1)
+        parsed.error = "--screenshot、--print-pdf 和 --export-xlsx 只能选一个";
+    else if (outputs > 0 && o.initDatabase)
+        parsed.error = "--init-db 不能与 --screenshot、--print-pdf 或 --export-xlsx 一起使用";
     if (parser.isSet(dialog))
         o.startMode = StartMode::Dialog;
-    if (parser.isSet(mode)) {
+    if (parser.isSet(mode) && parsed.error.empty()) {
         const QString m = parser.value(mode);
         if (m == QLatin1String("embedded"))
             o.startMode = StartMode::Embedded;
@@ -126,6 +145,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         else
             parsed.error = "启动方式只能是 embedded、dialog 或 none：" + m.toStdString();
     }
+    if (outputs > 0 && o.startMode == StartMode::None && parsed.error.empty())
+        parsed.error = "--mode none 时没有档案窗口可以打印";
     if (!lengthPrefixedGbk(o.operatorCode))
         parsed.error = "操作员编码过长（最多 255 个 GBK 字节）";
     if (parsed.error.empty())

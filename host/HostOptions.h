@@ -25,7 +25,10 @@ struct HostOptions {
     StartMode startMode = StartMode::Embedded;
     std::optional<std::string> dbType; // unset: by the database (SQLSERVER, POSTGRESQL)
     bool dbTypeRaises = false;
-    std::string screenshotPath;      // save a PNG of the host window and exit
+    std::string screenshotPath; // save a PNG of the host window and exit
+    // Run the archive's print command into this file (PDF printer / Excel filter) and exit.
+    std::string printPdfPath;
+    std::string exportXlsxPath;
     bool createDatabase = false;     // --db FILE is created with the demo data when missing
     bool initDatabase = false;       // create schema (and roles) in --db, then exit
     bool demo = false;               // with initDatabase: seed the demo data into an empty archive

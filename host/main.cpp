@@ -41,6 +41,11 @@ bool interactive() {
     return platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal");
 }
 
+// --print-pdf / --export-xlsx: the open archive window's print command into `path`
+// (message HSDW_WM_PRINT_TO_FILE); the boxes it showed go to stderr.
+int printToFile(QWidget* pluginWindow, int format, const std::string& path,
+                const platform::ScriptedMessageBoxes& boxes);
+
 int fail(int code, const std::string& message, bool showBox) {
     std::fprintf(stderr, "hsdwhost: %s\n", message.c_str());
     if (showBox)
@@ -106,6 +111,39 @@ void warnAboutPrivilegedLogin(host::Database& database) {
                      role.rows[0][0].value_or("").c_str());
 }
 
+int printToFile(QWidget* pluginWindow, int format, const std::string& path,
+                const platform::ScriptedMessageBoxes& boxes) {
+    if (pluginWindow == nullptr)
+        return fail(Failed, "档案窗口没有打开，无法打印", false);
+    const std::string file = std::filesystem::absolute(path).string();
+    qintptr result = 0;
+    const bool delivered = QMetaObject::invokeMethod(
+        pluginWindow, "windowMessage", Qt::DirectConnection, Q_RETURN_ARG(qintptr, result),
+        Q_ARG(uint, HSDW_WM_PRINT_TO_FILE), Q_ARG(quintptr, quintptr(format)),
+        Q_ARG(qintptr, reinterpret_cast<qintptr>(file.c_str())));
+    std::string reasons;
+    for (const platform::ScriptedMessageBoxes::Record& box : boxes.records()) {
+        std::fprintf(stderr, "hsdwhost: 消息框「%s」：%s\n", box.caption.c_str(), box.text.c_str());
+        if ((box.flags & 0xF0) == HSDW_MB_ICONERROR || (box.flags & 0xF0) == HSDW_MB_ICONWARNING)
+            reasons += (reasons.empty() ? "" : "；") + box.text;
+    }
+    if (!delivered || result == 0)
+        return fail(Failed, "插件窗口不支持打印到文件", false);
+    if (result == HSDW_PRINT_FILE_NOTHING)
+        return fail(Failed,
+                    "没有打印任何内容（打印被取消或没有页面）" +
+                        (reasons.empty() ? std::string() : "：" + reasons),
+                    false);
+    std::error_code ec;
+    if (result != HSDW_PRINT_FILE_WRITTEN || !std::filesystem::is_regular_file(file, ec) ||
+        std::filesystem::file_size(file, ec) == 0)
+        return fail(Failed, "无法写入 " + file + (reasons.empty() ? std::string() : "：" + reasons),
+                    false);
+    std::printf("%s\n", file.c_str());
+    std::fflush(stdout);
+    return Ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +159,9 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty())
         return fail(BadArguments, parsed.error, false);
     const host::HostOptions& options = parsed.options;
-    const bool showBoxes = interactive() && options.screenshotPath.empty();
+    const bool unattended = !options.screenshotPath.empty() || !options.printPdfPath.empty() ||
+                            !options.exportXlsxPath.empty();
+    const bool showBoxes = interactive() && !unattended;
 
     std::shared_ptr<host::Database> database;
     try {
@@ -156,11 +196,12 @@ int main(int argc, char** argv) {
         return fail(PluginUnusable, e.what(), showBoxes);
     }
 
-    // A screenshot run waits on nobody: message boxes are answered with their first button
-    // and reported on stderr, modal windows are closed at once.
+    // A screenshot or print run waits on nobody: message boxes are answered with their first
+    // button (the print confirmation's "确定") and reported on stderr, modal windows are
+    // closed at once.
     std::optional<platform::ScriptedMessageBoxes> unattendedBoxes;
     std::optional<platform::ModalHook> unattendedModals;
-    if (!options.screenshotPath.empty()) {
+    if (unattended) {
         unattendedBoxes.emplace();
         unattendedModals.emplace([](QWidget* modal) {
             std::fprintf(stderr, "hsdwhost: 已关闭模态窗口「%s」\n",
@@ -185,6 +226,14 @@ int main(int argc, char** argv) {
         break;
     }
 
+    if (!options.printPdfPath.empty() || !options.exportXlsxPath.empty()) {
+        settle(300);
+        return options.printPdfPath.empty()
+                   ? printToFile(window.pluginWindow(), HSDW_PRINT_FILE_XLSX,
+                                 options.exportXlsxPath, *unattendedBoxes)
+                   : printToFile(window.pluginWindow(), HSDW_PRINT_FILE_PDF, options.printPdfPath,
+                                 *unattendedBoxes);
+    }
     if (!options.screenshotPath.empty()) {
         settle(300);
         QWidget* target = &window;

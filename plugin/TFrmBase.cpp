@@ -86,9 +86,20 @@ void TFrmBase::FormClose(TCloseAction& Action) {
 }
 
 qintptr TFrmBase::windowMessage(uint message, quintptr wParam, qintptr lParam) {
+    if (message == kPrintToFileMessage) {
+        qintptr result = 0;
+        const char* path = reinterpret_cast<const char*>(lParam);
+        if (path != nullptr)
+            platform::guarded(this, [&] { result = WMPrintToFile(wParam, path); });
+        return result;
+    }
     if (message != platform::WM_RESIZE_PANEL)
         return 0;
     platform::guarded(this, [&] { WMResizePanel(qintptr(wParam), lParam); });
+    return 0;
+}
+
+qintptr TFrmBase::WMPrintToFile(quintptr, const char*) {
     return 0;
 }
 

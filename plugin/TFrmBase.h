@@ -38,6 +38,8 @@ public:
     static constexpr int kDesignClientHeight = 445;
     static constexpr int kDesignPanelWidth = 688;
     static constexpr int kDesignPanelHeight = 450;
+    // The host's request to print into a file (HSDW_WM_PRINT_TO_FILE).
+    static constexpr unsigned kPrintToFileMessage = platform::WM_USER + 3;
 
     // Builds the layout and runs FormCreate(). `owner` owns the window (destroying it
     // destroys the window); the window stays a top-level window until it is re-parented.
@@ -72,6 +74,10 @@ protected:
 
     // Message 0x402: PanelMain's height, then its width, taken as they come.
     virtual void WMResizePanel(qintptr height, qintptr width);
+    // Message 0x403: the window's print command into the file `path` (UTF-8) in `format`
+    // (1 PDF, 2 XLSX). 1 written, -1 nothing printed, -2 failed (the reason shown), 0 the
+    // window does not print to files.
+    virtual qintptr WMPrintToFile(quintptr format, const char* path);
 
     void closeEvent(QCloseEvent* event) override;
 

@@ -58,6 +58,20 @@
  *                     entry call or until the library is unloaded, so the host may release
  *                     its reference right after the call.
  *
+ * Printing to a file (an unattended host, no printer, no display). The host sends
+ * HSDW_WM_PRINT_TO_FILE to the plug-in window (the same invokable windowMessage; for an
+ * embedded window the container widget's child that has it), with wParam HSDW_PRINT_FILE_PDF
+ * or HSDW_PRINT_FILE_XLSX and lParam the address of a zero-terminated UTF-8 file path. The
+ * window runs its print command as the print button does, its confirmation included (answer
+ * it through the message-box hook); the pages it prepares go, instead of to a printer, into
+ * that file: PDF as the built-in PDF printer prints them, XLSX through the Excel export
+ * filter (one sheet, every page). The call returns when the run is over:
+ *   HSDW_PRINT_FILE_WRITTEN (1)   the file is complete;
+ *   HSDW_PRINT_FILE_NOTHING (-1)  nothing was printed (confirmation cancelled, no pages);
+ *   HSDW_PRINT_FILE_FAILED (-2)   writing failed; a message box (error icon) said why and no
+ *                                 file is left (an older file of that name is kept);
+ *   0                             the window does not print to files, or a bad argument.
+ *
  * No C++ exception ever leaves an entry point: a failure is shown in a message box owned
  * by app_window and the call returns.
  *
@@ -111,6 +125,14 @@ typedef uintptr_t HsdwWindowHandle;
 /* Window messages. */
 #define HSDW_WM_RESIZE_PANEL 0x402  /* host -> plug-in window: wParam height, lParam width */
 #define HSDW_WM_PLUGIN_CLOSING 1028 /* plug-in -> notify control: the window is closing */
+#define HSDW_WM_PRINT_TO_FILE 0x403 /* host -> plug-in window: print into a file (above) */
+
+/* HSDW_WM_PRINT_TO_FILE: formats (wParam) and results. */
+#define HSDW_PRINT_FILE_PDF 1
+#define HSDW_PRINT_FILE_XLSX 2
+#define HSDW_PRINT_FILE_WRITTEN 1
+#define HSDW_PRINT_FILE_NOTHING (-1)
+#define HSDW_PRINT_FILE_FAILED (-2)
 
 /* Data-service operations. */
 #define HSDW_DISPID_OPEN_QUERY PLATFORM_DISPID_OPEN_QUERY

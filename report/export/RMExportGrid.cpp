@@ -5,6 +5,7 @@
 #include "report/engine/RMGraphicViews.h"
 #include "report/engine/RMMemoView.h"
 #include "report/engine/RMReport.h"
+#include "report/engine/RMRichView.h"
 
 #include <algorithm>
 
@@ -108,6 +109,10 @@ bool isCellView(const TRMView& view) {
         return hasText(memo->DrawnText()) || framed(view) || view.FillColor != clNone;
     if (dynamic_cast<const TRMCheckBoxView*>(&view) != nullptr)
         return true;
+    // A rich view (a caption, a title) becomes a cell with the plain text of its laid-out
+    // lines, which it hands over in export mode like a memo.
+    if (const auto* rich = dynamic_cast<const TRMRichView*>(&view))
+        return !rich->RichText.empty() || framed(view) || view.FillColor != clNone;
     return false;
 }
 

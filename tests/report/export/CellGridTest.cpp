@@ -4,6 +4,7 @@
 #include "report/engine/RMDisplayFormat.h"
 #include "report/engine/RMExportFilter.h"
 #include "report/engine/RMGraphicViews.h"
+#include "report/engine/RMRichView.h"
 #include "report/export/RMCellValue.h"
 #include "report/export/RMExportGrid.h"
 #include "tests/report/export/ExportTestSupport.h"
@@ -106,6 +107,33 @@ TEST(CellGrid, TextComesFromTheMemoLinesOfTheExportReplay) {
     EXPECT_EQ(grid.at(0, 1)->Text, "甲\n乙");
     EXPECT_TRUE(grid.at(0, 1)->Style.Wrap);
     EXPECT_EQ(grid.at(0, 2)->Text, "X");
+}
+
+TEST(CellGrid, RichViewsBecomeCellsWithThePlainTextOfTheirLines) {
+    PreparedPages doc;
+    const int page = doc.addPage();
+    doc.memo(page, 10, 60, 100, 20, "编码");
+    doc.memo(page, 110, 60, 200, 20, "名称");
+    doc.flush();
+    // A two-paragraph caption over the columns, as a title is printed.
+    TRMRichView title;
+    title.SetBounds(10, 10, 300, 40);
+    title.RichText = "{\\rtf1{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\qc\\f0\\fs28 "
+                     "\\'ba\\'cb\\'cb\\'e3\\'b5\\'a5\\'ce\\'bb{\\b \\'b5\\'b5\\'b0\\'b8}\\par "
+                     "2026\\par}";
+    TRMEMFPages::WriteView(doc.pages()[0]->Stream, title);
+    TRMRichView empty; // prints nothing: no cell
+    empty.SetBounds(10, 100, 300, 20);
+    TRMEMFPages::WriteView(doc.pages()[0]->Stream, empty);
+    GridRecorder grid;
+    doc.pages().exportPage(0, grid);
+    ASSERT_EQ(grid.placed.size(), 3u);
+    const TRMExportCell* caption = grid.at(0, 0);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->Text, "核算单位档案\n2026"); // runs of one line join, lines break
+    EXPECT_EQ(caption->LastCol, 1);                 // over both columns
+    ASSERT_NE(grid.at(1, 1), nullptr);
+    EXPECT_EQ(grid.at(1, 1)->Text, "名称");
 }
 
 TEST(CellValue, NumbersOnlyWhereTheFormatPrintsExactlyThatText) {
