@@ -133,6 +133,12 @@ TEST_F(RmtoolProcess, BadInputsGiveMessagesAndExitCodes) {
         {{"export", path("r.rmp"), path("nowhere/x.xlsx")}, 3, "不存在"},
         {{"export", path("r.rmp")}, 1, "缺少输出文件"},
         {{"export", path("r.rmp"), path("x.doc")}, 1, "输出文件须为"},
+        // Every command that reads a prepared file checks it, and print checks its pages.
+        {{"export", path("bad.rmp"), path("x.pdf")}, 2, "不是报表文件或已损坏"},
+        {{"print", path("missing.rmp")}, 2, "文件不存在"},
+        {{"print", path("bad.rmp")}, 2, "不是报表文件或已损坏"},
+        {{"print", path("r.rmp"), "--pages", "9"}, 1, "报表只有 3 页，没有第 9 页"},
+        {{"print", path("r.rmp"), "--pages", "2-x"}, 1, "页码 '2-x' 有误"},
     };
     for (const Case& c : cases) {
         const Outcome r = rmtool(c.args);
