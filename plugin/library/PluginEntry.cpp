@@ -3,7 +3,11 @@
 #define HSDW_BUILDING_PLUGIN
 #include "plugin/library/ArchiveWindowFactory.h"
 #include "plugin/EntryCall.h"
+#include "plugin/TFrmBase.h"
 #include "plugin/plugin_abi.h"
+
+static_assert(plugin::TFrmBase::kPrintToFileMessage == HSDW_WM_PRINT_TO_FILE,
+              "the print-to-file message the windows handle is the documented one");
 
 extern "C" {
 
