@@ -1,9 +1,9 @@
 // The library's two exports. Everything else of ours stays hidden (hsdwarchive.map).
 
 #define HSDW_BUILDING_PLUGIN
-#include "plugin/library/ArchiveWindowFactory.h"
 #include "plugin/EntryCall.h"
 #include "plugin/TFrmBase.h"
+#include "plugin/library/ArchiveWindowFactory.h"
 #include "plugin/plugin_abi.h"
 
 static_assert(plugin::TFrmBase::kPrintToFileMessage == HSDW_WM_PRINT_TO_FILE,

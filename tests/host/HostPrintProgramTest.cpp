@@ -148,12 +148,13 @@ TEST_F(HostPrintProgramTest, ExportXlsxOfAThousandUnitsHasEveryUnitInItsOwnRow) 
             if (!value.isString())
                 continue;
             const QString text = value.toString();
-            if (text == QLatin1String("核算单位编码")) {
-                codeTitleRow = row;
+            if (text == QStringLiteral("核算单位编码")) {
+                if (codeTitleRow == 0)
+                    codeTitleRow = row; // the first page's
                 codeColumn = column;
-            } else if (text == QLatin1String("核算单位名称")) {
+            } else if (text == QStringLiteral("核算单位名称")) {
                 nameColumn = column;
-            } else if (text.contains(QLatin1String("核算单位档案")) && titleRow == 0) {
+            } else if (text.contains(QStringLiteral("核算单位档案")) && titleRow == 0) {
                 titleRow = row;
             }
         }
@@ -165,7 +166,7 @@ TEST_F(HostPrintProgramTest, ExportXlsxOfAThousandUnitsHasEveryUnitInItsOwnRow) 
         if (code == cells.end() || row <= codeTitleRow)
             continue;
         const QJsonObject cell = code->second;
-        if (cell.value(QStringLiteral("value")).toString() == QLatin1String("核算单位编码"))
+        if (cell.value(QStringLiteral("value")).toString() == QStringLiteral("核算单位编码"))
             continue; // the titles repeat on each page
         EXPECT_EQ(cell.value(QStringLiteral("type")).toString(), QLatin1String("s"))
             << "codes stay text, row " << row;
@@ -181,8 +182,9 @@ TEST_F(HostPrintProgramTest, ExportXlsxOfAThousandUnitsHasEveryUnitInItsOwnRow) 
         EXPECT_TRUE(rowOfCode.count(unitCode(n))) << unitCode(n).toStdString();
     EXPECT_TRUE(rowOfCode.count(QStringLiteral("0009"))) << "\"0009\" stays \"0009\"";
     // The printout's title, when the report prints one, comes before the column titles.
-    if (titleRow != 0)
+    if (titleRow != 0) {
         EXPECT_LT(titleRow, codeTitleRow);
+    }
 }
 
 TEST_F(HostPrintProgramTest, AFileThatCannotBeWrittenFailsWithAMessageAndNoFile) {

@@ -112,18 +112,18 @@ TEST(CellGrid, TextComesFromTheMemoLinesOfTheExportReplay) {
 TEST(CellGrid, RichViewsBecomeCellsWithThePlainTextOfTheirLines) {
     PreparedPages doc;
     const int page = doc.addPage();
-    doc.memo(page, 10, 60, 100, 20, "编码");
-    doc.memo(page, 110, 60, 200, 20, "名称");
+    doc.memo(page, 10, 100, 100, 20, "编码");
+    doc.memo(page, 110, 100, 200, 20, "名称");
     doc.flush();
     // A two-paragraph caption over the columns, as a title is printed.
     TRMRichView title;
-    title.SetBounds(10, 10, 300, 40);
+    title.SetBounds(10, 10, 300, 80);
     title.RichText = "{\\rtf1{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\qc\\f0\\fs28 "
                      "\\'ba\\'cb\\'cb\\'e3\\'b5\\'a5\\'ce\\'bb{\\b \\'b5\\'b5\\'b0\\'b8}\\par "
                      "2026\\par}";
     TRMEMFPages::WriteView(doc.pages()[0]->Stream, title);
     TRMRichView empty; // prints nothing: no cell
-    empty.SetBounds(10, 100, 300, 20);
+    empty.SetBounds(10, 140, 300, 20);
     TRMEMFPages::WriteView(doc.pages()[0]->Stream, empty);
     GridRecorder grid;
     doc.pages().exportPage(0, grid);
