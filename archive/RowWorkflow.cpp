@@ -148,7 +148,10 @@ bool RowWorkflow::SaveRow() {
         return true;
     TAcountUnitArchivesRecord& current = records.Items(index);
     if (!store_->ModifyRecord(values, current)) {
-        grid_.setCells(0, row, current.Hsdwh);
+        // A duplicate gets its stored code back; a write the database could not do keeps
+        // everything typed, still unsaved, for the next try.
+        if (store_->refusedDuplicate())
+            grid_.setCells(0, row, current.Hsdwh);
         return false;
     }
     current = values;

@@ -70,6 +70,7 @@ bool TAcountUnitArchivesClass::checkCode(std::string_view code) {
 }
 
 void TAcountUnitArchivesClass::refuse(const std::string& text) {
+    refusedDuplicate_ = true;
     platform::MessageBox(site_.applicationWindow(), text, "错误",
                          platform::MB_OK | platform::MB_ICONERROR);
 }
@@ -86,6 +87,7 @@ bool TAcountUnitArchivesClass::execute(const std::string& statementText,
 }
 
 bool TAcountUnitArchivesClass::AddRecord(const TAcountUnitArchivesRecord& record) {
+    refusedDuplicate_ = false;
     CloseOnExit closer(site_.storeDataSet());
     if (!checkCode(record.Hsdwh))
         return false;
@@ -99,6 +101,7 @@ bool TAcountUnitArchivesClass::AddRecord(const TAcountUnitArchivesRecord& record
 
 bool TAcountUnitArchivesClass::ModifyRecord(const TAcountUnitArchivesRecord& newValues,
                                             const TAcountUnitArchivesRecord& current) {
+    refusedDuplicate_ = false;
     if (platform::trimBlanks(newValues.Hsdwh) == platform::trimBlanks(current.Hsdwh))
         return execute(sql::updateName(current.Hsdwh, newValues.Hsdwmc), "修改核算单位档案时错误!");
 

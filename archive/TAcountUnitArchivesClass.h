@@ -50,6 +50,9 @@ public:
     bool ModifyRecord(const TAcountUnitArchivesRecord& newValues,
                       const TAcountUnitArchivesRecord& current);
     bool DeleteRecord(std::string_view code);
+    // Whether the last write operation that returned false refused a duplicate code (rather
+    // than failing in the data service): only a refusal gives the row its stored code back.
+    bool refusedDuplicate() const { return refusedDuplicate_; }
 
 private:
     // Runs a statement; on failure shows the heading and the service's messages.
@@ -60,6 +63,7 @@ private:
     void refuse(const std::string& text);
 
     ArchiveStoreSite& site_;
+    bool refusedDuplicate_ = false;
 };
 
 } // namespace archive

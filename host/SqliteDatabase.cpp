@@ -85,9 +85,29 @@ SqliteDatabase::~SqliteDatabase() {
 
 void SqliteDatabase::addError(std::vector<std::string>& errors) const {
     errors.emplace_back(sqlite3_errmsg(db_));
-    const int code = sqlite3_errcode(db_) & 0xFF;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+    // The operator reads the second line: what happened, in words that say what to do.
+    switch (sqlite3_errcode(db_) & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         errors.emplace_back("数据库正被其他操作员使用，请稍后再试");
+        break;
+    case SQLITE_FULL:
+        errors.emplace_back("数据库已满或磁盘空间不足，没有保存；请清理磁盘后再试");
+        break;
+    case SQLITE_READONLY:
+        errors.emplace_back("数据库文件是只读的，不能保存修改；请检查文件权限后重新打开");
+        break;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        errors.emplace_back("数据库文件已损坏或不是数据库文件");
+        break;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        errors.emplace_back("读写数据库文件时出错，请检查磁盘和文件");
+        break;
+    default:
+        break;
+    }
 }
 
 void SqliteDatabase::rollbackOpenTransaction() {

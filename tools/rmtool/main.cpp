@@ -11,6 +11,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,6 +40,8 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // A file-size limit fails the write, which is reported, instead of killing the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     rmtool::Command command;
     try {
         command = rmtool::parseCommand(arguments);

@@ -11,6 +11,7 @@
 #include "report/preview/RMPreviewSearchForm.h"
 #include "report/preview/RMPreviewSettings.h"
 #include "report/preview/RMSuperExpForm.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -561,3 +562,69 @@ TEST_F(Window, ShowsPagesOnGreyWithTheToolBar) {
 }
 
 } // namespace
+
+TEST_F(Window, HostileFilesOpenedFromThePreviewLeaveItWorking) {
+    QTemporaryDir dir;
+    previewtest::Document doc(4);
+    auto form = open(doc);
+    const std::string good = dir.filePath("good.rmp").toStdString();
+    ASSERT_TRUE(form->Preview()->SaveToFile(good));
+    QFile goodFile(QString::fromStdString(good));
+    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = goodFile.readAll();
+    goodFile.close();
+
+    // The fuzz corpus, the good file cut short, and the good file grown by 32 MiB of 0xff.
+    QStringList files;
+    const QDir corpus(testsupport::dataPath("report"));
+    for (const QString& name : corpus.entryList({"p_*.rmp"}, QDir::Files))
+        files << corpus.filePath(name);
+    for (int cut :
+         {3, 40, static_cast<int>(bytes.size() / 2), static_cast<int>(bytes.size() - 1)}) {
+        QFile f(dir.filePath(QStringLiteral("cut%1.rmp").arg(cut)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.left(cut));
+        files << f.fileName();
+    }
+    {
+        QFile f(dir.filePath("huge.rmp"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        const QByteArray block(1 << 20, '\xff');
+        for (int i = 0; i < 32; ++i)
+            f.write(block);
+        files << f.fileName();
+    }
+
+    platform::ScriptedMessageBoxes boxes;
+    QString chosen;
+    platform::ModalHook hook([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(chosen);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        chosen = file;
+        boxes.clear();
+        const int before = form->Preview()->PageCount();
+        key(*form, Qt::Key_O, Qt::ControlModifier); // the open button's path
+        if (boxes.count() > 0) {
+            EXPECT_EQ(boxes.count(), 1u);
+            EXPECT_EQ(boxes.last().caption, "错误");
+            EXPECT_FALSE(boxes.last().text.empty());
+            EXPECT_EQ(form->Preview()->PageCount(), before) << "a refused file changes nothing";
+        }
+        // Still a working preview: it pages and finds.
+        form->Preview()->GoToPage(1);
+        EXPECT_EQ(form->Preview()->CurPage(), form->Preview()->PageCount() > 0 ? 1 : 0);
+    }
+    // The good file still opens.
+    chosen = QString::fromStdString(good);
+    boxes.clear();
+    key(*form, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(form->Preview()->PageCount(), 4);
+    EXPECT_TRUE(form->Preview()->FindText("第3页", false, false, true));
+}

@@ -1,0 +1,402 @@
+// A seeded random operator on the real plug-in in the reference host over a real SQLite
+// file: keys (Enter, Esc, arrows, Page Up/Down, the Ctrl shortcuts, Backspace, Delete,
+// digits, letters), Chinese text committed by an input method, mouse clicks on cells and
+// tool-bar buttons, and a random answer to every box. After every event the grid must stay
+// in step with the table (every row but the current one is stored as shown, nothing is
+// stored that the grid does not show), and whenever the window closes the table must hold
+// exactly the rows the grid last showed, without a duplicate code.
+//
+// Seeds: HSDW_MONKEY_SEEDS="1,2,3" (default: four fixed seeds), events per seed:
+// HSDW_MONKEY_EVENTS (default 1500). A failure names its seed and event number and lists
+// the last events; replay it with
+//   HSDW_MONKEY_SEEDS=<seed> build/tests/archive/archive_acceptance_tests
+//       --gtest_filter='OperatorMonkeyTest.*'
+
+#include "host/CoorDispService.h"
+#include "host/DemoDatabase.h"
+#include "host/HostWindow.h"
+#include "host/PluginLibrary.h"
+#include "host/SqliteDatabase.h"
+#include "platform/Gbk.h"
+#include "platform/MessageBox.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <sstream>
+
+namespace {
+
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+
+host::PluginLibrary& library() {
+    static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
+    return loaded;
+}
+
+std::vector<std::uint32_t> seedsFromEnvironment() {
+    std::vector<std::uint32_t> seeds;
+    if (const char* text = std::getenv("HSDW_MONKEY_SEEDS")) {
+        std::stringstream in(text);
+        std::string item;
+        while (std::getline(in, item, ','))
+            if (!item.empty())
+                seeds.push_back(static_cast<std::uint32_t>(std::stoul(item)));
+    }
+    if (seeds.empty())
+        seeds = {1, 20261209, 4242, 777};
+    return seeds;
+}
+
+int eventsFromEnvironment() {
+    const char* text = std::getenv("HSDW_MONKEY_EVENTS");
+    return text ? std::max(1, std::atoi(text)) : 1500;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Every box the archive may show an operator without any fault; anything else (the guard's
+// report of an unexpected error above all) fails the run.
+bool expectedBox(const std::string& text) {
+    return text == "核算单位编号不能为空!" || endsWith(text, "核算单位存在,无法新增!") ||
+           endsWith(text, "核算单位存在,无法修改!");
+}
+
+class OperatorMonkeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = (dir.path() + "/archive.sqlite").toStdString();
+        host::createDemoDatabase(path);
+        database = std::make_shared<host::SqliteDatabase>(
+            path, host::SqliteDatabase::OpenMode::ExistingOnly);
+        ref = host::CoorDispService::create(database, &service);
+        service->setFixedDateTime("20261209104500");
+        previousHook_ = platform::setMessageBoxHook(&hook_);
+    }
+
+    void TearDown() override {
+        closeHost();
+        platform::setMessageBoxHook(previousHook_);
+    }
+
+    void closeHost() {
+        if (hostWindow && hostWindow->pluginWindow())
+            delete hostWindow->pluginWindow();
+        hostWindow.reset();
+        testsupport::processEvents();
+    }
+
+    void open() {
+        hostWindow = std::make_unique<host::HostWindow>(library(), ref, "0002");
+        hostWindow->resize(700, 420);
+        hostWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(hostWindow.get()));
+        ASSERT_TRUE(hostWindow->openEmbedded());
+        plugin = hostWindow->pluginWindow();
+        QApplication::setActiveWindow(hostWindow.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(hostWindow.get()));
+        gridWidget = plugin->findChild<QWidget*>("sgdAcountUnitArchives");
+        ASSERT_NE(gridWidget, nullptr);
+        accessibleGrid = QAccessible::queryAccessibleInterface(gridWidget);
+        ASSERT_NE(accessibleGrid, nullptr);
+        ASSERT_NE(accessibleGrid->tableInterface(), nullptr);
+        gridWidget->setFocus();
+        testsupport::processEvents();
+    }
+
+    // ---- the grid, read through its accessible table (row 0 is the title row)
+    int rowCount() const { return accessibleGrid->tableInterface()->rowCount() + 1; }
+    std::string cell(int col, int row) const {
+        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
+        return c ? c->text(QAccessible::Name).toStdString() : std::string("<no cell>");
+    }
+    int currentRow() const {
+        QAccessibleInterface* c = accessibleGrid->focusChild();
+        return c && c->tableCellInterface() ? c->tableCellInterface()->rowIndex() + 1 : -1;
+    }
+    Row shown(int row) const {
+        return {platform::trimBlanks(cell(0, row)), platform::trimBlanks(cell(1, row))};
+    }
+
+    Rows table() {
+        platform::DataPacket packet;
+        std::vector<std::string> errors;
+        EXPECT_TRUE(database->query("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh",
+                                    packet, errors));
+        Rows rows;
+        for (const auto& r : packet.rows)
+            rows.push_back(
+                {platform::trimBlanks(r[0].value_or("")), platform::trimBlanks(r[1].value_or(""))});
+        return rows;
+    }
+
+    // ---- the operator
+    QWidget* keyTarget() const {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && plugin && plugin->isAncestorOf(focus) ? focus : gridWidget;
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(keyTarget(), k, modifiers);
+    }
+    void commitText(const QString& text) {
+        QInputMethodEvent preedit(QStringLiteral("pinyin"), {});
+        QApplication::sendEvent(keyTarget(), &preedit);
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(keyTarget(), &commit);
+    }
+    void clickCell(int col, int row) {
+        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
+        if (!c)
+            return;
+        const QPoint global = c->rect().center();
+        const QPoint local = gridWidget->mapFromGlobal(global);
+        QWidget* target = gridWidget->childAt(local);
+        if (!target)
+            target = gridWidget;
+        QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFromGlobal(global));
+    }
+    void clickButton(const char* name) {
+        QToolButton* b = plugin->findChild<QToolButton*>(name);
+        if (b && b->isVisible())
+            QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    // One random event; returns its description.
+    std::string step(std::mt19937& rng) {
+        static const char* const kNames[] = {"分公司", "集团", "研究院",   "仓库",
+                                             "财务部", "華東", "物流中心", "测试"};
+        auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+        const int kind = pick(100);
+        if (kind < 10) {
+            key(Qt::Key_Return);
+            return "Enter";
+        }
+        if (kind < 12) {
+            snapshot_ = gridSnapshot();
+            key(Qt::Key_Escape);
+            return "Esc";
+        }
+        if (kind < 30) {
+            static const Qt::Key arrows[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
+            static const char* const names[] = {"Up", "Down", "Left", "Right"};
+            const int a = pick(4);
+            key(arrows[a]);
+            return names[a];
+        }
+        if (kind < 33) {
+            const bool up = pick(2) == 0;
+            key(up ? Qt::Key_PageUp : Qt::Key_PageDown);
+            return up ? "PageUp" : "PageDown";
+        }
+        if (kind < 43) {
+            static const Qt::Key letters[] = {Qt::Key_A, Qt::Key_I, Qt::Key_D, Qt::Key_R};
+            static const char* const names[] = {"Ctrl+A", "Ctrl+I", "Ctrl+D", "Ctrl+R"};
+            // Adding and renaming more often than deleting keeps the list from emptying.
+            static const int weights[] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 3};
+            const int a = weights[pick(10)];
+            key(letters[a], Qt::ControlModifier);
+            return names[a];
+        }
+        if (kind < 48) {
+            key(Qt::Key_Backspace);
+            return "Backspace";
+        }
+        if (kind < 51) {
+            key(Qt::Key_Delete);
+            return "Delete";
+        }
+        if (kind < 70) {
+            const char digit = static_cast<char>('0' + pick(10));
+            QTest::keyClick(keyTarget(), digit);
+            return std::string("digit ") + digit;
+        }
+        if (kind < 78) {
+            const char letter = static_cast<char>('a' + pick(26));
+            QTest::keyClick(keyTarget(), letter);
+            return std::string("letter ") + letter;
+        }
+        if (kind < 85) {
+            const char* text = kNames[pick(8)];
+            commitText(QString::fromUtf8(text));
+            return std::string("input method ") + text;
+        }
+        if (kind < 94) {
+            const int row = 1 + pick(std::max(1, rowCount() - 1));
+            const int col = pick(2);
+            clickCell(col, row);
+            return "click cell " + std::to_string(col) + "," + std::to_string(row);
+        }
+        static const char* const buttons[] = {"btnAdd",     "btnInsert", "btnDelete",
+                                              "btnRefresh", "btnAdd",    "btnExit"};
+        const char* name = buttons[pick(6)];
+        if (std::string(name) == "btnExit")
+            snapshot_ = gridSnapshot();
+        clickButton(name);
+        return std::string("click ") + name;
+    }
+
+    // The grid's rows as shown, a blank row (the new row a close drops) left out.
+    Rows gridSnapshot() const {
+        Rows rows;
+        for (int r = 1; r < rowCount(); ++r) {
+            Row row = shown(r);
+            if (!row[0].empty() || !row[1].empty())
+                rows.push_back(row);
+        }
+        return rows;
+    }
+
+    // Every row but the current one is stored as shown; the table holds at most one row
+    // more (the current row's stored values while it is being edited).
+    void checkInStep(const std::string& where) {
+        Rows others;
+        const int current = currentRow();
+        for (int r = 1; r < rowCount(); ++r)
+            if (r != current)
+                others.push_back(shown(r));
+        Rows stored = table();
+        std::multiset<Row> left(stored.begin(), stored.end());
+        for (const Row& r : others) {
+            auto it = left.find(r);
+            if (it == left.end()) {
+                ADD_FAILURE() << where << ": the grid shows {" << r[0] << "," << r[1]
+                              << "} (not the current row " << current
+                              << ") that the table does not hold";
+                return;
+            }
+            left.erase(it);
+        }
+        EXPECT_LE(left.size(), 1u) << where << ": the table holds rows the grid does not show";
+    }
+
+    void checkClosed(const std::string& where) {
+        Rows stored = table();
+        Rows expected = snapshot_;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(stored, expected) << where << ": after the window closed";
+        std::set<std::string> codes;
+        for (const Row& r : stored)
+            EXPECT_TRUE(codes.insert(r[0]).second) << where << ": duplicate code " << r[0];
+    }
+
+    int boxAnswer(const char* text, unsigned flags) {
+        const std::string t = text ? text : "";
+        if (!expectedBox(t))
+            ADD_FAILURE() << context_ << ": unexpected box: " << t;
+        ++boxes_;
+        switch (flags & platform::MB_TYPEMASK) {
+        case platform::MB_OKCANCEL:
+            return rng_() % 2 ? platform::IDOK : platform::IDCANCEL;
+        case platform::MB_YESNO:
+            return rng_() % 2 ? platform::IDYES : platform::IDNO;
+        case platform::MB_YESNOCANCEL: {
+            static const int answers[] = {platform::IDYES, platform::IDNO, platform::IDCANCEL};
+            return answers[rng_() % 3];
+        }
+        default:
+            return platform::IDOK;
+        }
+    }
+
+    static int showBox(void* self, quintptr, const char* text, const char*, unsigned flags) {
+        return static_cast<OperatorMonkeyTest*>(self)->boxAnswer(text, flags);
+    }
+
+    QTemporaryDir dir;
+    std::string path;
+    std::shared_ptr<host::SqliteDatabase> database;
+    platform::DispatchRef ref;
+    host::CoorDispService* service = nullptr;
+    std::unique_ptr<host::HostWindow> hostWindow;
+    QPointer<QWidget> plugin;
+    QWidget* gridWidget = nullptr;
+    QAccessibleInterface* accessibleGrid = nullptr;
+
+    platform::PlatformMessageBoxHook hook_{&OperatorMonkeyTest::showBox, this};
+    const platform::PlatformMessageBoxHook* previousHook_ = nullptr;
+    std::mt19937 rng_;
+    std::string context_;
+    Rows snapshot_;
+    int boxes_ = 0;
+};
+
+} // namespace
+
+TEST_F(OperatorMonkeyTest, RandomOperatorNeverLosesOrDuplicatesAUnit) {
+    const int events = eventsFromEnvironment();
+    for (std::uint32_t seed : seedsFromEnvironment()) {
+        database->executeOrThrow(
+            "delete from tbHsdwda; insert into tbHsdwda values('0001','集团总部'),"
+            "('0002','北京分公司'),('0003','上海分公司'),('0009','武汉分公司'),"
+            "('0012','成都分公司')");
+        std::mt19937 rng(seed);
+        rng_.seed(seed ^ 0x5bd1e995u);
+        boxes_ = 0;
+        int closes = 0;
+        std::deque<std::string> recent;
+        open();
+        ASSERT_FALSE(HasFailure());
+        for (int i = 0; i < events && !HasFailure(); ++i) {
+            context_ = "seed " + std::to_string(seed) + ", event " + std::to_string(i);
+            recent.push_back(step(rng));
+            if (recent.size() > 25)
+                recent.pop_front();
+            testsupport::processEvents();
+            if (plugin.isNull() || !plugin->isVisible()) {
+                ++closes;
+                checkClosed(context_ + " (" + recent.back() + ")");
+                closeHost();
+                open();
+            } else {
+                checkInStep(context_ + " (" + recent.back() + ")");
+            }
+            if (HasFailure()) {
+                std::string trail;
+                for (const std::string& e : recent)
+                    trail += "  " + e + "\n";
+                ADD_FAILURE() << "monkey failed at " << context_ << "; replay with "
+                              << "HSDW_MONKEY_SEEDS=" << seed << " HSDW_MONKEY_EVENTS=" << i + 1
+                              << "; last events:\n"
+                              << trail;
+            }
+        }
+        // The operator leaves: Esc until the window goes (a refused row is emptied first).
+        if (!HasFailure() && plugin) {
+            context_ = "seed " + std::to_string(seed) + ", closing";
+            for (int tries = 0; tries < 5 && plugin && plugin->isVisible(); ++tries) {
+                if (tries > 0) {
+                    key(Qt::Key_D, Qt::ControlModifier); // drop a refused row
+                    testsupport::processEvents();
+                }
+                snapshot_ = gridSnapshot();
+                key(Qt::Key_Escape);
+                testsupport::processEvents();
+            }
+            EXPECT_TRUE(plugin.isNull() || !plugin->isVisible()) << context_;
+            checkClosed(context_);
+        }
+        std::printf("monkey seed %u: %d events, %d boxes answered, %d closes\n", seed, events,
+                    boxes_, closes);
+        closeHost();
+        if (HasFailure())
+            break;
+    }
+}
