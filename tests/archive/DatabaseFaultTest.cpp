@@ -14,6 +14,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -30,6 +30,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <gtest/gtest.h>

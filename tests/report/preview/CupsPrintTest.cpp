@@ -172,4 +172,30 @@ TEST_F(CupsPrintTest, QueueOfAStoppedServerCannotBeSelected) {
     EXPECT_TRUE(printerDetails(TRMPrinterList::instance(), index).status.empty());
 }
 
+TEST_F(CupsPrintTest, QueueDeletedMidJobEndsThePrintWithAMessage) {
+    const int index = queueIndex();
+    ASSERT_TRUE(RMPrinter().SelectIndex(index));
+    TRMCupsDevice device(kQueue);
+    device.BeforeData = [this] {
+        QString error;
+        EXPECT_TRUE(server.tool("/usr/sbin/lpadmin", {"-x", kQueue}, &error))
+            << error.toStdString();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const TRMPrintResult result = printTo(device, 3);
+    EXPECT_EQ(result.status, TRMPrintStatus::Failed);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_LT(clock.elapsed(), 60000) << "a vanished queue must not hold the run";
+    EXPECT_FALSE(RMPrinter().Printing());
+
+    // The list no longer offers it; the PDF printer prints.
+    TRMPrinterList::instance().Refresh();
+    EXPECT_LT(queueIndex(), 0);
+    RMPrinter().Reset();
+    const std::unique_ptr<TRMPrintDevice> pdf = RMPrinter().CreateDevice();
+    const TRMPrintResult printed = printTo(*pdf, 1);
+    EXPECT_EQ(printed.status, TRMPrintStatus::Printed) << printed.message;
+}
+
 } // namespace

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 using namespace report;
+using namespace exporttest;
 
 namespace {
 
@@ -28,12 +29,13 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         PreparedPages doc;
-        exporttest::tableReport(doc, 3, 40);
+        tableReport(doc, 3, 40);
+        doc.flush();
         ASSERT_TRUE(doc.pages().SaveToFile(path("r.rmp").toStdString()));
     }
     void TearDown() override {
         if (immutable_)
-            QProcess::execute("chattr", {"-i", immutable_folder_});
+            QProcess::execute("chattr", {"-i", immutableFolder_});
     }
     QString path(const QString& name) const { return dir.filePath(name); }
 
@@ -64,7 +66,7 @@ protected:
             ASSERT_EQ(QProcess::execute("chattr", {"+i", folder}), 0)
                 << "chattr +i failed: a folder root cannot write to cannot be made here";
             immutable_ = true;
-            immutable_folder_ = folder;
+            immutableFolder_ = folder;
         } else {
             ASSERT_TRUE(
                 QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -73,7 +75,7 @@ protected:
 
     QTemporaryDir dir;
     bool immutable_ = false;
-    QString immutable_folder_;
+    QString immutableFolder_;
 };
 
 } // namespace
@@ -89,7 +91,7 @@ TEST_F(RmtoolFaultTest, HostileReportsAndTemplatesEndWithAMessage) {
     QStringList reports;
     for (const QString& name : corpus.entryList({"*.rmp"}, QDir::Files))
         reports << corpus.filePath(name);
-    const QByteArray good = exporttest::fileBytes(path("r.rmp"));
+    const QByteArray good = fileBytes(path("r.rmp"));
     for (int cut : {1, 17, 100, good.size() / 2, good.size() - 1}) {
         const QString cutPath = path(QStringLiteral("cut%1.rmp").arg(cut));
         QFile f(cutPath);
