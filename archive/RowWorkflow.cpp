@@ -190,6 +190,7 @@ void RowWorkflow::deleteRow() {
         Adding = false;
         Deleted = true;
         grid_.DeleteRow(row);
+        grid_.setModifed(false);
         return;
     }
     TAcountUnitArchivesRecords& records = store_->Records;
@@ -203,6 +204,7 @@ void RowWorkflow::deleteRow() {
     Deleted = true;
     records.Delete(index);
     grid_.DeleteRow(row);
+    grid_.setModifed(false); // what was typed went with the row
 }
 
 void RowWorkflow::refresh() {
@@ -285,9 +287,12 @@ void RowWorkflow::selectCell(int, int targetRow, bool&) {
         Inserting = false;
         Deleted = true;
         grid_.DeleteRow(row);
+        grid_.setModifed(false);
         return;
     }
-    if (Deleted || CheckRow(row)) {
+    // The move right after a delete skips the check, unless the operator has typed in the
+    // row since: that input would be left in the grid unsaved.
+    if ((Deleted && !grid_.Modifed()) || CheckRow(row)) {
         Deleted = false;
         return;
     }

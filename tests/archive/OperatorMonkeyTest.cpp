@@ -7,7 +7,7 @@
 // exactly the rows the grid last showed, without a duplicate code.
 //
 // Seeds: HSDW_MONKEY_SEEDS="1,2,3" (default: four fixed seeds), events per seed:
-// HSDW_MONKEY_EVENTS (default 1500). A failure names its seed and event number and lists
+// HSDW_MONKEY_EVENTS (default 2500). A failure names its seed and event number and lists
 // the last events; replay it with
 //   HSDW_MONKEY_SEEDS=<seed> build/tests/archive/archive_acceptance_tests
 //       --gtest_filter='OperatorMonkeyTest.*'
@@ -64,7 +64,7 @@ std::vector<std::uint32_t> seedsFromEnvironment() {
 
 int eventsFromEnvironment() {
     const char* text = std::getenv("HSDW_MONKEY_EVENTS");
-    return text ? std::max(1, std::atoi(text)) : 1500;
+    return text ? std::max(1, std::atoi(text)) : 2500;
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
@@ -265,6 +265,16 @@ protected:
         return rows;
     }
 
+    std::string dump() {
+        std::string text = "grid (current row " + std::to_string(currentRow()) + "):\n";
+        for (int r = 1; r < rowCount(); ++r)
+            text += "  " + std::to_string(r) + " {" + cell(0, r) + "," + cell(1, r) + "}\n";
+        text += "table:\n";
+        for (const Row& r : table())
+            text += "  {" + r[0] + "," + r[1] + "}\n";
+        return text;
+    }
+
     // Every row but the current one is stored as shown; the table holds at most one row
     // more (the current row's stored values while it is being edited).
     void checkInStep(const std::string& where) {
@@ -280,12 +290,14 @@ protected:
             if (it == left.end()) {
                 ADD_FAILURE() << where << ": the grid shows {" << r[0] << "," << r[1]
                               << "} (not the current row " << current
-                              << ") that the table does not hold";
+                              << ") that the table does not hold\n"
+                              << dump();
                 return;
             }
             left.erase(it);
         }
-        EXPECT_LE(left.size(), 1u) << where << ": the table holds rows the grid does not show";
+        EXPECT_LE(left.size(), 1u) << where << ": the table holds rows the grid does not show\n"
+                                   << dump();
     }
 
     void checkClosed(const std::string& where) {
