@@ -365,6 +365,26 @@ TEST_F(RowWorkflowTest, DeleteSendsTheStoredCodeAndNothingForANewRow) {
     EXPECT_EQ(db.units(), (Rows{{"0001", "总部"}, {"0009", "九分部"}}));
 }
 
+TEST_F(RowWorkflowTest, InputTypedRightAfterADeleteIsWrittenOnTheNextMove) {
+    start();
+    moveTo(0, 2);
+    command(&W::deleteRow); // 0002 goes; 0009 is current now
+    moveTo(1, 2);
+    type("九分部新址");
+    moveTo(1, 1);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+    EXPECT_EQ(db.units(), (Rows{{"0001", "总部"}, {"0009", "九分部新址"}}));
+    expectInStep();
+
+    // Leaving a blank new row drops it; the row moved to is checked once typed in.
+    command(&W::addRow);
+    moveTo(1, 1);
+    type("总部大楼");
+    moveTo(1, 2);
+    EXPECT_EQ(db.units(), (Rows{{"0001", "总部大楼"}, {"0009", "九分部新址"}}));
+    expectInStep();
+}
+
 TEST_F(RowWorkflowTest, EmptyArchiveTakesItsFirstUnit) {
     start({});
     EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
