@@ -92,7 +92,8 @@ TEST_F(RmtoolFaultTest, HostileReportsAndTemplatesEndWithAMessage) {
     for (const QString& name : corpus.entryList({"*.rmp"}, QDir::Files))
         reports << corpus.filePath(name);
     const QByteArray good = fileBytes(path("r.rmp"));
-    for (int cut : {1, 17, 100, good.size() / 2, good.size() - 1}) {
+    const int size = static_cast<int>(good.size());
+    for (int cut : {1, 17, 100, size / 2, size - 1}) {
         const QString cutPath = path(QStringLiteral("cut%1.rmp").arg(cut));
         QFile f(cutPath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -113,8 +114,9 @@ TEST_F(RmtoolFaultTest, HostileReportsAndTemplatesEndWithAMessage) {
         SCOPED_TRACE(report.toStdString());
         const Outcome r = rmtool({"info", report});
         EXPECT_TRUE(r.normalExit) << "crashed";
-        if (r.code != 0)
+        if (r.code != 0) {
             EXPECT_FALSE(r.err.trimmed().isEmpty()) << "failed without a message";
+        }
     }
     QStringList templates;
     for (const QString& name : corpus.entryList({"*.rmf"}, QDir::Files))
@@ -125,8 +127,9 @@ TEST_F(RmtoolFaultTest, HostileReportsAndTemplatesEndWithAMessage) {
         const Outcome r =
             rmtool({"render", templ, "--data", "Units=" + path("units.csv"), path("out.pdf")});
         EXPECT_TRUE(r.normalExit) << "crashed";
-        if (r.code != 0)
+        if (r.code != 0) {
             EXPECT_FALSE(r.err.trimmed().isEmpty()) << "failed without a message";
+        }
     }
 }
 
