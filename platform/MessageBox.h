@@ -10,6 +10,7 @@
 
 #include "platform/WindowHandle.h"
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -56,10 +57,11 @@ void setMessageBoxPresenter(MessageBoxPresenter show);
 bool messageBoxHookInstalled();
 } // namespace detail
 
-// C hook through which a replacement service receives every box. Strings are UTF-8.
+// C hook through which a replacement service receives every box. Strings are UTF-8. The
+// plug-in's hosts install it as HsdwMessageBoxHook: the same layout and the same types.
 extern "C" {
 struct PlatformMessageBoxHook {
-    int (*show)(void* context, quintptr owner, const char* text, const char* caption,
+    int (*show)(void* context, std::uintptr_t owner, const char* text, const char* caption,
                 unsigned flags);
     void* context;
 };
@@ -98,7 +100,7 @@ public:
     void clear() { records_.clear(); }
 
 private:
-    static int show(void* context, quintptr owner, const char* text, const char* caption,
+    static int show(void* context, std::uintptr_t owner, const char* text, const char* caption,
                     unsigned flags);
 
     PlatformMessageBoxHook hook_{};

@@ -81,7 +81,7 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes() {
     setMessageBoxHook(previous_);
 }
 
-int ScriptedMessageBoxes::show(void* context, quintptr owner, const char* text, const char* caption,
+int ScriptedMessageBoxes::show(void* context, std::uintptr_t owner, const char* text, const char* caption,
                                unsigned flags) {
     // A C hook, possibly called from the other copy of this layer: nothing may escape.
     try {

@@ -31,7 +31,7 @@ int execModal(QDialog& dialog) {
     if (const PlatformModalHook* hook = installedHook()) {
         QPointer<QDialog> guard(&dialog);
         QTimer::singleShot(0, &dialog, [hook, guard] {
-            hook->onModal(hook->context, guard.data());
+            hook->onModal(hook->context, static_cast<QWidget*>(guard.data()));
             if (guard && guard->isVisible())
                 guard->reject();
         });
@@ -51,10 +51,11 @@ ModalHook::~ModalHook() {
     setInstalledHook(previous_);
 }
 
-void ModalHook::call(void* context, QWidget* window) {
+void ModalHook::call(void* context, void* window) {
     auto* self = static_cast<ModalHook*>(context);
+    auto* widget = static_cast<QWidget*>(window);
     ++self->count_;
-    guarded(window, [&] { self->handler_(window); });
+    guarded(widget, [&] { self->handler_(widget); });
 }
 
 } // namespace platform

@@ -16,8 +16,10 @@ namespace platform {
 int execModal(QDialog& dialog);
 
 extern "C" {
+// Installed by the plug-in's hosts as HsdwModalHook (a C header): the window is passed as
+// void*, the dialog's QWidget*.
 struct PlatformModalHook {
-    void (*onModal)(void* context, QWidget* window);
+    void (*onModal)(void* context, void* window);
     void* context;
 };
 }
@@ -38,7 +40,7 @@ public:
     int count() const { return count_; }
 
 private:
-    static void call(void* context, QWidget* window);
+    static void call(void* context, void* window);
 
     std::function<void(QWidget*)> handler_;
     PlatformModalHook hook_{};

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 namespace plugin {
 namespace {
@@ -25,6 +26,12 @@ namespace {
 static_assert(sizeof(HsdwMessageBoxHook) == sizeof(platform::PlatformMessageBoxHook));
 static_assert(offsetof(HsdwMessageBoxHook, context) ==
               offsetof(platform::PlatformMessageBoxHook, context));
+// A host's function is called through the platform's pointer type: the types must be the
+// same, not merely the same size (uintptr_t and quintptr are different types).
+static_assert(std::is_same_v<decltype(HsdwMessageBoxHook::show),
+                             decltype(platform::PlatformMessageBoxHook::show)>);
+static_assert(std::is_same_v<decltype(HsdwModalHook::onModal),
+                             decltype(platform::PlatformModalHook::onModal)>);
 static_assert(sizeof(HsdwModalHook) == sizeof(platform::PlatformModalHook));
 static_assert(offsetof(HsdwModalHook, context) == offsetof(platform::PlatformModalHook, context));
 static_assert(HSDW_MB_OKCANCEL == platform::MB_OKCANCEL && HSDW_MB_YESNO == platform::MB_YESNO &&

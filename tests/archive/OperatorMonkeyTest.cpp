@@ -329,7 +329,7 @@ protected:
         }
     }
 
-    static int showBox(void* self, quintptr, const char* text, const char*, unsigned flags) {
+    static int showBox(void* self, std::uintptr_t, const char* text, const char*, unsigned flags) {
         return static_cast<OperatorMonkeyTest*>(self)->boxAnswer(text, flags);
     }
 

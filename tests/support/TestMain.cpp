@@ -27,7 +27,7 @@ namespace {
 
 // Beneath every test's own ScriptedMessageBoxes: a box that reaches this hook was not
 // expected by anyone.
-int unscriptedBox(void*, quintptr, const char* text, const char* caption, unsigned flags) {
+int unscriptedBox(void*, std::uintptr_t, const char* text, const char* caption, unsigned flags) {
     ADD_FAILURE() << "unscripted message box \"" << (caption ? caption : "")
                   << "\": " << (text ? text : "");
     switch (flags & platform::MB_TYPEMASK) {

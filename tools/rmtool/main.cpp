@@ -18,7 +18,7 @@
 namespace {
 
 // Message boxes become lines on stderr, answered with their first button.
-int consoleBox(void*, quintptr, const char* text, const char* caption, unsigned flags) {
+int consoleBox(void*, std::uintptr_t, const char* text, const char* caption, unsigned flags) {
     std::fprintf(stderr, "rmtool: %s%s%s\n", caption != nullptr && *caption ? caption : "",
                  caption != nullptr && *caption ? ": " : "", text != nullptr ? text : "");
     switch (flags & platform::MB_TYPEMASK) {
