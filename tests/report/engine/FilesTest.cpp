@@ -464,7 +464,9 @@ TEST(PreparedFile, Version38RulesAndOldGeometry) {
     EXPECT_EQ(page->LeftMargin, 10);
     EXPECT_EQ(page->BottomMargin, 40);
     EXPECT_EQ(static_cast<unsigned char>(page->Stream.bytes()[0]), 43u); // rewritten
-    TRMView* view = report.EMFPages.LoadPageViews(0)->FindObject("OldMemo");
+    const std::unique_ptr<TRMPage> pageViews = report.EMFPages.LoadPageViews(0);
+    ASSERT_NE(pageViews, nullptr);
+    TRMView* view = pageViews->FindObject("OldMemo");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->Left, convertOldUnit(180));
     EXPECT_EQ(view->Height, convertOldUnit(54));
