@@ -55,7 +55,7 @@ QSize metafileSize(const QByteArray& d) {
         if (inch > 0)
             return QSize(int(std::lround(w * 96.0 / inch)), int(std::lround(h * 96.0 / inch)));
     }
-    return {};
+    return {0, 0}; // a plain metafile states no size
 }
 
 QImage readWithQt(const QByteArray& data, const char* format, std::string* error) {
@@ -115,7 +115,10 @@ bool Picture::loadFromBytes(const QByteArray& data, TPictureKind kind, std::stri
         break;
     case TPictureKind::Metafile:
         size = metafileSize(data);
-        if (!isEmf(data) && !isPlaceableWmf(data) && !isPlainWmf(data))
+        // A frame whose right or bottom edge lies before its left or top is damaged: a
+        // negative size would turn every rectangle the picture is drawn into inside out.
+        if ((!isEmf(data) && !isPlaceableWmf(data) && !isPlainWmf(data)) || size.width() < 0 ||
+            size.height() < 0)
             message = "图元文件数据已损坏";
         break;
     }

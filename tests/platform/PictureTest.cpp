@@ -195,6 +195,22 @@ TEST(Picture, BitmapsIconsAndMetafiles) {
     EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(96, 48));
     EXPECT_EQ(picture.bytes(), emf);
     EXPECT_TRUE(picture.image().isNull());
+
+    // A frame turned inside out (right before left) is damaged: refused, the picture kept.
+    QByteArray inverted = emf;
+    for (int i = 0; i < 4; ++i)
+        inverted[24 + i] = char((5080 >> (8 * i)) & 0xFF); // left 5080 > right 2540
+    std::string error;
+    EXPECT_FALSE(picture.loadFromBytes(inverted, TPictureKind::None, &error));
+    EXPECT_EQ(error, "图元文件数据已损坏");
+    EXPECT_EQ(picture.bytes(), emf);
+
+    // A plain metafile states no size: 0 x 0, never negative.
+    QByteArray wmf(18, '\0');
+    wmf[0] = 1;
+    wmf[2] = 9;
+    ASSERT_TRUE(picture.loadFromBytes(wmf));
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(0, 0));
 }
 
 TEST(Picture, DrawsStretchedAndAnded) {
