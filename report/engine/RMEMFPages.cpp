@@ -11,6 +11,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace report {
 
@@ -28,8 +30,13 @@ void finishLoadedView(TRMView& view) {
         memo->Height = width;
         return;
     }
-    if (memo->Alignment() == 1)
-        memo->Left += memo->Width - width;
+    if (memo->Alignment() == 1) {
+        // Right-aligned: the right edge stays. Positions come from the file, so the sum is
+        // taken in 64 bits and kept within int.
+        const std::int64_t left = std::int64_t(memo->Left) + memo->Width - width;
+        memo->Left = static_cast<int>(std::clamp<std::int64_t>(
+            left, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    }
     memo->Width = width;
 }
 
