@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace report {
 
@@ -254,14 +255,15 @@ bool TRMPreparation::needsBreak(TRMBand& b, int height) {
     if (b.BandType == rmbtColumnFooter)
         return false;
     if (b.LinesPerPage > 0 && b.NewColumnAfter == 1) {
-        const int limit = b.flag(bandflag::PrintColFirst) && multiColumn(b)
-                              ? b.LinesPerPage * b.Columns
-                              : b.LinesPerPage;
+        // 64-bit: both counts come from the template.
+        const std::int64_t limit = b.flag(bandflag::PrintColFirst) && multiColumn(b)
+                                       ? std::int64_t{b.LinesPerPage} * b.Columns
+                                       : b.LinesPerPage;
         if (b.RowCount > limit)
             return true;
     }
     const TRMPrepareState& state = report_->State;
-    return state.CurY + height + columnFooterRoom() > state.PageBottom;
+    return std::int64_t{state.CurY} + height + columnFooterRoom() > state.PageBottom;
 }
 
 void TRMPreparation::breakPage(TRMBand& b) {

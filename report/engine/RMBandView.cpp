@@ -30,9 +30,9 @@ void TRMBandView::saveExtra(RMStream& stream) const {
 
 void TRMBandView::loadExtra(RMStream& stream) {
     ChildBand = stream.readString();
-    ColumnGap = stream.readInt32();
+    ColumnGap = stream.readGeometry();
     Columns = stream.readInt32();
-    ColumnWidth = stream.readInt32();
+    ColumnWidth = stream.readGeometry();
     Master = stream.readString();
     LinesPerPage = stream.readUInt16();
     RangeBegin = stream.readByte();

@@ -341,11 +341,11 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
                 throw EStreamError("bad background count");
             for (std::int32_t i = 0; i < count; ++i) {
                 auto b = std::make_unique<TRMBkPicture>();
-                b->Left = s.readInt32();
-                b->Top = s.readInt32();
+                b->Left = s.readGeometry();
+                b->Top = s.readGeometry();
                 if (version >= 40) {
-                    b->Width = s.readInt32();
-                    b->Height = s.readInt32();
+                    b->Width = s.readGeometry();
+                    b->Height = s.readGeometry();
                 }
                 b->Picture = readPicture(s, nullptr);
                 loadedBackgrounds.push_back(std::move(b));
@@ -369,10 +369,10 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
             if (version * 100 + sub * 10 < 4010)
                 s.readByte();
             if (version > 23) {
-                page->LeftMargin = s.readInt32();
-                page->TopMargin = s.readInt32();
-                page->RightMargin = s.readInt32();
-                page->BottomMargin = s.readInt32();
+                page->LeftMargin = s.readGeometry();
+                page->TopMargin = s.readGeometry();
+                page->RightMargin = s.readGeometry();
+                page->BottomMargin = s.readGeometry();
             }
             if (s.position() > end)
                 throw EStreamError("page record overruns its end");

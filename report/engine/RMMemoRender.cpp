@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace report {
 
@@ -62,14 +63,22 @@ TRMMemoLayout TRMMemoView::LayoutText(const TRMStrings& text, bool designer) con
             layout.Lines.push_back(std::move(l));
         }
         layout.LineHeight = LineSpacing + emPixels(points);
-        layout.TextHeight =
+        // 64-bit: many lines of a large spacing may exceed int; the height is kept within it.
+        const std::int64_t height =
             layout.Lines.empty()
                 ? 0
-                : layout.LineHeight * static_cast<int>(layout.Lines.size()) - LineSpacing;
+                : std::int64_t{layout.LineHeight} * static_cast<std::int64_t>(layout.Lines.size()) -
+                      LineSpacing;
+        layout.TextHeight = static_cast<int>(std::clamp<std::int64_t>(
+            height, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     };
     wrapAt(size);
     if (!flag2(flag2::ScaleFontSize) || designer)
         return layout;
+    // The fitting below steps down a point at a time; a size from a damaged file (up to
+    // int's range) would make that run for ever. No font is drawn larger than this anyway.
+    constexpr int maxScaledSize = 1638;
+    size = std::min(size, maxScaledSize + 1);
     if (ScaleFontType == ByWidth) {
         if (isPreWrapped(text) || opts.Width <= 9)
             return layout;

@@ -67,8 +67,8 @@ void TRMMemoView::loadExtra(RMStream& stream) {
         HighlightAttr.FillColor = static_cast<TColor>(stream.readInt32());
         Highlight = stream.readString();
     }
-    CharSpacing = stream.readInt32();
-    LineSpacing = stream.readInt32();
+    CharSpacing = stream.readGeometry();
+    LineSpacing = stream.readGeometry();
     RotationType = stream.readByte();
     ScaleFontType = stream.readByte();
     FontScaleWidth = stream.readInt16();
@@ -184,7 +184,7 @@ void TRMMoneyView::loadExtra(RMStream& stream) {
     KLineColor = static_cast<TColor>(stream.readInt32());
     LineColor = static_cast<TColor>(stream.readInt32());
     TitleMode = stream.readBool();
-    LineWidth = stream.readInt32();
+    LineWidth = stream.readGeometry();
     DigitCount = stream.readInt32();
     Decimals = stream.readInt32();
     MoneySymbol = stream.readString();
@@ -250,7 +250,7 @@ void TRMDiagonalView::saveExtra(RMStream& stream) const {
 void TRMDiagonalView::loadExtra(RMStream& stream) {
     TRMMemoView::loadExtra(stream);
     LineColor = static_cast<TColor>(stream.readInt32());
-    LineWidth = stream.readInt32();
+    LineWidth = stream.readGeometry();
 }
 
 bool TRMDiagonalView::SetPropValue(std::string_view name, const platform::Variant& value) {

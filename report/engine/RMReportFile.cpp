@@ -136,8 +136,8 @@ void TRMReport::loadTemplate(RMStream& s) {
         if (combined > 4003)
             PrintBackColor = s.readBool();
         if (combined > 4099) {
-            PrintOffsetTop = s.readInt32();
-            PrintOffsetLeft = s.readInt32();
+            PrintOffsetTop = s.readGeometry();
+            PrintOffsetLeft = s.readGeometry();
         }
         if (sub2 > 10)
             PrintPagePerPage = s.readBool();

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace report {
@@ -161,6 +162,10 @@ std::int32_t RMStream::readInt32() {
     pos_ += 4;
     return static_cast<std::int32_t>(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
                                      (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
+}
+
+std::int32_t RMStream::readGeometry() {
+    return std::clamp(readInt32(), -kMaxGeometry, kMaxGeometry);
 }
 
 std::string RMStream::readBytes(std::size_t count) {

@@ -91,6 +91,10 @@ public:
     std::uint16_t readUInt16() { return static_cast<std::uint16_t>(readInt16()); }
     bool readBool16() { return readInt16() != 0; }
     std::int32_t readInt32();
+    // A position or distance in page pixels: kept within ±kMaxGeometry, about 280 m at 96
+    // pixels an inch, so that sums and products of a few of them cannot overflow an int.
+    static constexpr std::int32_t kMaxGeometry = 1 << 20;
+    std::int32_t readGeometry();
     std::string readBytes(std::size_t count);
     void skip(std::size_t count);
     std::string readString();

@@ -158,10 +158,10 @@ void TRMView::LoadFromStream(RMStream& stream) {
     Name = stream.readString();
     Version1 = stream.readByte();
     Version2 = stream.readByte();
-    Left = stream.readInt32();
-    Top = stream.readInt32();
-    Width = stream.readInt32();
-    Height = stream.readInt32();
+    Left = stream.readGeometry();
+    Top = stream.readGeometry();
+    Width = stream.readGeometry();
+    Height = stream.readGeometry();
     Flags = stream.readUInt16();
     Flags2 = stream.readInt32();
     LeftFrame = readFrameLine(stream);
@@ -169,8 +169,8 @@ void TRMView::LoadFromStream(RMStream& stream) {
     RightFrame = readFrameLine(stream);
     BottomFrame = readFrameLine(stream);
     BandType = stream.readInt16();
-    GapX = stream.readInt32();
-    GapY = stream.readInt32();
+    GapX = stream.readGeometry();
+    GapY = stream.readGeometry();
     FillColor = static_cast<TColor>(stream.readInt32());
     BandAlign = stream.readByte();
     if (StreamMode == smTemplate) {
