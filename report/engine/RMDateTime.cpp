@@ -86,6 +86,9 @@ double encodeTime(int hour, int minute, int second, int millisecond) {
 }
 
 int dayOfWeek(double days) {
+    // Out of the calendar's range (as decodeDateTime): day 0.
+    if (!std::isfinite(days) || std::fabs(days) > 3e6)
+        days = 0;
     const long long d = static_cast<long long>(std::floor(days));
     // Day 0 (1899-12-30) was a Saturday.
     return static_cast<int>(((d % 7) + 7 + 6) % 7) + 1;
