@@ -5,6 +5,7 @@
 #include "SampleReport.h"
 #include "platform/MessageBox.h"
 #include "platform/Metafile.h"
+#include "report/engine/RMDrawContext.h"
 #include "report/engine/RMReport.h"
 #include "report/engine/RMRichDocument.h"
 #include "report/engine/RMRichView.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
@@ -110,6 +112,42 @@ bool replayRtf(const std::string& bytes, const std::string& label) {
     return true;
 }
 
+// A stored prepared file that loads is also drawn, page by page, as every consumer draws it.
+void paintPrepared(const std::string& bytes) {
+    TRMReport report;
+    RMStream stream(bytes);
+    if (!report.EMFPages.LoadFromStream(stream))
+        return;
+    for (int i = 0; i < std::min(report.EMFPages.Count(), 4); ++i) {
+        platform::TMetafile metafile(200, 280);
+        platform::TMetafileCanvas canvas(metafile);
+        report.EMFPages.paintPage(i, canvas, {0, 0, 200, 280}, TRMDrawContext{});
+    }
+}
+
+// A stored template that loads is also prepared, under a page limit and with the operator
+// cancelling after a fixed number of steps: it ends, with at most the limit's pages.
+void prepareTemplate(const std::string& bytes, const std::string& label) {
+    constexpr int pageLimit = 20;
+    TRMReport report;
+    RMStream stream(bytes);
+    if (!report.LoadFromStream(stream))
+        return;
+    report.MaxPages = pageLimit;
+    report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
+    int steps = 0;
+    report.OnProgress = [&report, &steps](int) {
+        if (++steps > 200000)
+            report.Terminated = true;
+    };
+    try {
+        report.PrepareReport();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << label << ": " << e.what() << " escaped the preparation";
+    }
+    EXPECT_LE(report.EMFPages.Count(), pageLimit) << label;
+}
+
 std::string readAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -138,11 +176,13 @@ TEST(DamagedFiles, StoredCorpusIsRejectedCleanly) {
     ASSERT_GE(files.size(), 10) << "corpus missing in " << dir.path().toStdString();
     for (const QString& name : files) {
         const std::string bytes = readAll(dir.filePath(name));
-        if (name.endsWith(".rmp"))
+        if (name.endsWith(".rmp")) {
             replayPrepared(bytes, name.toStdString());
-        else if (name.endsWith(".rmf"))
+            paintPrepared(bytes);
+        } else if (name.endsWith(".rmf")) {
             replayTemplate(bytes, name.toStdString());
-        else if (name.endsWith(".txt"))
+            prepareTemplate(bytes, name.toStdString());
+        } else if (name.endsWith(".txt"))
             replayExpression(bytes);
         else if (name.endsWith(".rtf"))
             replayRtf(bytes, name.toStdString());
