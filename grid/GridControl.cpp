@@ -318,6 +318,18 @@ TColor GridControl::RowColor(int row) const {
     return it != rowColors_.end() ? it->second : color_;
 }
 
+std::string GridControl::RowHint(int row) const {
+    auto it = rowHints_.find(row);
+    return it != rowHints_.end() ? it->second : std::string();
+}
+
+void GridControl::setRowHint(int row, std::string text) {
+    if (text.empty())
+        rowHints_.erase(row);
+    else if (row >= 0 && row < rowCount_)
+        rowHints_[row] = std::move(text);
+}
+
 void GridControl::setRowColor(int row, TColor color) {
     rowColors_[row] = color;
     for (int c = fixedCols_; c < colCount_; ++c)

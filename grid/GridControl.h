@@ -201,6 +201,10 @@ public:
     TColor RowColor(int row) const;
     void setRowColor(int row, TColor color);
     bool hasRowColor(int row) const { return rowColors_.count(row) != 0; }
+    // A short note on a row, empty by default: the row's tool tip, and what a screen reader
+    // reads as the description of its cells. Notes travel with their rows.
+    std::string RowHint(int row) const;
+    void setRowHint(int row, std::string text);
     const CellStore& cellStore() const { return cells_; }
     // Views of one column / one row, created on first use and owned by the grid.
     TAdvStringGridStrings& ColumnTexts(int col);
@@ -407,6 +411,9 @@ private:
     void applyGridSize(int newColCount, int newRowCount);
     // Moves the colour entries of rows from..to by delta.
     void shiftRowColors(int from, int to, int delta);
+    // Keeps the row notes on their rows: a row inserted at `index`, removed at `row`.
+    void rowHintsInserted(int index);
+    void rowHintsRemoved(int row);
     // The title levels from the captions and, with columns, the title row's height:
     // (TitleFont's text height + 6) x levels.
     void layoutTitle();
@@ -455,6 +462,7 @@ private:
 
     // String-grid state.
     std::map<int, TColor> rowColors_; // explicit entries; other rows read Color
+    std::map<int, std::string> rowHints_;
     CellStore cells_;
     int editUpdate_ = 0; // > 0 while the editor's text is being stored
     bool layingOutTitle_ = false;

@@ -57,6 +57,7 @@ void GridControl::ChangeGridSize(int newColCount, int newRowCount) {
     const int oldRows = rowCount_;
     colCount_ = newColCount;
     rowCount_ = newRowCount;
+    rowHints_.erase(rowHints_.lower_bound(newRowCount), rowHints_.end());
     if (fixedCols_ >= colCount_)
         fixedCols_ = std::max(0, colCount_ - 1);
     if (fixedRows_ >= rowCount_)
@@ -119,12 +120,32 @@ void GridControl::shiftRowColors(int from, int to, int delta) {
         rowColors_[row] = color;
 }
 
+void GridControl::rowHintsInserted(int index) {
+    std::map<int, std::string> moved;
+    for (auto it = rowHints_.lower_bound(index); it != rowHints_.end();) {
+        moved.emplace(it->first + 1, std::move(it->second));
+        it = rowHints_.erase(it);
+    }
+    rowHints_.merge(moved);
+}
+
+void GridControl::rowHintsRemoved(int row) {
+    rowHints_.erase(row);
+    std::map<int, std::string> moved;
+    for (auto it = rowHints_.upper_bound(row); it != rowHints_.end();) {
+        moved.emplace(it->first - 1, std::move(it->second));
+        it = rowHints_.erase(it);
+    }
+    rowHints_.merge(moved);
+}
+
 void GridControl::InsertRow(int index) {
     if (index < fixedRows_ || index > rowCount_)
         invalidOp(msg::IndexOutOfRange);
     setRowCount(rowCount_ + 1);
     const int last = rowCount_ - 1;
     cells_.shiftRowsDown(index, last);
+    rowHintsInserted(index);
     // Colour entries travel with their rows; the entry at `last` is overwritten.
     // RowColor(b + 1) := RowColor(b): copies, so row `index` keeps its entry until the
     // new row is recoloured below.
@@ -152,6 +173,7 @@ void GridControl::AppendRow() {
 void GridControl::DeleteRow(int row) {
     if (row < fixedRows_ || row > rowCount_ - 1)
         return;
+    rowHintsRemoved(row);
     if (row == rowCount_ - 1) {
         setRowColor(row, color_);
         for (int c = 0; c < colCount_; ++c)
@@ -225,6 +247,12 @@ void GridControl::ColumnMoved(int from, int to) {
 
 void GridControl::RowMoved(int from, int to) {
     cells_.moveRow(from, to);
+    if (!rowHints_.empty()) {
+        std::map<int, std::string> moved;
+        for (auto& [row, hint] : rowHints_)
+            moved.emplace(shifted(row, from, to), std::move(hint));
+        rowHints_ = std::move(moved);
+    }
     invalidateGrid();
     if (OnRowMoved)
         OnRowMoved(eventSender(), from, to);

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace grid {
 
@@ -291,6 +292,17 @@ bool TAdvStringGrid::editorVisible() const {
 // ---- events
 
 bool TAdvStringGrid::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QPoint at = viewport()->mapFrom(this, help->pos());
+        const TGridCoord cell = MouseCoord(at.x(), at.y());
+        const std::string hint = cell.Y >= FixedRows() ? RowHint(cell.Y) : std::string();
+        if (hint.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), QString::fromStdString(hint), this);
+        return true;
+    }
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&

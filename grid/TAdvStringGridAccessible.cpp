@@ -52,6 +52,8 @@ public:
                 return e->text();
             return qs(grid_->Cells(column_, gridRow()));
         }
+        if (t == QAccessible::Description)
+            return qs(grid_->RowHint(gridRow()));
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}

@@ -69,6 +69,15 @@ TEST_F(AccessibleGrid, TableOfDataRowsWithTheCaptionsAsColumnHeaders) {
     EXPECT_EQ(table->childAt(topLeft.x() + 3, topLeft.y() + 3), cell);
 }
 
+TEST_F(AccessibleGrid, RowHintIsTheDescriptionOfTheRowsCells) {
+    form.grid->setRowHint(2, "未保存");
+    EXPECT_EQ(cells->cellAt(1, 0)->text(QAccessible::Description), "未保存");
+    EXPECT_EQ(cells->cellAt(1, 1)->text(QAccessible::Description), "未保存");
+    EXPECT_EQ(cells->cellAt(0, 0)->text(QAccessible::Description), "");
+    form.grid->setRowHint(2, "");
+    EXPECT_EQ(cells->cellAt(1, 0)->text(QAccessible::Description), "");
+}
+
 TEST_F(AccessibleGrid, CurrentCellIsTheFocusChildAndCarriesTheEditorsText) {
     form.grid->setRow(2);
     form.grid->setCol(1);

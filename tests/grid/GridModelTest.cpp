@@ -338,6 +338,30 @@ TEST_F(Rows, DeleteMiddleRowShiftsWholeRowsWithColours) {
     expectConsistent(g);
 }
 
+TEST_F(Rows, RowHintsTravelWithTheirRows) {
+    make(6);
+    g.setRowHint(2, "two");
+    g.setRowHint(4, "four");
+    g.setRowHint(9, "beyond"); // not a row: ignored
+    EXPECT_EQ(g.RowHint(9), "");
+    g.InsertRow(3);
+    EXPECT_EQ(g.RowHint(2), "two");
+    EXPECT_EQ(g.RowHint(3), "");
+    EXPECT_EQ(g.RowHint(5), "four");
+    g.DeleteRow(2);
+    EXPECT_EQ(g.RowHint(2), "") << "the deleted row's hint went with it";
+    EXPECT_EQ(g.RowHint(4), "four");
+    g.MoveRowTo(4, 1);
+    EXPECT_EQ(g.RowHint(1), "four");
+    EXPECT_EQ(g.RowHint(4), "");
+    g.setRowHint(5, "last");
+    g.setRowCount(5); // row 5 cut off
+    g.setRowCount(6);
+    EXPECT_EQ(g.RowHint(5), "");
+    g.setRowHint(1, "");
+    EXPECT_EQ(g.RowHint(1), "");
+}
+
 TEST_F(Rows, InsertRowMovesRowsAndColoursDown) {
     make(4);
     g.setRowColor(2, 0x0000FF);
