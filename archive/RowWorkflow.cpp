@@ -85,7 +85,8 @@ std::string RowWorkflow::nameAt(int row) const {
 
 void RowWorkflow::FillGrid() {
     if (!store_)
-        return; // start-up stopped early: nothing to load
+        return;           // start-up stopped early: nothing to load
+    showSaveResult(true); // the rows are read again from the table
     store_->Records.Clear();
     store_->LoadRecords();
     const std::size_t n = store_->Records.Count();
@@ -108,14 +109,40 @@ void RowWorkflow::FillGrid() {
 bool RowWorkflow::CheckRow(int row) {
     if (store_ && store_->Records.empty())
         Adding = true;
-    if (!isBlank(codeAt(row)))
-        return SaveRow();
+    if (!isBlank(codeAt(row))) {
+        const bool saved = SaveRow();
+        showSaveResult(saved);
+        return saved;
+    }
     if (grid_.RowCount() > 1) {
         platform::MessageBox(site_.boxOwner(), "核算单位编号不能为空!", "错误",
                              platform::MB_OK | platform::MB_ICONERROR);
+        showSaveResult(false);
         return false;
     }
     return true;
+}
+
+void RowWorkflow::showSaveResult(bool saved) {
+    if (unsavedRow_ >= grid_.FixedRows() && unsavedRow_ < grid_.RowCount()) {
+        grid_.setRowColor(unsavedRow_, grid_.Color());
+        grid_.setRowHint(unsavedRow_, {});
+    }
+    unsavedRow_ = -1;
+    if (!saved && hasUnsavedInput()) {
+        // Nothing typed is thrown away: the row stays as typed, visibly not stored, and the
+        // next time the operator leaves it the write is tried again.
+        unsavedRow_ = grid_.Row();
+        grid_.setRowColor(unsavedRow_, kUnsavedColor);
+        grid_.setRowHint(unsavedRow_, kUnsavedHint);
+    }
+}
+
+void RowWorkflow::rowRemoved(int row) {
+    if (unsavedRow_ == row)
+        unsavedRow_ = -1;
+    else if (unsavedRow_ > row)
+        --unsavedRow_;
 }
 
 bool RowWorkflow::SaveRow() {
@@ -190,6 +217,7 @@ void RowWorkflow::deleteRow() {
         Adding = false;
         Deleted = true;
         grid_.DeleteRow(row);
+        rowRemoved(row);
         grid_.setModifed(false);
         return;
     }
@@ -204,6 +232,7 @@ void RowWorkflow::deleteRow() {
     Deleted = true;
     records.Delete(index);
     grid_.DeleteRow(row);
+    rowRemoved(row);
     grid_.setModifed(false); // what was typed went with the row
 }
 
@@ -287,6 +316,7 @@ void RowWorkflow::selectCell(int, int targetRow, bool&) {
         Inserting = false;
         Deleted = true;
         grid_.DeleteRow(row);
+        rowRemoved(row);
         grid_.setModifed(false);
         return;
     }

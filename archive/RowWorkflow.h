@@ -10,6 +10,7 @@
 // Refusals cancel silently with platform::Abort(): the key, character or move is dropped
 // and whatever caused it stops there.
 
+#include "platform/Colors.h"
 #include "platform/Keys.h"
 #include "platform/WindowHandle.h"
 
@@ -88,16 +89,27 @@ public:
     bool hasUnsavedInput() const;
     // A new code was refused as a duplicate: the row is blanked and its code cell current.
     void clearRefusedRow();
+    // The row whose check or write failed and that still holds input not stored, or -1. It
+    // is tinted and carries the note kUnsavedHint until it is written, emptied or deleted.
+    int unsavedRow() const { return unsavedRow_; }
+    static constexpr const char* kUnsavedHint = "未保存：离开这一行时将再次保存";
+    static constexpr platform::TColor kUnsavedColor = platform::RGB(255, 200, 200);
 
 private:
     std::string codeAt(int row) const;
     std::string nameAt(int row) const;
     void clearFlags();
+    // Marks the current row unsaved after a failed check (when it still holds input), or
+    // clears the mark after a successful one.
+    void showSaveResult(bool saved);
+    // Row `row` left the grid (deleted, or a blank new row dropped): its mark went with it.
+    void rowRemoved(int row);
 
     grid::GridControl& grid_;
     RowWorkflowSite& site_;
     TAcountUnitArchivesClass* store_ = nullptr;
     bool mayEdit_ = false;
+    int unsavedRow_ = -1;
 };
 
 } // namespace archive

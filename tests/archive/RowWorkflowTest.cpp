@@ -516,3 +516,61 @@ TEST_F(RowWorkflowTest, ShowingAgainReloadsButKeepsTypedInput) {
     EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0004", "四"}));
     EXPECT_EQ(grid.Row(), grid.RowCount() - 1);
 }
+
+TEST_F(RowWorkflowTest, RowThatCouldNotBeWrittenIsMarkedUnsavedUntilWritten) {
+    auto marked = [this](int row) {
+        return grid.RowColor(row) == W::kUnsavedColor && grid.RowHint(row) == W::kUnsavedHint;
+    };
+    start();
+    // A new unit the data service cannot write: the row keeps its text and is marked.
+    command(&W::addRow);
+    type("0011");
+    key(platform::VK_RIGHT);
+    type("十一");
+    db.fail(PLATFORM_DISPID_EXEC_SQL, {"磁盘已满"});
+    key(platform::VK_UP);
+    EXPECT_EQ(grid.Row(), 4) << "the operator stays on the row";
+    EXPECT_EQ(rows.unsavedRow(), 4);
+    EXPECT_TRUE(marked(4));
+    EXPECT_FALSE(marked(3));
+    EXPECT_EQ(gridRows().back(), (std::vector<std::string>{"0011", "十一"}));
+    takeBoxes();
+    // Leaving it again retries; once written the mark goes.
+    db.clearFaults();
+    key(platform::VK_UP);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(rows.unsavedRow(), -1);
+    EXPECT_FALSE(marked(4));
+    EXPECT_EQ(grid.RowColor(4), grid.Color());
+    expectInStep();
+
+    // A renamed stored unit, then the operator deletes the marked row instead.
+    moveTo(1, 2);
+    type("改名");
+    db.fail(PLATFORM_DISPID_EXEC_SQL, {"锁定"});
+    key(platform::VK_DOWN);
+    EXPECT_TRUE(marked(2));
+    takeBoxes();
+    db.clearFaults();
+    command(&W::deleteRow);
+    EXPECT_EQ(rows.unsavedRow(), -1);
+    for (int r = 1; r < grid.RowCount(); ++r)
+        EXPECT_FALSE(marked(r)) << "row " << r;
+    expectInStep();
+
+    // A blank code is refused and marked as well; a duplicate new code blanks the row, which
+    // then holds nothing and is not marked.
+    moveTo(0, 1);
+    blank(0);
+    key(platform::VK_DOWN);
+    EXPECT_TRUE(marked(1));
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"核算单位编号不能为空!"});
+    type("0001");
+    key(platform::VK_DOWN);
+    EXPECT_FALSE(marked(1));
+    command(&W::addRow);
+    type("0009");
+    key(platform::VK_UP);
+    EXPECT_EQ(rows.unsavedRow(), -1);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"0009核算单位存在,无法新增!"});
+}
