@@ -10,12 +10,12 @@
 #include "host/DemoDatabase.h"
 #include "host/HostWindow.h"
 #include "host/JobFlagBlock.h"
-#include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
 #include "platform/Colors.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "report/preview/RMPdfPrinter.h"
+#include "tests/archive/HostArchive.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAccessible>
@@ -36,15 +36,10 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using archivetest::Rows;
 constexpr unsigned kError = platform::MB_OK | platform::MB_ICONERROR;
 
-host::PluginLibrary& library() {
-    static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
-    return loaded;
-}
-
-class ArchiveAcceptanceTest : public ::testing::Test {
+class ArchiveAcceptanceTest : public ::testing::Test, protected archivetest::HostArchive {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -61,12 +56,7 @@ protected:
             "('0002','北京分公司'),('0009','武汉分公司')");
     }
 
-    void TearDown() override {
-        if (hostWindow && hostWindow->pluginWindow())
-            delete hostWindow->pluginWindow();
-        hostWindow.reset();
-        testsupport::processEvents();
-    }
+    void TearDown() override { close(); }
 
     void sql(const std::string& text) { database->executeOrThrow(text); }
     void param(const std::string& name, const std::optional<std::string>& value) {
@@ -78,73 +68,12 @@ protected:
 
     // Opens the archive through the entry points as the host does.
     void open(bool embedded = true, const std::string& operatorCode = "0002") {
-        hostWindow = std::make_unique<host::HostWindow>(library(), ref, operatorCode);
-        hostWindow->resize(900, 600);
-        hostWindow->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(hostWindow.get()));
-        service->clearCalls();
-        ASSERT_TRUE(embedded ? hostWindow->openEmbedded() : hostWindow->openDialog());
-        plugin = hostWindow->pluginWindow();
-        QWidget* active = embedded ? static_cast<QWidget*>(hostWindow.get()) : plugin.data();
-        QApplication::setActiveWindow(active);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(active));
-        gridWidget = plugin->findChild<QWidget*>("sgdAcountUnitArchives");
-        ASSERT_NE(gridWidget, nullptr);
-        accessibleGrid = QAccessible::queryAccessibleInterface(gridWidget);
-        ASSERT_NE(accessibleGrid, nullptr);
-        ASSERT_NE(accessibleGrid->tableInterface(), nullptr);
-        gridWidget->setFocus();
-        testsupport::processEvents();
+        HostArchive::open(ref,
+                          {operatorCode, embedded, {900, 600}, [this] { service->clearCalls(); }});
     }
+    QToolButton* button(const char* name) const { return plugin()->findChild<QToolButton*>(name); }
 
-    // The grid through its accessible table. Rows are counted as the grid counts them: the
-    // title row (the table's header) is row 0.
-    int rowCount() const { return accessibleGrid->tableInterface()->rowCount() + 1; }
-    std::string cell(int col, int row) const {
-        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
-        return c ? c->text(QAccessible::Name).toStdString() : std::string("<no cell>");
-    }
-    QAccessibleTableCellInterface* current() const {
-        QAccessibleInterface* c = accessibleGrid->focusChild();
-        return c ? c->tableCellInterface() : nullptr;
-    }
-    int currentRow() const { return current() ? current()->rowIndex() + 1 : -1; }
-    int currentCol() const { return current() ? current()->columnIndex() : -1; }
-    // What the current cell shows: the in-place editor's text while it edits the cell.
-    std::string currentText() const {
-        QAccessibleInterface* c = accessibleGrid->focusChild();
-        return c ? c->text(QAccessible::Value).toStdString() : std::string("<no focus>");
-    }
-    QToolButton* button(const char* name) const { return plugin->findChild<QToolButton*>(name); }
-
-    QWidget* keyTarget() const {
-        QWidget* focus = QApplication::focusWidget();
-        return focus ? focus : gridWidget;
-    }
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(keyTarget(), k, modifiers);
-        testsupport::processEvents();
-    }
-    void type(const QString& text) {
-        testsupport::typeText([this] { return keyTarget(); }, text);
-    }
-
-    Rows table() {
-        platform::DataPacket packet;
-        std::vector<std::string> errors;
-        EXPECT_TRUE(database->query("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh",
-                                    packet, errors));
-        Rows rows;
-        for (const auto& r : packet.rows)
-            rows.push_back({r[0].value_or(""), r[1].value_or("")});
-        return rows;
-    }
-    Rows gridRows() const {
-        Rows rows;
-        for (int r = 1; r < rowCount(); ++r)
-            rows.push_back({cell(0, r), cell(1, r)});
-        return rows;
-    }
+    Rows table() { return archivetest::storedUnits(*database); }
     // The table holds exactly the grid's rows (but a trailing new row not stored yet).
     void expectTableShowsGrid(int pending = 0) {
         Rows shown = gridRows();
@@ -174,7 +103,7 @@ protected:
             pages.removeLast();
         return pages;
     }
-    quint32 titleFontColor() const { return gridWidget->property("titleFontColor").toUInt(); }
+    quint32 titleFontColor() const { return grid()->property("titleFontColor").toUInt(); }
     void addUnits(int count) {
         std::string statements = "delete from tbHsdwda;";
         for (int i = 1; i <= count; ++i)
@@ -197,10 +126,6 @@ protected:
     platform::DispatchRef ref;
     host::CoorDispService* service = nullptr;
     platform::ScriptedMessageBoxes boxes;
-    std::unique_ptr<host::HostWindow> hostWindow;
-    QPointer<QWidget> plugin;
-    QWidget* gridWidget = nullptr;
-    QAccessibleInterface* accessibleGrid = nullptr;
 };
 
 } // namespace
@@ -210,7 +135,7 @@ TEST_F(ArchiveAcceptanceTest, OperatorMaintainsTheArchiveWithKeysOnly) {
     EXPECT_EQ(gridRows(),
               (Rows{{"0001", "集团总部"}, {"0002", "北京分公司"}, {"0009", "武汉分公司"}}));
     EXPECT_TRUE(button("btnAdd")->isVisible());
-    EXPECT_EQ(accessibleGrid->tableInterface()->columnDescription(0), "核算单位编码");
+    EXPECT_EQ(accessibleGrid()->tableInterface()->columnDescription(0), "核算单位编码");
 
     // Add: the next code is proposed, the name typed, Enter saves and opens the next row.
     key(Qt::Key_A, Qt::ControlModifier);
@@ -263,7 +188,7 @@ TEST_F(ArchiveAcceptanceTest, OperatorMaintainsTheArchiveWithKeysOnly) {
     EXPECT_EQ(boxes.last().text, "0001核算单位存在,无法修改!");
     EXPECT_EQ(boxes.last().caption, "错误");
     EXPECT_EQ(boxes.last().flags, kError);
-    EXPECT_EQ(boxes.last().owner, platform::handleOf(hostWindow.get()));
+    EXPECT_EQ(boxes.last().owner, platform::handleOf(hostWindow()));
     boxes.clear();
     EXPECT_EQ(currentRow(), 4);
     EXPECT_EQ(cell(0, 4), "0019");
@@ -285,7 +210,7 @@ TEST_F(ArchiveAcceptanceTest, OperatorMaintainsTheArchiveWithKeysOnly) {
     key(Qt::Key_Up);
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().text, "核算单位编号不能为空!");
-    EXPECT_EQ(boxes.last().owner, platform::handleOf(plugin.data()));
+    EXPECT_EQ(boxes.last().owner, platform::handleOf(plugin()));
     boxes.clear();
     service->clearCalls();
     key(Qt::Key_D, Qt::ControlModifier);
@@ -326,8 +251,7 @@ TEST_F(ArchiveAcceptanceTest, RightsFollowParametersAndTheHostsJobFlag) {
         type("77");
         EXPECT_EQ(currentText() == "77", c.edits);
         EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
-        delete plugin.data();
-        hostWindow.reset();
+        close();
     }
 }
 
@@ -352,22 +276,21 @@ TEST_F(ArchiveAcceptanceTest, FailingStartUpCallsLeaveAReadOnlyWindow) {
         type("12");
         EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
         EXPECT_TRUE(statements().empty());
-        delete plugin.data();
-        hostWindow.reset();
+        close();
     }
 }
 
 TEST_F(ArchiveAcceptanceTest, DialogEscWritesTheRowAndNotifiesTheHostOnce) {
     open(false);
-    EXPECT_EQ(plugin->size(), QSize(644, 500));
+    EXPECT_EQ(plugin()->size(), QSize(644, 500));
     key(Qt::Key_A, Qt::ControlModifier);
     type("0011");
     key(Qt::Key_Right);
     type("杭州分公司");
     key(Qt::Key_Escape);
     testsupport::processEvents();
-    EXPECT_TRUE(plugin.isNull());
-    EXPECT_EQ(hostWindow->notifyControl()->closingNotices(), 1);
+    EXPECT_EQ(plugin(), nullptr);
+    EXPECT_EQ(hostWindow()->notifyControl()->closingNotices(), 1);
     EXPECT_EQ(table().back(), (std::vector<std::string>{"0011", "杭州分公司"}));
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
 }
@@ -483,7 +406,7 @@ TEST_F(ArchiveAcceptanceTest, CancelAtTheConfirmationPrintsNothing) {
     boxes.clear();
     EXPECT_TRUE(printedFiles().isEmpty());
     EXPECT_EQ(titleFontColor(), platform::clWindow); // untouched
-    EXPECT_TRUE(plugin->isVisible());
+    EXPECT_TRUE(plugin()->isVisible());
 }
 
 TEST_F(ArchiveAcceptanceTest, AThousandUnitsNumberEveryPage) {

@@ -7,9 +7,9 @@
 #include "host/CoorDispService.h"
 #include "host/DemoDatabase.h"
 #include "host/HostWindow.h"
-#include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
 #include "platform/MessageBox.h"
+#include "tests/archive/HostArchive.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAccessible>
@@ -26,18 +26,13 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-host::PluginLibrary& library() {
-    static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
-    return loaded;
-}
+using archivetest::Rows;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-class DatabaseFaultTest : public ::testing::Test {
+class DatabaseFaultTest : public ::testing::Test, protected archivetest::HostArchive {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -51,10 +46,7 @@ protected:
     }
 
     void TearDown() override {
-        if (hostWindow && hostWindow->pluginWindow())
-            delete hostWindow->pluginWindow();
-        hostWindow.reset();
-        testsupport::processEvents();
+        close();
         if (immutable_)
             QProcess::execute("chattr", {"-i", QString::fromStdString(path)});
     }
@@ -70,53 +62,12 @@ protected:
     void open() {
         if (!database)
             connect();
-        hostWindow = std::make_unique<host::HostWindow>(library(), ref, "0002");
-        hostWindow->resize(900, 600);
-        hostWindow->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(hostWindow.get()));
-        ASSERT_TRUE(hostWindow->openEmbedded());
-        plugin = hostWindow->pluginWindow();
-        QApplication::setActiveWindow(hostWindow.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(hostWindow.get()));
-        gridWidget = plugin->findChild<QWidget*>("sgdAcountUnitArchives");
-        ASSERT_NE(gridWidget, nullptr);
-        accessibleGrid = QAccessible::queryAccessibleInterface(gridWidget);
-        ASSERT_NE(accessibleGrid, nullptr);
-        gridWidget->setFocus();
-        testsupport::processEvents();
-    }
-
-    int rowCount() const { return accessibleGrid->tableInterface()->rowCount() + 1; }
-    std::string cell(int col, int row) const {
-        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
-        return c ? c->text(QAccessible::Name).toStdString() : std::string("<no cell>");
-    }
-    int currentRow() const {
-        QAccessibleInterface* c = accessibleGrid->focusChild();
-        return c && c->tableCellInterface() ? c->tableCellInterface()->rowIndex() + 1 : -1;
-    }
-    QWidget* keyTarget() const {
-        QWidget* focus = QApplication::focusWidget();
-        return focus ? focus : gridWidget;
-    }
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(keyTarget(), k, modifiers);
-        testsupport::processEvents();
-    }
-    void type(const QString& text) {
-        testsupport::typeText([this] { return keyTarget(); }, text);
+        HostArchive::open(ref);
     }
 
     Rows table() {
         host::SqliteDatabase reader(path, host::SqliteDatabase::OpenMode::ExistingOnly);
-        platform::DataPacket packet;
-        std::vector<std::string> errors;
-        EXPECT_TRUE(
-            reader.query("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh", packet, errors));
-        Rows rows;
-        for (const auto& r : packet.rows)
-            rows.push_back({r[0].value_or(""), r[1].value_or("")});
-        return rows;
+        return archivetest::storedUnits(reader);
     }
     bool stored(const std::string& code) {
         for (const auto& r : table())
@@ -145,7 +96,10 @@ protected:
             EXPECT_EQ(cell(0, row), "0100");
             EXPECT_EQ(cell(1, row), "南京分公司");
             EXPECT_FALSE(stored("0100"));
+            EXPECT_TRUE(contains(rowNote(row), "未保存")) << "the row is marked unsaved";
+            EXPECT_EQ(rowNote(row - 1), "");
         }
+        faultyRow_ = row;
     }
     // With the fault gone, leaving the row stores it.
     void leaveAndExpectStored() {
@@ -154,6 +108,7 @@ protected:
         EXPECT_EQ(testsupport::takeBoxTexts(boxes), std::vector<std::string>{});
         EXPECT_TRUE(stored("0100"));
         EXPECT_EQ(table().size(), before + 1);
+        EXPECT_EQ(rowNote(faultyRow_), "") << "written: the mark is gone";
     }
 
     QTemporaryDir dir;
@@ -162,11 +117,8 @@ protected:
     platform::DispatchRef ref;
     host::CoorDispService* service = nullptr;
     platform::ScriptedMessageBoxes boxes;
-    std::unique_ptr<host::HostWindow> hostWindow;
-    QPointer<QWidget> plugin;
-    QWidget* gridWidget = nullptr;
-    QAccessibleInterface* accessibleGrid = nullptr;
     bool immutable_ = false;
+    int faultyRow_ = -1;
 };
 
 } // namespace
@@ -193,7 +145,7 @@ TEST_F(DatabaseFaultTest, FullDiskKeepsTheRowUntilThereIsRoom) {
     key(Qt::Key_Escape); // closing tries once more: refused, the window stays
     ASSERT_EQ(boxes.count(), 1u);
     boxes.clear();
-    EXPECT_FALSE(plugin.isNull());
+    EXPECT_NE(plugin(), nullptr);
 
     ASSERT_TRUE(database->execute("pragma max_page_count=1073741823", errors));
     leaveAndExpectStored();
@@ -264,7 +216,7 @@ TEST_F(DatabaseFaultTest, AFileThatIsNotADatabaseIsRefusedWithAReason) {
     for (const auto& b : boxes.records())
         EXPECT_EQ(b.caption, "错误") << b.text;
     boxes.clear();
-    EXPECT_FALSE(plugin.isNull());
+    EXPECT_NE(plugin(), nullptr);
     EXPECT_GE(rowCount(), 2);
 }
 
@@ -297,6 +249,7 @@ TEST_F(DatabaseFaultTest, AFailingDataServiceKeepsTheRowUntilItAnswersAgain) {
     boxes.clear();
     EXPECT_EQ(currentRow(), row);
     EXPECT_EQ(cell(0, row), "0777");
+    EXPECT_TRUE(contains(rowNote(row), "未保存"));
     EXPECT_TRUE(stored(before));
     service->clearFaults();
     key(Qt::Key_Down);

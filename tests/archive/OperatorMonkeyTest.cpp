@@ -15,10 +15,10 @@
 #include "host/CoorDispService.h"
 #include "host/DemoDatabase.h"
 #include "host/HostWindow.h"
-#include "host/PluginLibrary.h"
 #include "host/SqliteDatabase.h"
 #include "platform/Gbk.h"
 #include "platform/MessageBox.h"
+#include "tests/archive/HostArchive.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAccessible>
@@ -41,12 +41,7 @@
 namespace {
 
 using Row = std::vector<std::string>;
-using Rows = std::vector<Row>;
-
-host::PluginLibrary& library() {
-    static host::PluginLibrary loaded(HSDW_PLUGIN_PATH);
-    return loaded;
-}
+using archivetest::Rows;
 
 std::vector<std::uint32_t> seedsFromEnvironment() {
     std::vector<std::uint32_t> seeds;
@@ -79,7 +74,7 @@ bool expectedBox(const std::string& text) {
            endsWith(text, "核算单位存在,无法修改!");
 }
 
-class OperatorMonkeyTest : public ::testing::Test {
+class OperatorMonkeyTest : public ::testing::Test, protected archivetest::HostArchive {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -93,89 +88,54 @@ protected:
     }
 
     void TearDown() override {
-        closeHost();
+        close();
         platform::setMessageBoxHook(previousHook_);
     }
 
-    void closeHost() {
-        if (hostWindow && hostWindow->pluginWindow())
-            delete hostWindow->pluginWindow();
-        hostWindow.reset();
-        testsupport::processEvents();
-    }
-
-    void open() {
-        hostWindow = std::make_unique<host::HostWindow>(library(), ref, "0002");
-        hostWindow->resize(700, 420);
-        hostWindow->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(hostWindow.get()));
-        ASSERT_TRUE(hostWindow->openEmbedded());
-        plugin = hostWindow->pluginWindow();
-        QApplication::setActiveWindow(hostWindow.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(hostWindow.get()));
-        gridWidget = plugin->findChild<QWidget*>("sgdAcountUnitArchives");
-        ASSERT_NE(gridWidget, nullptr);
-        accessibleGrid = QAccessible::queryAccessibleInterface(gridWidget);
-        ASSERT_NE(accessibleGrid, nullptr);
-        ASSERT_NE(accessibleGrid->tableInterface(), nullptr);
-        gridWidget->setFocus();
-        testsupport::processEvents();
-    }
+    void open() { HostArchive::open(ref, {"0002", true, {700, 420}, {}}); }
 
     // ---- the grid, read through its accessible table (row 0 is the title row)
-    int rowCount() const { return accessibleGrid->tableInterface()->rowCount() + 1; }
-    std::string cell(int col, int row) const {
-        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
-        return c ? c->text(QAccessible::Name).toStdString() : std::string("<no cell>");
-    }
-    int currentRow() const {
-        QAccessibleInterface* c = accessibleGrid->focusChild();
-        return c && c->tableCellInterface() ? c->tableCellInterface()->rowIndex() + 1 : -1;
-    }
     Row shown(int row) const {
         return {platform::trimBlanks(cell(0, row)), platform::trimBlanks(cell(1, row))};
     }
 
     Rows table() {
-        platform::DataPacket packet;
-        std::vector<std::string> errors;
-        EXPECT_TRUE(database->query("select f_Hsdwh,f_Hsdwmc from tbHsdwda order by f_Hsdwh",
-                                    packet, errors));
-        Rows rows;
-        for (const auto& r : packet.rows)
-            rows.push_back(
-                {platform::trimBlanks(r[0].value_or("")), platform::trimBlanks(r[1].value_or(""))});
+        Rows rows = archivetest::storedUnits(*database);
+        for (Row& r : rows)
+            r = {platform::trimBlanks(r[0]), platform::trimBlanks(r[1])};
         return rows;
     }
 
     // ---- the operator
-    QWidget* keyTarget() const {
+    // Unlike HostArchive's keys, the operator's keys go only to the archive's own widgets,
+    // and the events they cause are processed once per step.
+    QWidget* operatorTarget() const {
         QWidget* focus = QApplication::focusWidget();
-        return focus && plugin && plugin->isAncestorOf(focus) ? focus : gridWidget;
+        return focus && plugin() && plugin()->isAncestorOf(focus) ? focus : grid();
     }
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(keyTarget(), k, modifiers);
+    void press(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(operatorTarget(), k, modifiers);
     }
     void commitText(const QString& text) {
         QInputMethodEvent preedit(QStringLiteral("pinyin"), {});
-        QApplication::sendEvent(keyTarget(), &preedit);
+        QApplication::sendEvent(operatorTarget(), &preedit);
         QInputMethodEvent commit;
         commit.setCommitString(text);
-        QApplication::sendEvent(keyTarget(), &commit);
+        QApplication::sendEvent(operatorTarget(), &commit);
     }
     void clickCell(int col, int row) {
-        QAccessibleInterface* c = accessibleGrid->tableInterface()->cellAt(row - 1, col);
+        QAccessibleInterface* c = accessibleGrid()->tableInterface()->cellAt(row - 1, col);
         if (!c)
             return;
         const QPoint global = c->rect().center();
-        const QPoint local = gridWidget->mapFromGlobal(global);
-        QWidget* target = gridWidget->childAt(local);
+        const QPoint local = grid()->mapFromGlobal(global);
+        QWidget* target = grid()->childAt(local);
         if (!target)
-            target = gridWidget;
+            target = grid();
         QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFromGlobal(global));
     }
     void clickButton(const char* name) {
-        QToolButton* b = plugin->findChild<QToolButton*>(name);
+        QToolButton* b = plugin()->findChild<QToolButton*>(name);
         if (b && b->isVisible())
             QTest::mouseClick(b, Qt::LeftButton);
     }
@@ -187,24 +147,24 @@ protected:
         auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
         const int kind = pick(100);
         if (kind < 10) {
-            key(Qt::Key_Return);
+            press(Qt::Key_Return);
             return "Enter";
         }
         if (kind < 12) {
             snapshot_ = gridSnapshot();
-            key(Qt::Key_Escape);
+            press(Qt::Key_Escape);
             return "Esc";
         }
         if (kind < 30) {
             static const Qt::Key arrows[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
             static const char* const names[] = {"Up", "Down", "Left", "Right"};
             const int a = pick(4);
-            key(arrows[a]);
+            press(arrows[a]);
             return names[a];
         }
         if (kind < 33) {
             const bool up = pick(2) == 0;
-            key(up ? Qt::Key_PageUp : Qt::Key_PageDown);
+            press(up ? Qt::Key_PageUp : Qt::Key_PageDown);
             return up ? "PageUp" : "PageDown";
         }
         if (kind < 43) {
@@ -213,25 +173,25 @@ protected:
             // Adding and renaming more often than deleting keeps the list from emptying.
             static const int weights[] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 3};
             const int a = weights[pick(10)];
-            key(letters[a], Qt::ControlModifier);
+            press(letters[a], Qt::ControlModifier);
             return names[a];
         }
         if (kind < 48) {
-            key(Qt::Key_Backspace);
+            press(Qt::Key_Backspace);
             return "Backspace";
         }
         if (kind < 51) {
-            key(Qt::Key_Delete);
+            press(Qt::Key_Delete);
             return "Delete";
         }
         if (kind < 70) {
             const char digit = static_cast<char>('0' + pick(10));
-            QTest::keyClick(keyTarget(), digit);
+            QTest::keyClick(operatorTarget(), digit);
             return std::string("digit ") + digit;
         }
         if (kind < 78) {
             const char letter = static_cast<char>('a' + pick(26));
-            QTest::keyClick(keyTarget(), letter);
+            QTest::keyClick(operatorTarget(), letter);
             return std::string("letter ") + letter;
         }
         if (kind < 85) {
@@ -280,9 +240,18 @@ protected:
     void checkInStep(const std::string& where) {
         Rows others;
         const int current = currentRow();
-        for (int r = 1; r < rowCount(); ++r)
-            if (r != current)
-                others.push_back(shown(r));
+        for (int r = 1; r < rowCount(); ++r) {
+            if (r == current)
+                continue;
+            others.push_back(shown(r));
+            // Only the row the operator is on can hold what a write refused.
+            if (!rowNote(r).empty()) {
+                ADD_FAILURE() << where << ": row " << r << " is marked \"" << rowNote(r)
+                              << "\" but is not the current row " << current << "\n"
+                              << dump();
+                return;
+            }
+        }
         Rows stored = table();
         std::multiset<Row> left(stored.begin(), stored.end());
         for (const Row& r : others) {
@@ -338,10 +307,6 @@ protected:
     std::shared_ptr<host::SqliteDatabase> database;
     platform::DispatchRef ref;
     host::CoorDispService* service = nullptr;
-    std::unique_ptr<host::HostWindow> hostWindow;
-    QPointer<QWidget> plugin;
-    QWidget* gridWidget = nullptr;
-    QAccessibleInterface* accessibleGrid = nullptr;
 
     platform::PlatformMessageBoxHook hook_{&OperatorMonkeyTest::showBox, this};
     const platform::PlatformMessageBoxHook* previousHook_ = nullptr;
@@ -373,10 +338,10 @@ TEST_F(OperatorMonkeyTest, RandomOperatorNeverLosesOrDuplicatesAUnit) {
             if (recent.size() > 25)
                 recent.pop_front();
             testsupport::processEvents();
-            if (plugin.isNull() || !plugin->isVisible()) {
+            if (!isOpen()) {
                 ++closes;
                 checkClosed(context_ + " (" + recent.back() + ")");
-                closeHost();
+                close();
                 open();
             } else {
                 checkInStep(context_ + " (" + recent.back() + ")");
@@ -392,23 +357,23 @@ TEST_F(OperatorMonkeyTest, RandomOperatorNeverLosesOrDuplicatesAUnit) {
             }
         }
         // The operator leaves: Esc until the window goes (a refused row is emptied first).
-        if (!HasFailure() && plugin) {
+        if (!HasFailure() && plugin()) {
             context_ = "seed " + std::to_string(seed) + ", closing";
-            for (int tries = 0; tries < 5 && plugin && plugin->isVisible(); ++tries) {
+            for (int tries = 0; tries < 5 && isOpen(); ++tries) {
                 if (tries > 0) {
-                    key(Qt::Key_D, Qt::ControlModifier); // drop a refused row
+                    press(Qt::Key_D, Qt::ControlModifier); // drop a refused row
                     testsupport::processEvents();
                 }
                 snapshot_ = gridSnapshot();
-                key(Qt::Key_Escape);
+                press(Qt::Key_Escape);
                 testsupport::processEvents();
             }
-            EXPECT_TRUE(plugin.isNull() || !plugin->isVisible()) << context_;
+            EXPECT_FALSE(isOpen()) << context_;
             checkClosed(context_);
         }
         std::printf("monkey seed %u: %d events, %d boxes answered, %d closes\n", seed, events,
                     boxes_, closes);
-        closeHost();
+        close();
         if (HasFailure())
             break;
     }
