@@ -78,7 +78,7 @@ TRMBand& TRMBandBuilder::addBand(int type, TRMBandView* view) {
         band->Flags = view->Flags;
         band->LinesPerPage = view->LinesPerPage;
         band->NewPageCondition = view->NewPageCondition();
-        band->Columns = std::max(1, view->Columns);
+        band->Columns = std::clamp<int>(view->Columns, 1, TRMPage::kMaxColumns);
         band->ColumnWidth = view->ColumnWidth;
         band->ColumnGap = view->ColumnGap;
         band->NewColumnAfter = view->NewColumnAfter;

@@ -280,7 +280,7 @@ void TRMPreparation::breakPage(TRMBand& b) {
     if (freshPage_)
         return; // nothing but headers on this page: a new one would not have more room
     closeColumns();
-    if (run_->Column < std::max(1, run_->Page->Columns) - 1)
+    if (run_->Column < run_->Page->columnCount() - 1)
         nextPageColumn();
     else
         newPageCore(&b);
@@ -330,7 +330,7 @@ void TRMPreparation::newPageCore(TRMBand* cause) {
 }
 
 void TRMPreparation::newColumn(TRMBand* cause) {
-    const int columns = std::max(1, run_->Page->Columns);
+    const int columns = run_->Page->columnCount();
     if (run_->Column >= columns - 1) {
         newPage(cause);
         return;

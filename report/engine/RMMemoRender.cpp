@@ -75,10 +75,8 @@ TRMMemoLayout TRMMemoView::LayoutText(const TRMStrings& text, bool designer) con
     wrapAt(size);
     if (!flag2(flag2::ScaleFontSize) || designer)
         return layout;
-    // The fitting below steps down a point at a time; a size from a damaged file (up to
-    // int's range) would make that run for ever. No font is drawn larger than this anyway.
-    constexpr int maxScaledSize = 1638;
-    size = std::min(size, maxScaledSize + 1);
+    // The fitting below steps down a point at a time: from at most the largest font size.
+    size = std::min(size, TRMFont::kMaxSize + 1);
     if (ScaleFontType == ByWidth) {
         if (isPreWrapped(text) || opts.Width <= 9)
             return layout;

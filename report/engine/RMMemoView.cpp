@@ -56,7 +56,7 @@ void TRMMemoView::saveExtra(RMStream& stream) const {
 
 void TRMMemoView::loadExtra(RMStream& stream) {
     Font.Name = stream.readString();
-    Font.Size = stream.readInt32();
+    Font.Size = TRMFont::sane(stream.readInt32());
     Font.Style = stream.readInt16();
     Font.Color = static_cast<TColor>(stream.readInt32());
     Adjust = stream.readInt32();
@@ -84,7 +84,7 @@ bool TRMMemoView::SetPropValue(std::string_view name, const platform::Variant& v
     else if (is("FontName") || is("Font.Name"))
         Font.Name = value.toString();
     else if (is("FontSize") || is("Font.Size"))
-        Font.Size = value.toInt();
+        Font.Size = TRMFont::sane(value.toInt());
     else if (is("FontStyle") || is("Font.Style"))
         Font.Style = static_cast<std::int16_t>(value.toInt());
     else if (is("FontColor") || is("Font.Color"))

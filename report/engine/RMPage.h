@@ -7,6 +7,7 @@
 #include "report/engine/RMPaper.h"
 #include "report/engine/RMView.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -77,6 +78,10 @@ public:
     std::uint8_t Orientation = poPortrait;
     bool PrintToPrevPage = false;
     std::int32_t Columns = 1;
+    // Columns a page or band is laid out in: Columns within 1 … kMaxColumns (a count from a
+    // file or a script may be anything).
+    static constexpr int kMaxColumns = 256;
+    int columnCount() const { return std::clamp<int>(Columns, 1, kMaxColumns); }
     std::int32_t ColumnGap = 0;
     std::int32_t PageBin = 0xFFFF;
     TRMStrings Script; // OnBeforePrint

@@ -298,7 +298,7 @@ void TRMPreparation::setPage(PageRun& run) {
     run.PaperBottom = page.paperHeightPixels() - m.bottom;
     run.ColumnGap =
         static_cast<int>(std::lround(RMToScreenPixels(page.ColumnGap / 1000.0, rmutMillimeters)));
-    const int columns = std::max(1, page.Columns);
+    const int columns = page.columnCount();
     run.ColumnWidth = (run.Right - run.Left - (columns - 1) * run.ColumnGap) / columns;
     report_->State.PageWidth = run.Right;
 }

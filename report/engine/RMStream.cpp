@@ -168,6 +168,10 @@ std::int32_t RMStream::readGeometry() {
     return std::clamp(readInt32(), -kMaxGeometry, kMaxGeometry);
 }
 
+std::int32_t RMStream::readLength() {
+    return std::clamp(readInt32(), -kMaxLength, kMaxLength);
+}
+
 std::string RMStream::readBytes(std::size_t count) {
     need(count);
     std::string out = buffer_.substr(pos_, count);

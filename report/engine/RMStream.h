@@ -95,6 +95,9 @@ public:
     // pixels an inch, so that sums and products of a few of them cannot overflow an int.
     static constexpr std::int32_t kMaxGeometry = 1 << 20;
     std::int32_t readGeometry();
+    // A length in thousandths of a millimetre (paper, margins, gaps): within ±100 m.
+    static constexpr std::int32_t kMaxLength = 100'000'000;
+    std::int32_t readLength();
     std::string readBytes(std::size_t count);
     void skip(std::size_t count);
     std::string readString();

@@ -2,6 +2,7 @@
 
 // Codes, flag bits and small records shared by the report object model and its streams.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -158,6 +159,10 @@ inline constexpr std::int16_t rmDefaultCharset = 134; // GB2312
 struct TRMFont {
     std::string Name = "Arial";
     std::int32_t Size = 10; // points
+    // Sizes from files and scripts are kept within ±kMaxSize points, the largest a font is
+    // offered in, so that pixel sizes and line heights derived from them stay within int.
+    static constexpr std::int32_t kMaxSize = 1638;
+    static std::int32_t sane(std::int32_t size) { return std::clamp(size, -kMaxSize, kMaxSize); }
     std::int16_t Style = 0; // fontstyle bits
     TColor Color = clBlack;
     std::int16_t Charset = rmDefaultCharset;
