@@ -112,7 +112,7 @@ std::unique_ptr<TRMView> TRMFormPrintDBGrid::titleCell(TRMFormReport& report, in
     const QAbstractItemModel* model = view_->model();
     if (source < 0) {
         cell->Font = reportFont(*view_);
-        cell->Memo = {report.GridNumOptions().Text};
+        setExpression(*cell, report.GridNumOptions().Text);
         return cell;
     }
     const QVariant font = model->headerData(source, Qt::Horizontal, Qt::FontRole);
@@ -136,7 +136,7 @@ std::unique_ptr<TRMView> TRMFormPrintDBGrid::dataCell(TRMFormReport& report, int
     if (source < 0) {
         std::unique_ptr<TRMMemoView> cell = gridCell(report);
         cell->Font = reportFont(*view_);
-        cell->Memo = {"[Line#]"};
+        setExpression(*cell, "[Line#]");
         return cell;
     }
     const std::string field = model->headerData(source, Qt::Horizontal).toString().toStdString();
@@ -153,7 +153,7 @@ std::unique_ptr<TRMView> TRMFormPrintDBGrid::dataCell(TRMFormReport& report, int
         cell->Font = reportFont(*view_);
         if (report.GridFontOptions().UseCustomFontSize)
             cell->Font.Size = std::abs(report.GridFontOptions().Font.size());
-        cell->Memo = {reference};
+        setExpression(*cell, reference);
         cell->setAlignment(alignmentOf(first.data(Qt::TextAlignmentRole)));
         if (report.ReportOptions.has(rmgoUseColor)) {
             const QVariant fill = first.data(Qt::BackgroundRole);

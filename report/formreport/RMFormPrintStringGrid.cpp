@@ -84,7 +84,10 @@ std::unique_ptr<TRMView> TRMStringGridAddIn::titleCell(TRMFormReport& report, in
     std::unique_ptr<TRMMemoView> cell = memoCell(report);
     cell->Font = titleFont();
     const int source = sourceColumn(column);
-    cell->Memo = {source < 0 ? report.GridNumOptions().Text : printedText(cellText(source, row))};
+    if (source < 0)
+        setExpression(*cell, report.GridNumOptions().Text);
+    else
+        cell->Memo = {printedText(cellText(source, row))};
     return cell;
 }
 
@@ -93,7 +96,7 @@ std::unique_ptr<TRMView> TRMStringGridAddIn::dataCell(TRMFormReport& report, int
     const int source = sourceColumn(column);
     cell->Font = cellFont(std::max(source, 0));
     if (source < 0)
-        cell->Memo = {"[Line#]"};
+        setExpression(*cell, "[Line#]");
     return cell;
 }
 

@@ -64,8 +64,14 @@ std::unique_ptr<TRMMemoView> TRMGridTableAddIn::memoCell(const TRMFormReport& re
     memo->setLayout(8);
     memo->setFlag(flag::Stretched, report.ReportOptions.has(rmgoStretch));
     memo->setFlag(flag::Wordwrap, report.ReportOptions.has(rmgoWordWrap));
+    memo->setFlag(flag::TextOnly, true);
     setAllFrames(*memo, report.ReportOptions.has(rmgoGridLines));
     return memo;
+}
+
+void TRMGridTableAddIn::setExpression(TRMMemoView& cell, std::string expression) {
+    cell.Memo = {std::move(expression)};
+    cell.setFlag(flag::TextOnly, false);
 }
 
 std::string TRMGridTableAddIn::printedText(std::string text) {

@@ -57,8 +57,11 @@ protected:
     virtual void dataCellPlaced(TRMFormReport& /*report*/, TRMView& /*view*/, int /*column*/) {}
 
     // A memo cell of the table: centred both ways, stretchable and word-wrapped by the
-    // report options, framed with rmgoGridLines.
+    // report options, framed with rmgoGridLines. Its text is the grid's data and prints as
+    // it stands (TextOnly).
     static std::unique_ptr<TRMMemoView> memoCell(const TRMFormReport& report);
+    // Gives a cell an expression of the report's own (the line number, a field reference).
+    static void setExpression(TRMMemoView& cell, std::string expression);
     // The text a grid cell prints ("[Error]" prints empty).
     static std::string printedText(std::string text);
 

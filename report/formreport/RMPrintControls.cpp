@@ -69,12 +69,22 @@ int verticalLayout(Qt::Alignment a) {
     return 0;
 }
 
-// A memo at the control's place with its font and the report's border rule.
+// A memo at the control's place with its font and the report's border rule. What a control
+// holds (an edit's text, list items) is the operator's data and prints as it stands: the memo
+// is text only unless it is bound to a field or shows a caption of the window's design.
 std::unique_ptr<TRMMemoView> controlMemo(const TRMFormReport& report, const QWidget& control) {
     auto memo = std::make_unique<TRMMemoView>();
     memo->Font = reportFont(control);
+    memo->setFlag(flag::TextOnly, true);
     setAllFrames(*memo, report.ReportOptions.has(rmgoDrawBorder));
     return memo;
+}
+
+// Binds a view to the field reference of a data-aware control: the reference is the
+// template's own expression (the field's value it yields still prints as it stands).
+void bindField(TRMView& view, const std::string& reference) {
+    view.Memo = {reference};
+    view.setFlag(flag::TextOnly, false);
 }
 
 template <class T>
@@ -110,10 +120,13 @@ void TRMPrintControl::PlaceControl(TRMFormReport& report, TRMPage& page, TRMView
     memo->Height = control.height() + 4;
     const std::string reference = fieldReference(report, control);
     if (auto* edit = qobject_cast<QPlainTextEdit*>(&control)) {
-        memo->Memo = reference.empty() ? linesOf(edit->toPlainText()) : TRMStrings{reference};
+        if (reference.empty())
+            memo->Memo = linesOf(edit->toPlainText());
+        else
+            bindField(*memo, reference);
     } else if (auto* list = qobject_cast<QListView*>(&control)) {
         if (!reference.empty()) {
-            memo->Memo = {reference};
+            bindField(*memo, reference);
         } else if (const QAbstractItemModel* model = list->model()) {
             for (int r = 0; r < model->rowCount(list->rootIndex()); ++r)
                 memo->Memo.push_back(model->index(r, list->modelColumn(), list->rootIndex())
@@ -123,7 +136,13 @@ void TRMPrintControl::PlaceControl(TRMFormReport& report, TRMPage& page, TRMView
         }
         memo->setLayout(8);
     } else if (auto* label = qobject_cast<QLabel*>(&control)) {
-        memo->Memo = {reference.empty() ? labelText(*label) : reference};
+        // A label's caption is the window's own design, like a template text, and may
+        // hold expressions ("第[Page#]页"); what it shows from data comes by binding.
+        if (reference.empty())
+            memo->Memo = {labelText(*label)};
+        else
+            memo->Memo = {reference};
+        memo->setFlag(flag::TextOnly, false);
         memo->Top -= 2;
         memo->setFlag(flag::Wordwrap, label->wordWrap());
         memo->setAlignment(horizontalAlignment(label->alignment()));
@@ -149,7 +168,7 @@ void TRMPrintEdit::PlaceControl(TRMFormReport& report, TRMPage& page, TRMView*& 
     memo->setLayout(8);
     const std::string reference = fieldReference(report, control);
     if (!reference.empty()) {
-        memo->Memo = {reference};
+        bindField(*memo, reference);
         if (auto* edit = qobject_cast<QLineEdit*>(&control))
             memo->setAlignment(horizontalAlignment(edit->alignment()));
     } else if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
@@ -204,10 +223,12 @@ void TRMPrintRichEdit::PlaceControl(TRMFormReport& report, TRMPage& page, TRMVie
     rich->Height = control.height() + 2;
     setAllFrames(*rich, report.ReportOptions.has(rmgoDrawBorder));
     const std::string reference = fieldReference(report, control);
-    if (!reference.empty())
-        rich->Memo = {reference};
-    else if (auto* edit = qobject_cast<QTextEdit*>(&control))
+    if (!reference.empty()) {
+        bindField(*rich, reference);
+    } else if (auto* edit = qobject_cast<QTextEdit*>(&control)) {
         rich->RichText = rtf::writeRtf(*edit->document());
+        rich->setFlag(flag::TextOnly, true);
+    }
     view = place(report, page, std::move(rich));
 }
 
@@ -287,6 +308,7 @@ void TRMPrintCheckBox::PlaceControl(TRMFormReport& report, TRMPage& page, TRMVie
     memo->Height = control.height() + 2;
     memo->setLayout(8);
     memo->Memo = {box ? withoutMnemonic(box->text()).toStdString() : std::string()};
+    memo->setFlag(flag::TextOnly, false); // the caption is design, as a label's
     place(report, page, std::move(memo));
     view = checkView;
 }

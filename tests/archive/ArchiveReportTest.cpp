@@ -12,6 +12,7 @@
 #include "report/formreport/RMFormReport.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
+#include "report/preview/RMPreviewSearch.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 
 #include <QDir>
@@ -141,6 +142,47 @@ TEST_F(ArchiveReportTest, PreviewShowsTheUnitsWithTheTitleRowBlack) {
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(whileShown, std::vector<platform::TColor>{platform::clBlack});
     EXPECT_EQ(grid().TitleFont().Color, platform::clWhite);
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+// Brackets in unit names are data: the preview shows them as typed, and no box or input
+// window opens while the pages are made.
+TEST_F(ArchiveReportTest, PreviewShowsUnitNamesWithBracketsAsTyped) {
+    const std::vector<std::string> names = {"[1+1]号公司", "[Page#]", "[INPUT('x')]", "a]b[c",
+                                            "[99999999999999999999 MOD -1]"};
+    StartOptions options;
+    options.units.clear();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        options.units.push_back({"000" + std::to_string(i + 1), names[i]});
+    open(options);
+    // A name too long for its column wraps at the blank: each line shows a part.
+    const auto shown = [](const TRMEMFPages& pages, const std::string& text) {
+        for (const QString& part : QString::fromStdString(text).split(' ')) {
+            TRMPreviewSearch search;
+            search.Start(part.toStdString(), true, false, true, 0);
+            if (!search.Find(pages))
+                return false;
+        }
+        return true;
+    };
+    std::vector<std::string> found;
+    bool sumShown = true;
+    int windows = 0;
+    platform::ModalHook hook([&](QWidget* w) {
+        ++windows;
+        if (auto* form = qobject_cast<TRMPreviewForm*>(w)) {
+            const TRMEMFPages& pages = *form->Preview()->pages();
+            for (const std::string& name : names)
+                if (shown(pages, name))
+                    found.push_back(name);
+            sumShown = shown(pages, "2号公司");
+        }
+        w->close();
+    });
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(windows, 1) << "the preview and nothing else";
+    EXPECT_EQ(found, names);
+    EXPECT_FALSE(sumShown) << "[1+1] was evaluated";
     EXPECT_TRUE(takeBoxes().empty());
 }
 

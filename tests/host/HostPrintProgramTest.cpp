@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -65,15 +66,16 @@ protected:
                    QStringLiteral("hsdw-print-test-%1").arg(QCoreApplication::applicationPid()));
     }
 
-    // A SQLite archive holding exactly `count` units "0001".."count" (with leading zeros).
-    QString archiveWithUnits(int count) {
+    // A SQLite archive holding exactly `count` units "0001".."count" (with leading zeros),
+    // named by `name`.
+    QString archiveWithUnits(int count, const std::function<QString(int)>& name = unitName) {
         const QString path = dir.path() + QStringLiteral("/units%1.sqlite").arg(count);
         host::createDemoDatabase(path.toStdString());
         host::SqliteDatabase db(path.toStdString(), host::SqliteDatabase::OpenMode::ExistingOnly);
         std::string sql = "begin;delete from tbHsdwda;";
         for (int n = 1; n <= count; ++n)
             sql += "insert into tbHsdwda(f_Hsdwh,f_Hsdwmc) values('" + unitCode(n).toStdString() +
-                   "','" + unitName(n).toStdString() + "');";
+                   "','" + name(n).replace(u'\'', QStringLiteral("''")).toStdString() + "');";
         sql += "commit;";
         db.executeOrThrow(sql);
         return path;
@@ -211,4 +213,60 @@ TEST_F(HostPrintProgramTest, AFileThatCannotBeWrittenFailsWithAMessageAndNoFile)
     const ProgramRun none = host({QStringLiteral("--db"), db, QStringLiteral("--mode"),
                                   QStringLiteral("none"), QStringLiteral("--print-pdf"), pdf});
     EXPECT_EQ(none.exitCode, 2);
+}
+
+// Unit names are the operator's data: brackets in them print as typed, never evaluated as
+// report expressions (no input box, no arithmetic that could trap), in the PDF and in the
+// workbook alike.
+TEST_F(HostPrintProgramTest, UnitNamesThatLookLikeExpressionsPrintAsTyped) {
+    const QStringList names = {QStringLiteral("[1+1]号公司"),
+                               QStringLiteral("[Page#]"),
+                               QStringLiteral("[INPUT('x')]"),
+                               QStringLiteral("a]b[c"),
+                               QStringLiteral("[99999999999999999999 MOD -1]"),
+                               QStringLiteral("[CNUMBER(-)]")};
+    const QString db =
+        archiveWithUnits(static_cast<int>(names.size()), [&](int n) { return names[n - 1]; });
+    const QString pdf = dir.path() + QStringLiteral("/archive.pdf");
+    const ProgramRun printed =
+        host({QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+    const ProgramRun text =
+        runProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, env, 60000);
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    // A name too long for its column wraps at the blank.
+    const QString printedText = text.out.simplified();
+    for (const QString& name : names)
+        EXPECT_TRUE(printedText.contains(name)) << name.toStdString() << " in\n"
+                                                << text.out.toStdString();
+    EXPECT_FALSE(text.out.contains(QStringLiteral("2号公司")));
+
+    const QString xlsx = dir.path() + QStringLiteral("/archive.xlsx");
+    const ProgramRun exported =
+        host({QStringLiteral("--db"), db, QStringLiteral("--export-xlsx"), xlsx});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const ProgramRun dump = runProgram(QStringLiteral("/usr/bin/python3"),
+                                       {QStringLiteral(XLSX_DUMP_SCRIPT), xlsx}, env, 120000);
+    ASSERT_EQ(dump.exitCode, 0) << dump.err.toStdString();
+    QStringList cells;
+    const QJsonArray sheets = QJsonDocument::fromJson(dump.out.toUtf8())
+                                  .object()
+                                  .value(QStringLiteral("sheets"))
+                                  .toArray();
+    for (const QJsonValue& sheet : sheets)
+        for (const QJsonValue& cell : sheet.toObject().value(QStringLiteral("cells")).toArray())
+            cells << cell.toObject()
+                         .value(QStringLiteral("value"))
+                         .toVariant()
+                         .toString()
+                         .simplified();
+    for (const QString& name : names)
+        EXPECT_TRUE(cells.contains(name)) << name.toStdString();
+    // The only box either run met is the print confirmation (the host reports boxes and
+    // modal windows it answered on stderr).
+    for (const ProgramRun* run : {&printed, &exported})
+        for (const QString& line : run->err.split(u'\n', Qt::SkipEmptyParts))
+            if (line.startsWith(QStringLiteral("hsdwhost:"))) {
+                EXPECT_TRUE(line.contains(QStringLiteral("请准备好打印机"))) << line.toStdString();
+            }
 }

@@ -5,11 +5,15 @@
 #include "report/engine/RMReport.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -113,6 +117,29 @@ TEST(FormReportPrepare, TitleAndFooterOnEveryPageWithTotalPages) {
     EXPECT_EQ(std::count_if(second.begin(), second.end(),
                             [](const std::string& t) { return t.find("页/共") != t.npos; }),
               0);
+}
+
+// What a window holds is data and prints as it stands; a label's caption is the window's
+// design and may hold expressions.
+TEST(FormReportPrepare, ControlContentsPrintAsTheyStandCaptionsAreExpressions) {
+    TestWindow w;
+    w.add<QLabel>(0, 0, 60, 20)->setText("页[Page#]");
+    w.add<QLineEdit>(70, 0, 60, 20)->setText("[1+1]");
+    w.add<QPlainTextEdit>(140, 0, 60, 20)->setPlainText("a]b[c");
+    auto* combo = w.add<QComboBox>(210, 0, 60, 20);
+    combo->addItem("[Page#]");
+    QTableWidget* t = unitTable(w, 1);
+    t->setHorizontalHeaderLabels({"[2*3]", "名称"});
+    t->item(0, 1)->setText("[INPUT('x')]");
+    TRMReport& engine = w.report().ReportEngine();
+    w.report().RebuildFromControls();
+    ASSERT_TRUE(engine.PrepareReport());
+    std::vector<std::string> texts = preparedTexts(engine, 0);
+    std::sort(texts.begin(), texts.end());
+    std::vector<std::string> expected = {"页1",   "[1+1]", "a]b[c", "[Page#]",
+                                         "[2*3]", "名称",  "1",     "[INPUT('x')]"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
 }
 
 TEST(FormReportPrepare, SelectedRecordsOnlyPrintsTheSelectedRows) {
