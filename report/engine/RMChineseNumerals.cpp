@@ -116,12 +116,12 @@ std::string CurrToBigNum(double amount) {
 }
 
 std::string CNUMBER(double number) {
-    std::string result;
-    if (number < 0) {
-        result = "负";
-        number = -number;
-    }
-    if (number >= 1e9)
+    // What rounds to zero (-0 and -0.001 included) has no sign.
+    const double cents = std::round(std::fabs(number) * 100.0);
+    std::string result = std::signbit(number) && cents != 0 ? "负" : "";
+    number = std::fabs(number);
+    // Only what rounds to nine integer places fits the layout; infinities and NaN neither.
+    if (!(cents < 1e11))
         return result + shortestDecimal(number);
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%12.2f", number);

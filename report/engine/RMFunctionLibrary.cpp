@@ -4,6 +4,7 @@
 #include "report/engine/RMChineseNumerals.h"
 #include "report/engine/RMDateTime.h"
 #include "report/engine/RMDisplayFormat.h"
+#include "report/engine/RMNumbers.h"
 #include "report/engine/RMReport.h"
 #include "report/engine/RMTextScan.h"
 
@@ -86,7 +87,7 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
         break;
     case 6: {
         const QStringList arguments = QCoreApplication::arguments();
-        const long long i = static_cast<long long>(numberOf(arg(0)));
+        const long long i = clampedInt64(numberOf(arg(0)));
         result =
             Variant(i >= 0 && i < arguments.size() ? arguments[static_cast<int>(i)].toStdString()
                                                    : std::string());
@@ -100,7 +101,7 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
     }
     case 8: {
         const std::string text = valueText(arg(0));
-        const long long count = std::clamp(static_cast<long long>(numberOf(arg(1))), 0LL, 100000LL);
+        const long long count = clampedWhole<long long>(numberOf(arg(1)), 0, 100000);
         std::string first;
         if (!text.empty()) { // first UTF-8 character
             std::size_t n = 1;
@@ -116,13 +117,13 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
     }
     case 9:
     case 10: {
-        const int month = static_cast<int>(numberOf(arg(0)));
+        const int month = clampedInt(numberOf(arg(0)));
         result =
             month >= 1 && month <= 12 ? Variant(englishMonthName(month, index == 10)) : Variant("");
         break;
     }
     case 11:
-        result = Variant(SinglNumToBig(numberOf(arg(0)), static_cast<int>(numberOf(arg(1)))));
+        result = Variant(SinglNumToBig(numberOf(arg(0)), clampedInt(numberOf(arg(1)))));
         break;
     case 12:
         result = Variant(SmallToBig(valueText(arg(0))));
@@ -131,18 +132,20 @@ void TRMStdFunctionLibrary::DoFunction(int index, TRMReport& report,
         result = Variant(CurrToBigNum(numberOf(arg(0))));
         break;
     case 14: {
-        const int decimals = std::clamp(static_cast<int>(numberOf(arg(1))), 0, 15);
+        const int decimals = clampedWhole<int>(numberOf(arg(1)), 0, 15);
         result = Variant(textToFloat(formatFloat(
             "#." + std::string(static_cast<std::size_t>(decimals), '0'), numberOf(arg(0)))));
         break;
     }
     case 15:
-        result = Variant(static_cast<long long>(std::trunc(numberOf(arg(0)))));
+        result = wholeValue(std::trunc(numberOf(arg(0))));
         break;
     case 16: {
         const Variant v = arg(0);
-        result = v.type() == platform::VarType::Integer ? Variant(std::llabs(v.toInt64()))
-                                                        : Variant(std::fabs(numberOf(v)));
+        const bool exact = v.type() == platform::VarType::Integer &&
+                           v.toInt64() != std::numeric_limits<std::int64_t>::min();
+        result = exact ? Variant(static_cast<long long>(std::llabs(v.toInt64())))
+                       : Variant(std::fabs(numberOf(v)));
         break;
     }
     case 17: {

@@ -4,6 +4,7 @@
 #include "report/engine/RMChineseNumerals.h"
 #include "report/engine/RMDateTime.h"
 #include "report/engine/RMDisplayFormat.h"
+#include "report/engine/RMNumbers.h"
 #include "report/engine/RMTextScan.h"
 #include "report/engine/RMVariables.h"
 
@@ -100,9 +101,7 @@ double wholeSnap(double x) {
 }
 
 Variant fromWhole(double x) {
-    if (std::fabs(x) < 9e15)
-        return Variant(static_cast<long long>(x));
-    return Variant(x);
+    return wholeValue(x);
 }
 
 // Operands for arithmetic: empty counts as 0.
@@ -381,8 +380,8 @@ Variant TRMParser::callFunction(const std::string& rawName, const std::string& a
     const std::vector<std::string> args = splitArguments(argumentList);
     if (name == "COPY") {
         const std::string text = platform::toGbk(valueText(Calc(args[0])));
-        const long long from = static_cast<long long>(numberOf(Calc(args[1])));
-        const long long count = static_cast<long long>(numberOf(Calc(args[2])));
+        const long long from = clampedInt64(numberOf(Calc(args[1])));
+        const long long count = clampedInt64(numberOf(Calc(args[2])));
         if (from < 1 || count <= 0 || static_cast<std::size_t>(from) > text.size())
             return Variant("");
         return Variant(platform::fromGbk(
@@ -426,7 +425,9 @@ Variant TRMParser::CalcOPZ(const TRMPostfix& postfix) {
         case TRMToken::Number:
             stack.emplace_back(textToFloat(token.text));
             if (token.text.find_first_of(".,") == std::string::npos && token.text.size() < 16)
-                stack.back() = Variant(static_cast<long long>(stack.back().toDouble()));
+                if (const std::optional<std::int64_t> whole = wholeInt64(stack.back().toDouble()))
+                    if (static_cast<double>(*whole) == stack.back().toDouble())
+                        stack.back() = Variant(static_cast<long long>(*whole));
             break;
         case TRMToken::String:
             stack.emplace_back(token.text);
@@ -461,7 +462,10 @@ Variant TRMParser::CalcOPZ(const TRMPostfix& postfix) {
                     top = Variant(truthOf(top) ? 0 : 1);
                     break;
                 case opNegate:
-                    top = isInteger(top) ? Variant(-top.toInt64()) : Variant(-numberOf(top));
+                    top =
+                        isInteger(top) && top.toInt64() != std::numeric_limits<std::int64_t>::min()
+                            ? Variant(static_cast<long long>(-top.toInt64()))
+                            : Variant(-numberOf(top));
                     break;
                 case opPlus:
                     break;
@@ -504,13 +508,10 @@ Variant TRMParser::CalcOPZ(const TRMPostfix& postfix) {
                 stack.emplace_back(divisor == 0.0 ? 0.0 : numberOf(a) / divisor);
                 break;
             }
-            case opMod: {
-                const long long divisor = static_cast<long long>(numberOf(b));
-                if (divisor == 0)
-                    throw platform::EVariantError("Division by zero");
-                stack.emplace_back(static_cast<long long>(numberOf(a)) % divisor);
+            case opMod:
+                stack.push_back(isInteger(a) && isInteger(b) ? wholeMod(a.toInt64(), b.toInt64())
+                                                             : wholeMod(numberOf(a), numberOf(b)));
                 break;
-            }
             default: {
                 const int c = compareValues(a, b);
                 bool holds = false;

@@ -8,6 +8,7 @@
 #include "report/engine/RMFunctionLibrary.h"
 #include "report/engine/RMInputQuery.h"
 #include "report/engine/RMMemoView.h"
+#include "report/engine/RMNumbers.h"
 #include "report/engine/RMPreparation.h"
 #include "report/engine/RMTextScan.h"
 
@@ -332,10 +333,10 @@ Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::
     if (name == "TRIM")
         return Variant(platform::trimBlanks(text(0)));
     if (name == "DIV") {
-        const long long b = static_cast<long long>(numberOf(arg(1)));
-        if (b == 0)
-            throw platform::EVariantError("Division by zero");
-        return Variant(static_cast<long long>(numberOf(arg(0))) / b);
+        const Variant a = arg(0), b = arg(1);
+        if (a.type() == platform::VarType::Integer && b.type() == platform::VarType::Integer)
+            return wholeDiv(a.toInt64(), b.toInt64());
+        return wholeDiv(numberOf(a), numberOf(b));
     }
     if (name == "MAXNUM" || name == "MINNUM") {
         const Variant a = arg(0), b = arg(1);
@@ -352,7 +353,7 @@ Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::
     }
     if (name == "MESSAGEBOX")
         return Variant(platform::MessageBox(platform::WindowHandle{0}, text(0), text(1),
-                                            static_cast<unsigned>(numberOf(arg(2)))));
+                                            clampedWhole<unsigned>(numberOf(arg(2)))));
     if (name == "SHOWMESSAGE") {
         platform::MessageBox(platform::WindowHandle{0}, text(0), "", platform::MB_OK);
         return {};

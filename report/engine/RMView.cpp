@@ -1,6 +1,7 @@
 #include "report/engine/RMView.h"
 
 #include "report/engine/RMEMFPages.h"
+#include "report/engine/RMNumbers.h"
 
 #include <cctype>
 #include <cmath>
@@ -233,7 +234,7 @@ bool TRMView::SetPropValue(std::string_view name, const platform::Variant& value
     else if (is("FrameTyp"))
         setFrameTyp(value.toInt());
     else if (is("FrameWidth"))
-        setFrameWidth(static_cast<float>(value.toDouble()));
+        setFrameWidth(clampedFloat(value.toDouble()));
     else if (is("FrameColor"))
         setFrameColor(static_cast<TColor>(value.toInt64()));
     else if (is("FrameStyle"))

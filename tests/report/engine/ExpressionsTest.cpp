@@ -81,6 +81,51 @@ TEST_F(Expressions, ExpressionEdgeCases) {
     EXPECT_EQ(report.ExpandVariables("[FORMATTEXT('000-0000', '1234567')]"), "123-4567");
 }
 
+// Operands at the edges of the number types: every operator and conversion gives a value
+// or the evaluation error, never a trap (INT64_MIN % -1, a double beyond 64 bits made an
+// integer, a sign read as a digit).
+TEST_F(Expressions, EdgeNumbersNeverTrap) {
+    // The language has no exponents: big numbers are written out or multiplied up.
+    const std::string big = "99999999999999999999"; // 1e20, beyond 64 bits
+    const std::string int64Min = "(-2147483648 * 4294967296)";
+    const std::string e80 = "(" + big + " * " + big + " * " + big + " * " + big + ")";
+    const std::string inf = "(" + e80 + " * " + e80 + " * " + e80 + " * " + e80 + ")";
+    const std::string nan = "(" + inf + " - " + inf + ")";
+    const std::pair<std::string, const char*> exact[] = {
+        {"[" + big + " MOD -1]", "0"},
+        {"[" + int64Min + " MOD -1]", "0"},
+        {"[" + int64Min + " MOD 10]", "-8"},
+        {"[DIV(" + int64Min + ", -1)] [-" + int64Min + "] [ABS(" + int64Min + ")]",
+         "9223372036854780000 9223372036854780000 9223372036854780000"},
+        {"[DIV(" + big + ", -1)]", "-100000000000000000000"},
+        {"[DIV(-7, 2)] [-7 MOD 2] [7.9 MOD 2.5]", "-3 -1 1"}, // whole parts, truncated
+        {"[INT " + inf + "] [CNUMBER(" + inf + ")] [CNUMBER(-" + inf + ")]", "INF INF 负INF"},
+        {"[" + nan + " MOD 3] [INT " + nan + "]", "NAN NAN"},
+        {"[-] [+] [CNUMBER(-)] [CNUMBER(-0.001)]", "0   "}, // a lone sign is zero
+        {"[CNUMBER(999999999.996)]", "999999999.996"},      // rounds out of nine places
+        {"[COPY('abc', -" + big + ", " + big + ")][COPY('abc', " + big + ", 2)]", ""},
+        {"[LENGTH(StringOfChar('*', " + big + "))] [StringOfChar('*', -" + big + ")]", "100000 "},
+        {"[MonthToEnglishLong(" + big + ")][SinglNumToBig(5, -" + big + ")][RMRound(2.5, " + big +
+             ")]",
+         "2.5"},
+    };
+    for (const auto& [expression, expected] : exact)
+        EXPECT_EQ(report.ExpandVariables(expression), expected) << expression;
+    for (const std::string& zero :
+         {std::string("[1 MOD 0.5]"), "[DIV(" + big + ", 0.9)]", "[DIV(" + nan + ", 0)]"})
+        EXPECT_THROW(report.ExpandVariables(zero), platform::EVariantError) << zero;
+    for (const std::string& any :
+         {"[" + inf + " * 0]", "[DIV(" + inf + ", 7)] [DIV(" + nan + ", 7)]", "[ROUND " + inf + "]",
+          "[FRAC " + nan + "]", "[FORMATFLOAT('0.00', " + inf + ")]", "[CurrToBigNum(" + e80 + ")]",
+          "[SinglNumToBig(" + inf + ", 2)]", "[" + nan + " = " + nan + "]",
+          "[FORMATDATETIME('yyyy', " + nan + ")] [DAY(" + inf + ")]"}) {
+        try {
+            report.ExpandVariables(any);
+        } catch (const platform::EVariantError&) {
+        }
+    }
+}
+
 TEST_F(Expressions, HideZerosAndViewFormat) {
     TRMMemoView memo;
     report.CurrentView = &memo;
