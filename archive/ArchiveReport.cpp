@@ -2,8 +2,8 @@
 
 #include "archive/ReportVariables.h"
 #include "grid/TAdvStringGrid.h"
-#include "report/engine/RMArchiveCaptions.h"
-#include "report/engine/RMTextScan.h"
+#include "report/engine/model/RMArchiveCaptions.h"
+#include "report/engine/model/RMTextScan.h"
 #include "report/formreport/RMFormReport.h"
 
 namespace archive {

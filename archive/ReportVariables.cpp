@@ -1,6 +1,6 @@
 #include "archive/ReportVariables.h"
 
-#include "report/engine/RMVariables.h"
+#include "report/engine/model/RMVariables.h"
 
 namespace archive {
 

@@ -13,9 +13,9 @@
 #include "plugin/SharedHelpers.h"
 #include "plugin/TDreamClass.h"
 #include "popup/TRopWin.h"
-#include "report/engine/RMExportFilter.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMReportHooks.h"
+#include "report/engine/model/RMExportFilter.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/preparation/RMReportHooks.h"
 #include "report/formreport/RMFormReport.h"
 
 #include <QFrame>

@@ -2,7 +2,7 @@
 // crashes, hangs and runaway recursion are not.
 
 #include "fuzz/FuzzSupport.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 #include <exception>
 

@@ -6,7 +6,7 @@
 // a fixed number of steps.
 
 #include "fuzz/FuzzSupport.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 #include <cstdlib>
 #include <exception>

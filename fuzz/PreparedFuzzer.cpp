@@ -3,8 +3,8 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "platform/Metafile.h"
-#include "report/engine/RMDrawContext.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMDrawContext.h"
+#include "report/engine/model/RMReport.h"
 
 #include <algorithm>
 #include <cstdlib>

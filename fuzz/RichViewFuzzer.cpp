@@ -4,9 +4,9 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "platform/Metafile.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRichDocument.h"
-#include "report/engine/RMRichView.h"
+#include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMRichView.h"
 
 #include <algorithm>
 #include <cstdio>

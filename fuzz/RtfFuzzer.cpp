@@ -3,8 +3,8 @@
 // to a document that writes the same bytes again.
 
 #include "fuzz/FuzzSupport.h"
-#include "report/engine/RMRtfReader.h"
-#include "report/engine/RMRtfWriter.h"
+#include "report/engine/layout/RMRtfReader.h"
+#include "report/engine/layout/RMRtfWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // refused leaving no pages.
 
 #include "fuzz/FuzzSupport.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 #include <cstdlib>
 

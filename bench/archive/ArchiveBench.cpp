@@ -14,9 +14,9 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "plugin/HostContext.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMFormReport.h"
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 
 #include <QApplication>
 #include <QDir>

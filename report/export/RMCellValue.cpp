@@ -2,8 +2,8 @@
 
 #include "platform/Gbk.h"
 #include "platform/Variant.h"
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMDisplayFormat.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
 
 #include <cctype>
 #include <charconv>

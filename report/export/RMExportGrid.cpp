@@ -1,11 +1,11 @@
 #include "report/export/RMExportGrid.h"
 
 #include "platform/Gbk.h"
-#include "report/engine/RMDisplayFormat.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRichView.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMRichView.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 // whose first cell is taken adds its text to that cell.
 
 #include "platform/GdiObjects.h"
-#include "report/engine/RMTypes.h"
+#include "report/engine/model/RMTypes.h"
 #include "report/export/RMCellValue.h"
 
 #include <array>

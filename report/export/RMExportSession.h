@@ -5,7 +5,7 @@
 // export fails.
 
 #include "platform/WindowHandle.h"
-#include "report/engine/RMExportFilter.h"
+#include "report/engine/model/RMExportFilter.h"
 
 #include <string>
 #include <vector>

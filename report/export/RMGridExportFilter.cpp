@@ -1,6 +1,6 @@
 #include "report/export/RMGridExportFilter.h"
 
-#include "report/engine/RMPage.h"
+#include "report/engine/model/RMPage.h"
 
 namespace report {
 

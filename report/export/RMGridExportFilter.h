@@ -5,8 +5,8 @@
 // a time. Before the first page it looks over the document once (view rectangles only) so
 // that a table spanning several pages gets one set of columns.
 
-#include "report/engine/RMEMFPages.h"
-#include "report/engine/RMExportFilter.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMExportFilter.h"
 #include "report/export/RMExportGrid.h"
 
 namespace report {

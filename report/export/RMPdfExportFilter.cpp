@@ -1,9 +1,9 @@
 #include "report/export/RMPdfExportFilter.h"
 
-#include "report/preview/RMPreparedPageSource.h"
-#include "report/preview/RMPrintRun.h"
-#include "report/preview/RMPrinter.h"
-#include "report/preview/RMPrinterList.h"
+#include "report/print/RMPreparedPageSource.h"
+#include "report/print/RMPrintRun.h"
+#include "report/print/RMPrinter.h"
+#include "report/print/RMPrinterList.h"
 
 #include <QPageLayout>
 #include <QPageSize>

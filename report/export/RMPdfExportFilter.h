@@ -4,9 +4,9 @@
 // the same print run and page drawing, into the one file chosen (pages of different paper
 // follow each other in it). Text stays vector text with its fonts embedded as subsets.
 
-#include "report/engine/RMExportFilter.h"
+#include "report/engine/model/RMExportFilter.h"
 #include "report/export/RMStagedFile.h"
-#include "report/preview/RMPrintDevice.h"
+#include "report/print/RMPrintDevice.h"
 
 #include <QFile>
 #include <QPainter>

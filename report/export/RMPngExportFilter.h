@@ -4,9 +4,9 @@
 // at the chosen resolution on white. One page goes to the file chosen; several pages go to
 // "<name>-<page number>.png" beside it.
 
-#include "report/engine/RMExportFilter.h"
+#include "report/engine/model/RMExportFilter.h"
 #include "report/export/RMStagedFile.h"
-#include "report/preview/RMPrintDevice.h"
+#include "report/print/RMPrintDevice.h"
 
 #include <QImage>
 #include <QPainter>

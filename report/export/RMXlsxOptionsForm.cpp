@@ -5,7 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "report/preview/RMEngineFont.h"
-#include "report/preview/RMPageList.h"
+#include "report/print/RMPageList.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "report/formreport/RMCaptionMeasure.h"
 
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMRtfReader.h"
+#include "report/engine/layout/RMRtfReader.h"
+#include "report/engine/model/RMGraphicViews.h"
 
 #include <QTextDocument>
 

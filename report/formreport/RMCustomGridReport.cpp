@@ -1,14 +1,14 @@
 #include "report/formreport/RMCustomGridReport.h"
 
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMItemModelCursor.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMUnits.h"
-#include "report/preview/RMPageSetting.h"
+#include "report/engine/data/RMItemModelCursor.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMUnits.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewLayer.h"
+#include "report/print/RMPageSetting.h"
 
 #include <QAbstractItemModel>
 #include <QDataWidgetMapper>

@@ -5,7 +5,7 @@
 // a control tree: the settings, the engine report and the grid data set it owns, the
 // three run modes and the build's working state. TRMFormReport builds the template.
 
-#include "report/engine/RMPrintOptions.h"
+#include "report/engine/model/RMPrintOptions.h"
 #include "report/formreport/RMGridReportSettings.h"
 
 #include <QObject>

@@ -1,10 +1,10 @@
 #include "report/formreport/RMFormPrintDBGrid.h"
 
-#include "report/engine/RMBand.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRowCursor.h"
+#include "report/engine/data/RMRowCursor.h"
+#include "report/engine/model/RMBand.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMFormReport.h"
 #include "report/formreport/RMFormReportControls.h"
 

@@ -2,10 +2,10 @@
 
 #include "grid/TAdvStringGrid.h"
 #include "platform/Gbk.h"
-#include "report/engine/RMBand.h"
-#include "report/engine/RMDataset.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMBand.h"
+#include "report/engine/model/RMDataset.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMFormReport.h"
 #include "report/formreport/RMFormReportControls.h"
 

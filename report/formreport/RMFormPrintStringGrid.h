@@ -11,7 +11,7 @@
 //    captions as the screen does (multi-level captions split at "|" span their columns),
 //    data cells take the column's font and alignment, hidden columns print nothing.
 
-#include "report/engine/RMTypes.h"
+#include "report/engine/model/RMTypes.h"
 #include "report/formreport/RMGridTableAddIn.h"
 
 #include <QPointer>

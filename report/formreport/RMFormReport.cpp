@@ -1,6 +1,6 @@
 #include "report/formreport/RMFormReport.h"
 
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMFormReportControls.h"
 
 #include <QAbstractItemModel>

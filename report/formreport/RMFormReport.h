@@ -7,7 +7,7 @@
 // (title or page header, groups, master data, footers) and hands the template to the
 // engine to preview or print.
 
-#include "report/engine/RMPage.h"
+#include "report/engine/model/RMPage.h"
 #include "report/formreport/RMCustomGridReport.h"
 #include "report/formreport/RMFormReportObject.h"
 

@@ -1,8 +1,8 @@
 #include "report/formreport/RMFormReportControls.h"
 
 #include "platform/Colors.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMView.h"
 #include "report/formreport/RMFormReport.h"
 
 #include <QAbstractItemModel>

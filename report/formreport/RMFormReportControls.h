@@ -5,7 +5,7 @@
 // placement rules every add-in shares.
 
 #include "platform/GdiObjects.h"
-#include "report/engine/RMTypes.h"
+#include "report/engine/model/RMTypes.h"
 
 #include <QRect>
 

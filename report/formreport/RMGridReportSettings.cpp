@@ -1,7 +1,7 @@
 #include "report/formreport/RMGridReportSettings.h"
 
 #include "platform/EngineTexts.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/model/RMUnits.h"
 
 #include <cmath>
 

@@ -12,8 +12,8 @@
 
 #include "platform/GdiObjects.h"
 #include "platform/Persistent.h"
-#include "report/engine/RMStream.h"
-#include "report/engine/RMTypes.h"
+#include "report/engine/model/RMStream.h"
+#include "report/engine/model/RMTypes.h"
 
 #include <cstdint>
 #include <initializer_list>

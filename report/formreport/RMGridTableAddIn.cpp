@@ -1,8 +1,8 @@
 #include "report/formreport/RMGridTableAddIn.h"
 
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMFormReport.h"
 #include "report/formreport/RMFormReportControls.h"
 

@@ -3,7 +3,7 @@
 // The page setup dialog "页面设置": paper, source, margins and other options on four tabs
 // beside the paper picture. A thin window over TRMPageSetupModel; created for one use.
 
-#include "report/preview/RMPageSetupModel.h"
+#include "report/print/RMPageSetupModel.h"
 
 #include <QDialog>
 

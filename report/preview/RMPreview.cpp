@@ -5,12 +5,12 @@
 #include "platform/Guard.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
-#include "report/engine/RMExportFilter.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMExportFilter.h"
+#include "report/engine/model/RMReport.h"
 #include "report/preview/RMPreviewIcons.h"
 #include "report/preview/RMPreviewSearchForm.h"
-#include "report/preview/RMPrinter.h"
 #include "report/preview/RMProgressForm.h"
+#include "report/print/RMPrinter.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -4,13 +4,13 @@
 #include "platform/Guard.h"
 #include "platform/Keys.h"
 #include "platform/Modal.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 #include "report/preview/RMEngineFont.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewIcons.h"
 #include "report/preview/RMPreviewSettings.h"
-#include "report/preview/RMPrinterList.h"
 #include "report/preview/RMSuperExpForm.h"
+#include "report/print/RMPrinterList.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,14 +1,14 @@
 #include "report/preview/RMPreviewLayer.h"
 
 #include "platform/InputQuery.h"
-#include "report/engine/RMInputQuery.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMReportHooks.h"
+#include "report/engine/model/RMInputQuery.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/preparation/RMReportHooks.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
-#include "report/preview/RMPrinter.h"
 #include "report/preview/RMProgressForm.h"
 #include "report/preview/RMReportPrinting.h"
+#include "report/print/RMPrinter.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/EngineTexts.h"
-#include "report/engine/RMEMFPages.h"
+#include "report/engine/model/RMEMFPages.h"
 
 #include <QPainter>
 

@@ -3,10 +3,10 @@
 // Printing and page setup from the preview: the pages go back to the report for the time
 // the work runs and are taken again afterwards.
 
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 #include "report/preview/RMPageSetupForm.h"
-#include "report/preview/RMPrinter.h"
 #include "report/preview/RMReportPrinting.h"
+#include "report/print/RMPrinter.h"
 
 namespace report {
 

@@ -1,11 +1,11 @@
 #include "report/preview/RMPreviewSearch.h"
 
 #include "platform/Metafile.h"
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMCalcMemoView.h"
-#include "report/engine/RMEMFPages.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
 
 #include <typeinfo>
 

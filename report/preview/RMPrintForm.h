@@ -2,7 +2,7 @@
 
 // The print dialog "打印": a thin window over TRMPrintDialogModel. Created for one use.
 
-#include "report/preview/RMPrintDialogModel.h"
+#include "report/print/RMPrintDialogModel.h"
 
 #include <QDialog>
 

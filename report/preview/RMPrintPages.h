@@ -4,7 +4,7 @@
 // window, the print run, and the messages afterwards (a page list that is not numeric, a
 // printer that failed, where the PDF printer put its files).
 
-#include "report/preview/RMPrintRun.h"
+#include "report/print/RMPrintRun.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 // The printer's own settings for the next job: paper (media), tray, orientation and
 // two-sided printing, as the print system offers them for that printer.
 
-#include "report/preview/RMPrinter.h"
+#include "report/print/RMPrinter.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 // cancel button that asks the work to stop. It stays on top and blocks input to other
 // windows while the work runs on the same thread and lets events through.
 
-#include "report/engine/RMProgress.h"
+#include "report/engine/model/RMProgress.h"
 
 #include <QDialog>
 

@@ -1,11 +1,11 @@
 #include "report/preview/RMReportPrinting.h"
 
 #include "platform/EngineTexts.h"
-#include "report/engine/RMUnits.h"
-#include "report/preview/RMPreparedPageSource.h"
+#include "report/engine/model/RMUnits.h"
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMPrintPages.h"
-#include "report/preview/RMPrinter.h"
+#include "report/print/RMPreparedPageSource.h"
+#include "report/print/RMPrinter.h"
 
 #include <cmath>
 #include <filesystem>

@@ -5,9 +5,9 @@
 // the choices that hold when no print dialog is shown; and printing a report's prepared
 // pages as the user asked (PrintReport's print step and the preview's print commands).
 
-#include "report/engine/RMReport.h"
-#include "report/preview/RMPageSetting.h"
-#include "report/preview/RMPrintDialogModel.h"
+#include "report/engine/model/RMReport.h"
+#include "report/print/RMPageSetting.h"
+#include "report/print/RMPrintDialogModel.h"
 
 #include <optional>
 

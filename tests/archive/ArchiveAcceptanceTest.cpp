@@ -14,7 +14,7 @@
 #include "platform/Colors.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 #include "tests/archive/HostArchive.h"
 #include "tests/support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include "platform/Modal.h"
 #include "plugin/HostContext.h"
 #include "popup/TRopInst.h"
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 #include "tests/support/TestSupport.h"
 

@@ -4,7 +4,7 @@
 // a template). The file is opened read-only when the cursor opens and the rows are read
 // then; integers, reals, texts and nulls keep their kind.
 
-#include "report/engine/RMRowCursor.h"
+#include "report/engine/data/RMRowCursor.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // Progress of a long run as a bar on a terminal: "[#######.........] 120/500 页", redrawn in
 // place. When the output is not a terminal nothing is shown.
 
-#include "report/engine/RMProgress.h"
+#include "report/engine/model/RMProgress.h"
 
 #include <cstdio>
 #include <string>

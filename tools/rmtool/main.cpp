@@ -4,8 +4,8 @@
 
 #include "platform/GuiStartup.h"
 #include "platform/MessageBox.h"
-#include "report/engine/RMUnits.h"
-#include "report/preview/RMPrinter.h"
+#include "report/engine/model/RMUnits.h"
+#include "report/print/RMPrinter.h"
 #include "tools/rmtool/Command.h"
 #include "tools/rmtool/Runner.h"
 

@@ -3,15 +3,15 @@
 // prepared pages drawn through paintPage onto a PDF writer, against raw QPainter drawing
 // the same rectangles and texts in the same run.
 
-#include "bench/report/TablePages.h"
+#include "bench/report/engine/TablePages.h"
 #include "platform/Canvas.h"
 #include "platform/GuiStartup.h"
-#include "report/engine/RMArchiveCaptions.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRichView.h"
-#include "report/engine/RMUnits.h"
-#include "report/engine/RMVariables.h"
+#include "report/engine/model/RMArchiveCaptions.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMRichView.h"
+#include "report/engine/model/RMUnits.h"
+#include "report/engine/model/RMVariables.h"
 
 #include <QApplication>
 #include <QBuffer>

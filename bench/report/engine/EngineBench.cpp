@@ -2,9 +2,9 @@
 // evaluation, and template writing and reading (10,000 views).
 
 #include "platform/MessageBox.h"
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 
 #include <QApplication>
 

@@ -6,13 +6,13 @@
 // (the final pass reuses the first pass's), and the process's peak resident memory.
 
 #include "platform/MessageBox.h"
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMCalcMemoView.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMLayoutCache.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRowCursor.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/data/RMRowCursor.h"
+#include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMUnits.h"
 
 #include <QApplication>
 

@@ -3,10 +3,10 @@
 // in use during a run above what it was before (malloc's own count, sampled after every
 // page), which must not grow with the page count when rows are streamed.
 
-#include "bench/report/TablePages.h"
+#include "bench/report/engine/TablePages.h"
 #include "platform/GuiStartup.h"
-#include "report/engine/RMProgress.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/model/RMProgress.h"
+#include "report/engine/model/RMUnits.h"
 #include "report/export/RMCsvExportFilter.h"
 #include "report/export/RMXlsxExportFilter.h"
 

@@ -3,9 +3,9 @@
 // and finding a word that only the last page holds.
 
 #include "platform/GuiStartup.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMUnits.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
 

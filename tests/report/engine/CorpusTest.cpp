@@ -5,12 +5,12 @@
 #include "SampleReport.h"
 #include "platform/MessageBox.h"
 #include "platform/Metafile.h"
-#include "report/engine/RMDrawContext.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRichDocument.h"
-#include "report/engine/RMRichView.h"
-#include "report/engine/RMRtfReader.h"
-#include "report/engine/RMRtfWriter.h"
+#include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/layout/RMRtfReader.h"
+#include "report/engine/layout/RMRtfWriter.h"
+#include "report/engine/model/RMDrawContext.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMRichView.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

@@ -3,14 +3,14 @@
 // the cursors themselves, and field references resolved through the data dictionary.
 
 #include "platform/ClientDataSet.h"
-#include "report/engine/RMBandRangeOverride.h"
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMClientDataSetCursor.h"
-#include "report/engine/RMCsvCursor.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMDatasetList.h"
-#include "report/engine/RMItemModelCursor.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/data/RMClientDataSetCursor.h"
+#include "report/engine/data/RMCsvCursor.h"
+#include "report/engine/data/RMItemModelCursor.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMDatasetList.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/preparation/RMBandRangeOverride.h"
 
 #include <QDate>
 #include <QDir>

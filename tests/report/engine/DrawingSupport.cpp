@@ -1,7 +1,7 @@
 #include "DrawingSupport.h"
 
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMUnits.h"
 
 #include <QPainter>
 #include <QPdfWriter>

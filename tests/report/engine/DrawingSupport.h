@@ -3,8 +3,8 @@
 // A one-page prepared document to put views on and draw through paintPage.
 
 #include "platform/Metafile.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 
 namespace testdraw {
 

@@ -1,9 +1,9 @@
 #include "platform/MessageBox.h"
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMDisplayFormat.h"
-#include "report/engine/RMFunctionLibrary.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
+#include "report/engine/expressions/RMFunctionLibrary.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 
 #include <gtest/gtest.h>
 

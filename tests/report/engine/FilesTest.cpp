@@ -1,11 +1,11 @@
 #include "SampleReport.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMUnits.h"
 
 #include <QFile>
 #include <QTemporaryDir>

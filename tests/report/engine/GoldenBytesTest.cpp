@@ -3,10 +3,10 @@
 // to the objects it describes, and the writer must write those objects to the same bytes.
 
 #include "platform/MessageBox.h"
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMEMFPages.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // Pictures, lines, shapes, check boxes, diagonal header cells and money cells on a page.
 #include "DrawingSupport.h"
 #include "platform/Picture.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
 
 #include <QBuffer>
 #include <QImage>

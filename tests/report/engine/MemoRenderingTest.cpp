@@ -1,9 +1,9 @@
 // Memo layout and preparation: wrapping, heights, alignment, expansion and formats,
 // suppression and merging of repeated values, splitting, and resolution independence.
 #include "DrawingSupport.h"
-#include "report/engine/RMInputQuery.h"
-#include "report/engine/RMMemoLayout.h"
-#include "report/engine/RMMemoView.h"
+#include "report/engine/layout/RMMemoLayout.h"
+#include "report/engine/model/RMInputQuery.h"
+#include "report/engine/model/RMMemoView.h"
 
 #include <QPdfWriter>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "report/engine/RMChineseNumerals.h"
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMDisplayFormat.h"
+#include "report/engine/expressions/RMChineseNumerals.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMCalcMemoView.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMPage.h"
-#include "report/engine/RMUnits.h"
-#include "report/engine/RMViewFactory.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMPage.h"
+#include "report/engine/model/RMUnits.h"
+#include "report/engine/model/RMViewFactory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Drawing prepared pages: placement and scale, fill and frame rules, the context switches,
 // and that drawing leaves the shared pages as they were.
 #include "DrawingSupport.h"
-#include "report/engine/RMExportFilter.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
+#include "report/engine/model/RMExportFilter.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
 
 #include <QImage>
 #include <QPainter>

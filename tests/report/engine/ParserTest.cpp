@@ -1,5 +1,5 @@
-#include "report/engine/RMParser.h"
-#include "report/engine/RMVariables.h"
+#include "report/engine/expressions/RMParser.h"
+#include "report/engine/model/RMVariables.h"
 
 #include <gtest/gtest.h>
 

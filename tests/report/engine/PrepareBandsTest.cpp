@@ -3,8 +3,8 @@
 // a prepared page drawn through the page-drawing call.
 #include "TemplateBuilder.h"
 #include "platform/Metafile.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMLayoutCache.h"
+#include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMGraphicViews.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // evaluation error, and that the template comes back exactly as it was.
 #include "TemplateBuilder.h"
 #include "platform/MessageBox.h"
-#include "report/engine/RMReportHooks.h"
+#include "report/engine/preparation/RMReportHooks.h"
 
 #include <gtest/gtest.h>
 

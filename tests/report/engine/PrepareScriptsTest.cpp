@@ -2,7 +2,7 @@
 // detail), and the façade's ShowReport / PrintReport with their hooks.
 #include "TemplateBuilder.h"
 #include "platform/MessageBox.h"
-#include "report/engine/RMReportHooks.h"
+#include "report/engine/preparation/RMReportHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // templates that lack an add-in class.
 #include "TemplateBuilder.h"
 #include "platform/MessageBox.h"
-#include "report/engine/RMVariables.h"
+#include "report/engine/model/RMVariables.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

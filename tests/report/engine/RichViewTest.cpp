@@ -5,11 +5,11 @@
 #include "DrawingSupport.h"
 #include "RichTextSupport.h"
 #include "TemplateBuilder.h"
-#include "report/engine/RMArchiveCaptions.h"
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMRichDocument.h"
-#include "report/engine/RMRichView.h"
-#include "report/engine/RMVariables.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/model/RMArchiveCaptions.h"
+#include "report/engine/model/RMRichView.h"
+#include "report/engine/model/RMVariables.h"
 
 #include <QProcess>
 #include <QRegularExpression>

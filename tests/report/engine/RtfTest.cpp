@@ -3,9 +3,9 @@
 // damaged text.
 
 #include "RichTextSupport.h"
-#include "report/engine/RMArchiveCaptions.h"
-#include "report/engine/RMRtfReader.h"
-#include "report/engine/RMRtfWriter.h"
+#include "report/engine/layout/RMRtfReader.h"
+#include "report/engine/layout/RMRtfWriter.h"
+#include "report/engine/model/RMArchiveCaptions.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>

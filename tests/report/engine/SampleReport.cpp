@@ -1,9 +1,9 @@
 #include "SampleReport.h"
 
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMCalcMemoView.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMMemoView.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
 
 using namespace report;
 

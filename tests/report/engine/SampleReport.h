@@ -2,7 +2,7 @@
 
 // A template with one view of every kind, shared by the file tests and the corpus test.
 
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 namespace testsample {
 

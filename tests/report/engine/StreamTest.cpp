@@ -1,4 +1,4 @@
-#include "report/engine/RMStream.h"
+#include "report/engine/model/RMStream.h"
 
 #include <gtest/gtest.h>
 

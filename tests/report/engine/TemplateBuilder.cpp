@@ -1,7 +1,7 @@
 #include "TemplateBuilder.h"
 
-#include "report/engine/RMMemoLayout.h"
-#include "report/engine/RMUnits.h"
+#include "report/engine/layout/RMMemoLayout.h"
+#include "report/engine/model/RMUnits.h"
 
 namespace testreport {
 

@@ -4,12 +4,12 @@
 // top of the page, views placed relative to their band and the left margin, a data source
 // of rows with named fields, and the prepared pages read back view by view.
 
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMCalcMemoView.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
-#include "report/engine/RMRowCursor.h"
+#include "report/engine/data/RMRowCursor.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 
 #include <map>
 #include <string>

@@ -1,10 +1,10 @@
 // The cell grid and the values behind printed texts, without any output file.
 
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMDisplayFormat.h"
-#include "report/engine/RMExportFilter.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMRichView.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
+#include "report/engine/model/RMExportFilter.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMRichView.h"
 #include "report/export/RMCellValue.h"
 #include "report/export/RMExportGrid.h"
 #include "tests/report/export/ExportTestSupport.h"

@@ -1,7 +1,7 @@
 #include "tests/report/export/ExportTestSupport.h"
 
-#include "report/engine/RMDateTime.h"
-#include "report/engine/RMDisplayFormat.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -3,8 +3,8 @@
 // Prepared pages written view by view, the standard tabular report of the export tests,
 // and read-back of exported files through independent readers.
 
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMReport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

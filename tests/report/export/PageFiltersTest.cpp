@@ -11,7 +11,7 @@
 #include "report/export/RMXlsxExportFilter.h"
 #include "report/export/RMXlsxOptionsForm.h"
 #include "tests/report/export/ExportTestSupport.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

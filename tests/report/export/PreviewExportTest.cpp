@@ -10,7 +10,7 @@
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
 #include "tests/report/export/ExportTestSupport.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QFileDialog>
 #include <QJsonArray>

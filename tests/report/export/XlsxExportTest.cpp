@@ -2,7 +2,7 @@
 // merged spans, values and number formats, fonts, fills and borders, the two sheet modes,
 // streaming, and files left alone when an export fails.
 
-#include "report/engine/RMProgress.h"
+#include "report/engine/model/RMProgress.h"
 #include "report/export/RMXlsxExportFilter.h"
 #include "tests/report/export/ExportTestSupport.h"
 

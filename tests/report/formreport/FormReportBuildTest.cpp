@@ -1,9 +1,9 @@
 // Building the template from a window: the walk, the bands and their order, the header
 // and footer modes, captions, scaling and centring, the data-set fallback and groups.
 
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMGraphicViews.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMPrintControls.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 

@@ -1,8 +1,8 @@
 // A form report's template prepared by the engine: the grid's rows become data rows page
 // after page, at their own heights, below the title that heads every page.
 
-#include "report/engine/RMMemoLayout.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/layout/RMMemoLayout.h"
+#include "report/engine/model/RMReport.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 
 #include <QComboBox>

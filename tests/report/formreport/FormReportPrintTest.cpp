@@ -3,9 +3,9 @@
 // leading column repeated on the page of the columns that did not fit.
 
 #include "platform/MessageBox.h"
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "tests/report/formreport/FormReportTestSupport.h"
 
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 #include <algorithm>
 

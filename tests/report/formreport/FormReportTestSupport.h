@@ -2,9 +2,9 @@
 
 // Reading a form report's template: its bands, the views inside each and their texts.
 
-#include "report/engine/RMBandView.h"
-#include "report/engine/RMMemoView.h"
-#include "report/engine/RMPage.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMPage.h"
 #include "report/formreport/RMFormReport.h"
 
 #include <QWidget>

@@ -2,8 +2,8 @@
 // rows, wide grids split over template pages, and the column grid's captions.
 
 #include "grid/TAdvStringGrid.h"
-#include "report/engine/RMDBDataSet.h"
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMReport.h"
 #include "report/formreport/RMGridTableAddIn.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 

@@ -1,9 +1,9 @@
 // The grid report's settings: initial values, the copy rules, and the references that
 // clear themselves.
 
-#include "report/engine/RMDBDataSet.h"
+#include "report/engine/model/RMDBDataSet.h"
 #include "report/formreport/RMFormReport.h"
-#include "report/preview/RMPageSetting.h"
+#include "report/print/RMPageSetting.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 
 #include <QStandardItemModel>

@@ -1,6 +1,6 @@
 // The simple-control add-ins: what each control prints, where and how large.
 
-#include "report/engine/RMGraphicViews.h"
+#include "report/engine/model/RMGraphicViews.h"
 #include "report/formreport/RMFormReportControls.h"
 #include "report/formreport/TShape.h"
 #include "tests/report/formreport/FormReportTestSupport.h"

@@ -5,10 +5,10 @@
 #include "platform/Modal.h"
 #include "report/preview/RMPageImage.h"
 #include "report/preview/RMPageSetupForm.h"
-#include "report/preview/RMPdfPrinter.h"
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMPrinterPropForm.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "report/print/RMPdfPrinter.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,19 +4,19 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
-#include "report/engine/RMPaper.h"
-#include "report/engine/RMReportHooks.h"
+#include "report/engine/model/RMPaper.h"
+#include "report/engine/preparation/RMReportHooks.h"
 #include "report/preview/RMPageSetupForm.h"
-#include "report/preview/RMPdfPrinter.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
 #include "report/preview/RMPreviewLayer.h"
 #include "report/preview/RMPreviewSettings.h"
 #include "report/preview/RMPrintForm.h"
-#include "report/preview/RMPrinter.h"
 #include "report/preview/RMProgressForm.h"
+#include "report/print/RMPdfPrinter.h"
+#include "report/print/RMPrinter.h"
 #include "tests/report/engine/TemplateBuilder.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // position that lets find next go on behind the last match.
 
 #include "PreviewTestSupport.h"
-#include "report/engine/RMGraphicViews.h"
+#include "report/engine/model/RMGraphicViews.h"
 #include "report/preview/RMPreviewSearch.h"
 
 #include <gtest/gtest.h>

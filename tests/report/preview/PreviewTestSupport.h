@@ -3,7 +3,7 @@
 // Prepared documents for the preview tests: pages written straight into TRMEMFPages page
 // streams (no preparation), each with a title "第N页" and lines of text.
 
-#include "report/engine/RMReport.h"
+#include "report/engine/model/RMReport.h"
 
 #include <memory>
 #include <string>

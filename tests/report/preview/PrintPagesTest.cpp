@@ -2,10 +2,10 @@
 // messages after a run.
 
 #include "platform/MessageBox.h"
-#include "report/preview/RMPdfPrinter.h"
 #include "report/preview/RMPrintPages.h"
 #include "report/preview/RMProgressForm.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "report/print/RMPdfPrinter.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QApplication>
 #include <QDir>

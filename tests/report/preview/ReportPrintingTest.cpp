@@ -2,9 +2,9 @@
 // setting back onto the report's template pages.
 
 #include "platform/MessageBox.h"
-#include "report/preview/RMPrinter.h"
 #include "report/preview/RMReportPrinting.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "report/print/RMPrinter.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 // rmtool as a process on hostile files and on a PDF folder that cannot take the file: every
 // run ends by itself with an exit code and a message, never by a signal.
 
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 #include "tests/report/export/ExportTestSupport.h"
 #include "tests/support/TestSupport.h"
 

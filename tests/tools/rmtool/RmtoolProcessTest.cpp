@@ -3,9 +3,9 @@
 // codes and messages for every kind of bad input.
 
 #include "platform/Gbk.h"
-#include "report/preview/RMPdfPrinter.h"
+#include "report/print/RMPdfPrinter.h"
 #include "tests/report/export/ExportTestSupport.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 #include "tools/rmtool/Runner.h"
 
 #include <QDir>

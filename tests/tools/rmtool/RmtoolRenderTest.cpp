@@ -2,10 +2,10 @@
 // by the dataset name its data band uses, the switches the file does not hold, and the
 // messages for data that is missing, unbound or unreadable.
 
-#include "report/engine/RMDisplayFormat.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
 #include "tests/report/engine/TemplateBuilder.h"
 #include "tests/report/export/ExportTestSupport.h"
-#include "tests/report/preview/PrintTestSupport.h"
+#include "tests/report/print/PrintTestSupport.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,0 +1,182 @@
+// Rich views: stream record, text area and height search, drawing.
+#include "report/engine/model/RMRichView.h"
+
+#include "platform/Canvas.h"
+#include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/layout/RMViewPainter.h"
+#include "report/engine/model/RMExportFilter.h"
+#include "report/engine/model/RMUnits.h"
+
+#include <QPainter>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace report {
+
+using platform::TCanvas;
+using platform::TRect;
+
+struct TRMRichView::Cache {
+    std::string rtf;
+    TRMRichDocument doc;
+};
+
+namespace {
+
+double twipsPerPixelX() {
+    return TRMRichDocument::TwipsPerInch / screenPixelsPerInchX();
+}
+
+double twipsPerPixelY() {
+    return TRMRichDocument::TwipsPerInch / screenPixelsPerInchY();
+}
+
+} // namespace
+
+TRMRichView::TRMRichView() {
+    ObjectType = gtAddIn;
+    BaseName = "Rich";
+}
+
+void TRMRichView::saveExtra(RMStream& stream) const {
+    stream.writeByte(RichText.empty() ? 0 : 1);
+    const std::size_t slot = stream.beginEndOffset();
+    stream.writeBytes(RichText);
+    stream.patchEndOffset(slot);
+}
+
+void TRMRichView::loadExtra(RMStream& stream) {
+    const bool hasText = stream.readByte() == 1;
+    const std::size_t end = stream.readEndOffset(0);
+    RichText = hasText ? stream.readBytes(end - stream.position()) : std::string();
+    stream.seek(end);
+}
+
+const TRMRichDocument& TRMRichView::Document() const {
+    if (!cache_ || cache_->rtf != RichText) {
+        auto cache = std::make_shared<Cache>();
+        cache->rtf = RichText;
+        if (!RichText.empty())
+            cache->doc.loadRtf(RichText);
+        cache_ = std::move(cache);
+    }
+    return cache_->doc;
+}
+
+double TRMRichView::TextWidthTwips() const {
+    const int pixels =
+        Width - 2 * GapX - detail::frameAllowance(LeftFrame) - detail::frameAllowance(RightFrame);
+    return std::max(1, pixels) * twipsPerPixelX();
+}
+
+double TRMRichView::TextHeightTwips() const {
+    const int pixels =
+        Height - 2 * GapY - detail::frameAllowance(TopFrame) - detail::frameAllowance(BottomFrame);
+    return std::max(0, pixels) * twipsPerPixelY();
+}
+
+int TRMRichView::HeightOf(const TRMRichDocument& doc, int start) const {
+    const double width = TextWidthTwips();
+    const int end = doc.length();
+    int lower = 0, upper = 1000000;
+    while (upper - lower > 1) {
+        const int candidate = lower + (upper - lower) / 2;
+        if (doc.firstUnfit(width, start, candidate * twipsPerPixelY()) >= end)
+            upper = candidate;
+        else
+            lower = candidate;
+    }
+    if (upper < 2)
+        upper = 8;
+    return upper + 2 * GapY + detail::frameAllowance(TopFrame) +
+           detail::frameAllowance(BottomFrame);
+}
+
+namespace {
+
+// The font a line is mostly drawn in, as the canvas describes fonts (the metafile keeps it
+// with the line's record).
+platform::TFont lineFont(const QTextCharFormat& format, const QTextDocument& doc, double scaleY) {
+    platform::TFont font;
+    const QStringList families = format.fontFamilies().toStringList();
+    font.Name = (families.isEmpty() ? doc.defaultFont().family() : families.front()).toStdString();
+    const double points =
+        format.fontPointSize() > 0 ? format.fontPointSize() : doc.defaultFont().pointSizeF();
+    font.Height = -std::max(
+        1, static_cast<int>(std::lround(points * screenPixelsPerInchY() / 72.0 * scaleY)));
+    platform::TFontStyles style = 0;
+    if (format.fontWeight() >= QFont::DemiBold)
+        style |= platform::fsBold;
+    if (format.fontItalic())
+        style |= platform::fsItalic;
+    if (format.fontUnderline())
+        style |= platform::fsUnderline;
+    if (format.fontStrikeOut())
+        style |= platform::fsStrikeOut;
+    font.Style = style;
+    font.Color = format.hasProperty(QTextFormat::ForegroundBrush)
+                     ? platform::fromQColor(format.foreground().color())
+                     : platform::clBlack;
+    return font;
+}
+
+// The lines of the text area that fit, each as one laid-out line drawn through the canvas
+// (a recording canvas keeps it with its text, for searching).
+void drawText(const TRMRichView& v, TCanvas& canvas, const TRMDrawPlacement& at,
+              const TRMDrawContext& ctx, const TRect& rect) {
+    const TRMRichDocument& doc = v.Document();
+    const double width = v.TextWidthTwips(), height = v.TextHeightTwips();
+    const double pageLeft = v.Left + v.GapX + detail::frameAllowance(v.LeftFrame);
+    const double pageTop = v.Top + v.GapY + detail::frameAllowance(v.TopFrame);
+    const double originX = pageLeft * at.ScaleX + at.OffsetX;
+    const double originY = pageTop * at.ScaleY + at.OffsetY;
+    const double kx = at.ScaleX / twipsPerPixelX(), ky = at.ScaleY / twipsPerPixelY();
+    const std::vector<TRMRichLine>& lines = doc.lines(width);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TRMRichLine& line = lines[i];
+        const bool fits = line.Bottom <= height;
+        if (!fits && i > 0)
+            break;
+        if (!doc.lineShows(line))
+            continue;
+        const std::string text = doc.plainText(line.Start, line.Start + line.Length);
+        if (ctx.Export != nullptr) {
+            ctx.Export->line(
+                v, static_cast<int>(std::lround(pageLeft + line.Left / twipsPerPixelX())),
+                static_cast<int>(std::lround(pageTop + line.Top / twipsPerPixelY())),
+                static_cast<int>(std::lround((line.Right - line.Left) / twipsPerPixelX())), text);
+            continue;
+        }
+        const TRect bounds{static_cast<int>(std::floor(originX + line.Left * kx)),
+                           static_cast<int>(std::floor(originY + line.Top * ky)),
+                           static_cast<int>(std::ceil(originX + line.Right * kx)),
+                           static_cast<int>(std::ceil(originY + line.Bottom * ky))};
+        canvas.Font = lineFont(doc.lineFormat(line), doc.document(), at.ScaleY);
+        const int level = canvas.saveDC();
+        if (!fits)
+            canvas.intersectClipRect(rect); // a first line taller than the view
+        canvas.paintRaw(
+            bounds,
+            [&](QPainter& painter) {
+                doc.drawLine(painter, width, static_cast<int>(i), {originX, originY}, kx, ky,
+                             Qt::black);
+            },
+            text);
+        canvas.restoreDC(level);
+    }
+}
+
+} // namespace
+
+void TRMRichView::Draw(TCanvas& canvas, const TRMDrawPlacement& at,
+                       const TRMDrawContext& ctx) const {
+    const TRect r = detail::deviceRect(*this, at);
+    detail::drawFill(canvas, *this, r, ctx, FillColor);
+    drawText(*this, canvas, at, ctx, r);
+    detail::drawFrame(canvas, *this, r, at, ctx);
+    detail::drawDiagonals(canvas, BandType, r);
+}
+
+} // namespace report

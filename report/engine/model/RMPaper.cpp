@@ -1,0 +1,106 @@
+#include "report/engine/model/RMPaper.h"
+
+#include "platform/EngineTexts.h"
+#include "report/engine/model/RMUnits.h"
+
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+constexpr TRMPaperInfo paperTable[] = {
+    {1, 2159, 2794},   {2, 2159, 2794},  {3, 2794, 4318},  {4, 4318, 2794},  {5, 2159, 3556},
+    {6, 1397, 2159},   {7, 1842, 2667},  {8, 2970, 4200},  {9, 2100, 2970},  {10, 2100, 2970},
+    {11, 1480, 2100},  {12, 2500, 3540}, {13, 1820, 2570}, {14, 2159, 3302}, {15, 2150, 2750},
+    {16, 2540, 3556},  {17, 2794, 4318}, {18, 2159, 2794}, {19, 984, 2254},  {20, 1048, 2413},
+    {21, 1143, 2635},  {22, 1207, 2794}, {23, 1270, 2921}, {24, 4318, 5588}, {25, 5588, 8636},
+    {26, 8636, 11176}, {27, 1100, 2200}, {28, 1620, 2290}, {29, 3240, 4580}, {30, 2290, 3240},
+    {31, 1140, 1620},  {32, 1140, 2290}, {33, 2500, 3530}, {34, 1760, 2500}, {35, 1760, 1250},
+    {36, 1100, 2300},  {37, 984, 1905},  {38, 921, 1651},  {39, 3778, 2794}, {40, 2159, 3048},
+    {41, 2159, 3302},  {42, 2500, 3530}, {43, 1000, 1480}, {44, 2286, 2794}, {45, 2540, 2794},
+    {46, 3810, 2794},  {47, 2200, 2200}, {50, 2413, 3048}, {51, 2413, 3810}, {52, 2969, 4572},
+    {53, 2355, 3223},  {54, 2159, 2794}, {55, 2100, 2970}, {56, 2413, 3048}, {57, 2270, 3560},
+    {58, 3050, 4870},  {59, 2159, 3223}, {60, 2100, 3300}, {61, 1480, 2100}, {62, 1820, 2570},
+    {63, 3220, 4450},  {64, 1740, 2350}, {65, 2010, 2760}, {66, 4200, 5940}, {67, 2970, 4200},
+    {68, 3220, 4450},
+};
+
+constexpr TRMPaperInfo extraTable[] = {
+    {800, 1840, 2600}, {801, 1300, 1840}, {802, 1400, 2030}, {803, 3778, 2794}, {804, 2159, 2794},
+};
+
+int toPagePixels(std::int32_t tenthsMm) {
+    return static_cast<int>(std::lround(RMToScreenPixels(tenthsMm / 10.0, rmutMillimeters)));
+}
+
+TRMPrinterPort*& installedPort() {
+    static TRMPrinterPort* port = nullptr;
+    return port;
+}
+
+} // namespace
+
+std::span<const TRMPaperInfo> builtinPapers() {
+    return paperTable;
+}
+
+std::span<const TRMPaperInfo> extraPapers() {
+    return extraTable;
+}
+
+const TRMPaperInfo* findBuiltinPaper(int code) {
+    for (const TRMPaperInfo& paper : paperTable)
+        if (paper.code == code)
+            return &paper;
+    return nullptr;
+}
+
+std::string paperName(int code) {
+    if (code == rmCustomPaperSize)
+        return platform::engineText(47482);
+    if (code >= 800 && code <= 804)
+        return platform::engineText(47490 + code - 800);
+    return platform::engineText(47008 + code);
+}
+
+bool TRMVirtualPrinter::selectPrinter(const std::string& printer) {
+    name_ = printer.empty() ? std::string("Virtual Printer") : printer;
+    return true;
+}
+
+bool TRMVirtualPrinter::paperSize(int code, std::int32_t& width, std::int32_t& height) const {
+    const TRMPaperInfo* paper = findBuiltinPaper(code);
+    if (paper == nullptr)
+        return false;
+    width = paper->width;
+    height = paper->height;
+    return true;
+}
+
+void TRMVirtualPrinter::applyPaper(const TRMPaperRequest& paper, TRMPageGeometry& geometry) {
+    std::int32_t width = paper.width;
+    std::int32_t height = paper.height;
+    if (paper.size != rmCustomPaperSize)
+        paperSize(paper.size, width, height);
+    if (paper.orientation == 1)
+        std::swap(width, height);
+    geometry.paperWidth = toPagePixels(width);
+    geometry.paperHeight = toPagePixels(height);
+    geometry.printableLeft = 18;
+    geometry.printableTop = 18;
+    geometry.printableWidth = geometry.paperWidth - 36;
+    geometry.printableHeight = geometry.paperHeight - 36;
+}
+
+TRMPrinterPort& currentPrinter() {
+    static TRMVirtualPrinter virtualPrinter;
+    TRMPrinterPort* port = installedPort();
+    return port != nullptr ? *port : virtualPrinter;
+}
+
+void installPrinter(TRMPrinterPort* port) {
+    installedPort() = port;
+}
+
+} // namespace report

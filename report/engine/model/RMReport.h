@@ -1,0 +1,219 @@
+#pragma once
+
+// The report: template pages, prepared pages, data dictionary, variables, and the
+// evaluation of bracketed expressions with the report as context.
+
+#include "platform/Variant.h"
+#include "report/engine/expressions/RMParser.h"
+#include "report/engine/model/RMDataDictionary.h"
+#include "report/engine/model/RMDatasetList.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMPage.h"
+#include "report/engine/model/RMPrepareState.h"
+#include "report/engine/model/RMPrintOptions.h"
+#include "report/engine/model/RMVariables.h"
+#include "report/engine/model/RMViewFactory.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace report {
+
+class TRMBand;
+class TRMDataset;
+class TRMLayoutCache;
+class TRMPreparation;
+class TRMPageSetting;
+
+// Five information strings; the first is the title shown in captions.
+struct TRMReportInfo {
+    std::array<std::string, 5> Strings;
+    const std::string& Title() const { return Strings[0]; }
+};
+
+// Where per-report settings are kept.
+struct TRMSaveReportOptions {
+    bool AutoLoadSaveSetting = false;
+    bool UseRegistry = true;
+    std::string IniFileName;
+    std::string RegistryPath = "Quarvelinthos\\ReportSettings\\";
+};
+
+// The report façade: template pages (Pages), prepared document (EMFPages), preparation
+// state (State) and preview/print options (its TRMPrintOptions base), with the names and
+// events callers know.
+class TRMReport : public TRMPrintOptions {
+public:
+    TRMReport();
+    virtual ~TRMReport();
+    TRMReport(const TRMReport&) = delete;
+    TRMReport& operator=(const TRMReport&) = delete;
+
+    // --- published properties
+    std::string Name = "RMReport1";
+    TRMSaveReportOptions SaveReportOptions;
+    std::string DefaultDictionaryFile;
+    std::string PreviewInitialDir;
+    TRMDataset* Dataset = nullptr;
+    bool ModifyPrepared = false;
+    void* Preview = nullptr; // preview control (report/preview)
+    bool PrintIfEmpty = true;
+    int ReportType = rtSimple;
+    bool StoreInDFM = false;
+
+    // --- events
+    std::function<void(const std::string& ParName, platform::Variant& ParValue)> OnGetValue;
+    std::function<void(const std::string& Name, const std::vector<std::string>& p,
+                       platform::Variant& Val)>
+        OnUserFunction;
+    std::function<void(int pageNo)> OnBeginPage;
+    std::function<bool(const std::string& section)> OnLoadReportSetting; // replaces the loader
+    std::function<bool(const std::string& section)> OnSaveReportSetting;
+    // Aggregates ("SUM", "COUNT", …) over data bands, provided by preparation.
+    std::function<platform::Variant(const std::string& name, const std::vector<std::string>& args)>
+        OnAggregate;
+    // Width the current memo's text needs (CALCWIDTH), provided by the memo renderer.
+    std::function<int(TRMView&)> OnCalcWidth;
+    // Answers the INPUT function; without it the process-wide input hook (RMInputQuery.h).
+    std::function<std::string(const std::string& prompt, const std::string& defaultText)> OnInput;
+    // Page-setup hook (set by the form report): the preview calls it with the setting the
+    // user confirmed before it prepares the report again. The setting's type belongs to the
+    // printer layer (report/print/RMPageSetting.h).
+    std::function<void(const TRMPageSetting& setting)> OnPageSetup;
+    // Before a view is written into a prepared page: its evaluated lines and the view.
+    std::function<void(TRMStrings& Memo, TRMView& View)> OnBeforePrint;
+    std::function<void(TRMView& View)> OnAfterPrint;
+    // Preparation (see RMPreparation.h for when each fires).
+    std::function<void()> OnBeginDoc;
+    std::function<void()> OnEndDoc;
+    std::function<void(int pg)> OnEndPage;
+    std::function<void(TRMBand& Band)> OnBeginBand;
+    std::function<void(TRMBand& Band)> OnEndBand;
+    std::function<void(TRMBand& Band, bool& PrintBand)> OnBeforePrintBand;
+    std::function<void(TRMBand& Band)> OnBeginColumn;
+    std::function<void(int ColNo, int& Width)> OnPrintColumn;
+    // Replaces the automatic data loop of a page.
+    std::function<void(TRMPage& Page)> OnManualBuild;
+    // Progress (the page number) instead of the progress window.
+    std::function<void(int n)> OnProgress;
+
+    // --- fields
+    TRMVariables Variables; // run-time list, emptied when preparation starts
+    TRMReportInfo ReportInfo;
+    TRMPages Pages;
+    TRMEMFPages EMFPages{this};
+    TRMDataDictionary Dictionary;
+    // The adapters band data sources and field references name ("RMDialogForm.Name");
+    // attached to Dictionary, so [Owner.DataSet."Field"] reads the current record.
+    TRMDatasetList Datasets;
+    std::string PrinterName = "Default Printer";
+    bool DoublePass = false;
+    bool SavedDoublePass = false;
+    bool FinalPass = false;
+    bool Terminated = false;
+    // Preparation fails with a message once it would start a page beyond this many (0: no
+    // limit), so that a template whose bands never run out cannot prepare for ever.
+    int MaxPages = 0;
+    bool Preparing = false;
+    std::string FileName;
+    TRMClassNotFoundLog ClassNotFound;
+    std::string ErrorMessage; // report-wide message of the last failure
+    int ObjectCounter = 0;    // IDs of views created while designing
+
+    // --- expression context
+    TRMPreparation* Preparation = nullptr; // while preparing
+    TRMLayoutCache* LayoutCache = nullptr; // memo layouts of the preparation in progress
+    TRMView* CurrentView = nullptr;        // view being printed
+    platform::Variant CurrentValue;        // "VALUE" in highlight conditions
+    TRMPrepareState State;
+
+    // Replaces each bracketed group by the text of its value.
+    std::string ExpandVariables(std::string_view text);
+    // Formatted text of one bracket's content (inline format after " #").
+    std::string EvaluateBracket(std::string_view content);
+    // The expression of a bracket's content; an inline format after " #" replaces `code`
+    // and `formatText`.
+    static std::string splitInlineFormat(std::string_view content, std::int32_t& code,
+                                         std::string& formatText);
+    // Value of a name by the resolution rules.
+    platform::Variant ResolveName(std::string_view name);
+    // Evaluates an expression with this report as context.
+    platform::Variant Evaluate(std::string_view expression);
+    // Function dispatch (the parser's function hook).
+    platform::Variant CallFunction(const std::string& name, const std::vector<std::string>& args);
+    // Object by name: a view on any page, or a page.
+    TRMObject* FindObject(std::string_view name) const;
+    bool getObjectProperty(std::string_view objectName, std::string_view property,
+                           platform::Variant& value) const;
+
+    // --- preparation and output (RMReportRun.cpp)
+    // Builds the prepared pages from the template (which is left exactly as it was). True
+    // when pages were built, nothing failed and nobody cancelled; an evaluation error is
+    // shown in a box titled "错误" and leaves no pages.
+    virtual bool PrepareReport();
+    // PrepareReport, then ShowPreparedReport; an error on the way is shown as
+    // "异常错误,原因:" and its message.
+    void ShowReport();
+    // Hands the prepared pages to the preview (RMReportHooks().ShowPreparedReport).
+    void ShowPreparedReport();
+    // Prepares with the Preview link detached, then hands the pages to the print step
+    // (RMReportHooks().PrintPreparedReport).
+    void PrintReport();
+    // Caption of the preview window: "预览 - " and the title, file name or "Untitled".
+    std::string previewCaption() const;
+
+    // --- template files
+    // Writes the template (format 43.0.11).
+    void SaveToStream(RMStream& stream) const;
+    // Reads a template; on failure shows the message, records ErrorMessage, clears the
+    // pages and returns false.
+    bool LoadFromStream(RMStream& stream);
+    bool SaveToFile(const std::string& fileName);
+    bool LoadFromFile(const std::string& fileName);
+    // Template inside stored form data: int32 43, then (StoreInDFM) int32 length and bytes.
+    std::string SaveToFormData() const;
+    bool LoadFromFormData(const std::string& data);
+    // Prepared report files (".rmp").
+    bool SavePreparedReport(const std::string& fileName);
+    bool LoadPreparedReport(const std::string& fileName);
+
+    // Empties pages, dictionary and information; DoublePass off.
+    void Clear();
+    // Selects the printer by name; false (previous printer kept) when it fails.
+    bool ChangePrinter(const std::string& name);
+
+    // --- per-report settings
+    std::string settingsSection(const std::string& name = {}) const;
+    void LoadReportSetting(const std::string& name = {});
+    void SaveReportSetting(const std::string& name = {});
+
+private:
+    // Evaluates `expression` on behalf of `name`; a name already being evaluated stops the
+    // recursion (its own text inside a dictionary variable, else empty).
+    platform::Variant evaluateGuarded(const std::string& name, const std::string& expression,
+                                      bool dictionaryVariable);
+    void loadTemplate(RMStream& stream);
+
+    TRMParser parser_;
+    std::vector<std::string> evaluating_; // names being evaluated (recursion stop)
+    bool evaluatingDictionary_ = false;
+};
+
+// Prepares a list of reports into one set of pages.
+class TRMCompositeReport : public TRMReport {
+public:
+    enum TRMCompositeMode { rmReportPerReport, rmPagePerPage };
+    // Prepares the member reports in turn into this report's pages; in page-per-page mode
+    // each member continues on the last page of the one before.
+    bool PrepareReport() override;
+    int CompositeMode = rmReportPerReport;
+    bool ShowPreparedReports = false;
+    std::vector<TRMReport*> Reports; // not owned
+};
+
+// Shows an engine error box ("错误") owned by no window.
+void showEngineError(const std::string& text);
+
+} // namespace report

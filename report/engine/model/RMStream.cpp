@@ -1,0 +1,254 @@
+#include "report/engine/model/RMStream.h"
+
+#include "platform/Gbk.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstring>
+
+namespace report {
+
+void RMStream::pack() {
+    if (isPacked_ || buffer_.size() < 512)
+        return;
+    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(buffer_.data()),
+                                        static_cast<qsizetype>(buffer_.size()), 1);
+    if (static_cast<std::size_t>(packed.size()) >= buffer_.size())
+        return;
+    packedBytes_.assign(packed.constData(), static_cast<std::size_t>(packed.size()));
+    std::string().swap(buffer_);
+    isPacked_ = true;
+}
+
+void RMStream::unpack() const {
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes_.data()),
+                                         static_cast<qsizetype>(packedBytes_.size()));
+    buffer_.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::string().swap(packedBytes_);
+    isPacked_ = false;
+}
+
+std::string RMStream::contents() const {
+    if (!isPacked_)
+        return buffer_;
+    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar*>(packedBytes_.data()),
+                                         static_cast<qsizetype>(packedBytes_.size()));
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void RMStream::seek(std::size_t position) {
+    if (isPacked_)
+        unpack();
+    if (position > buffer_.size())
+        throw EStreamError("stream position out of range");
+    pos_ = position;
+}
+
+void RMStream::touch() {
+    static std::uint64_t counter = 0; // one thread: the user-interface thread
+    rev_ = ++counter;
+}
+
+void RMStream::writeBytes(std::string_view bytes) {
+    if (isPacked_)
+        unpack();
+    touch();
+    if (pos_ == buffer_.size()) { // appending: the common case
+        buffer_.append(bytes);
+        pos_ += bytes.size();
+        return;
+    }
+    if (pos_ + bytes.size() > buffer_.size())
+        buffer_.resize(pos_ + bytes.size());
+    std::memcpy(buffer_.data() + pos_, bytes.data(), bytes.size());
+    pos_ += bytes.size();
+}
+
+void RMStream::writeByte(std::uint8_t value) {
+    const char c = static_cast<char>(value);
+    writeBytes(std::string_view(&c, 1));
+}
+
+void RMStream::writeInt16(std::int16_t value) {
+    const auto v = static_cast<std::uint16_t>(value);
+    const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+    writeBytes(std::string_view(b, 2));
+}
+
+void RMStream::writeInt32(std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                       static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+    writeBytes(std::string_view(b, 4));
+}
+
+namespace {
+
+// Cuts GBK bytes to at most `limit` without splitting a double-byte character.
+std::string_view cutGbk(std::string_view gbk, std::size_t limit) {
+    if (gbk.size() <= limit)
+        return gbk;
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        const std::size_t step = platform::isGbkLeadByte(static_cast<std::uint8_t>(gbk[i])) ? 2 : 1;
+        if (i + step > limit)
+            break;
+        i += step;
+    }
+    return gbk.substr(0, i);
+}
+
+} // namespace
+
+void RMStream::writeString(std::string_view utf8) {
+    const std::string gbk = platform::toGbk(utf8);
+    const std::string_view stored = cutGbk(gbk, 0xFFFF);
+    writeUInt16(static_cast<std::uint16_t>(stored.size()));
+    writeBytes(stored);
+    writeByte(0);
+}
+
+void RMStream::writeStrings(const TRMStrings& lines) {
+    writeUInt16(static_cast<std::uint16_t>(lines.size() > 0xFFFF ? 0xFFFF : lines.size()));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            writeByte(13);
+        const std::string gbk = platform::toGbk(lines[i]);
+        const std::string_view stored = cutGbk(gbk, 0xFFFF);
+        writeUInt16(static_cast<std::uint16_t>(stored.size()));
+        writeBytes(stored);
+    }
+    writeByte(0);
+}
+
+std::size_t RMStream::beginEndOffset() {
+    const std::size_t slot = pos_;
+    writeInt32(0);
+    return slot;
+}
+
+void RMStream::patchEndOffset(std::size_t slot) {
+    const std::size_t end = pos_;
+    if (end > 0x7FFFFFFF)
+        throw EStreamError("stream too large");
+    pos_ = slot;
+    writeInt32(static_cast<std::int32_t>(end));
+    pos_ = end;
+}
+
+void RMStream::need(std::size_t count) const {
+    if (isPacked_)
+        unpack();
+    if (count > buffer_.size() - pos_)
+        throw EStreamError("unexpected end of stream");
+}
+
+std::uint8_t RMStream::readByte() {
+    need(1);
+    return static_cast<std::uint8_t>(buffer_[pos_++]);
+}
+
+std::int16_t RMStream::readInt16() {
+    need(2);
+    const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+    pos_ += 2;
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+
+std::int32_t RMStream::readInt32() {
+    need(4);
+    const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+    pos_ += 4;
+    return static_cast<std::int32_t>(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
+                                     (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
+}
+
+std::int32_t RMStream::readGeometry() {
+    return std::clamp(readInt32(), -kMaxGeometry, kMaxGeometry);
+}
+
+std::int32_t RMStream::readLength() {
+    return std::clamp(readInt32(), -kMaxLength, kMaxLength);
+}
+
+std::string RMStream::readBytes(std::size_t count) {
+    need(count);
+    std::string out = buffer_.substr(pos_, count);
+    pos_ += count;
+    return out;
+}
+
+void RMStream::skip(std::size_t count) {
+    need(count);
+    pos_ += count;
+}
+
+std::string RMStream::readString() {
+    const std::size_t length = readUInt16();
+    need(length + 1);
+    std::string text = platform::fromGbk(std::string_view(buffer_).substr(pos_, length));
+    pos_ += length + 1; // the trailing 0 is not checked: old writers left garbage there
+    return text;
+}
+
+TRMStrings RMStream::readStrings() {
+    TRMStrings lines;
+    if (readUInt16() == 0) {
+        readByte();
+        return lines;
+    }
+    for (;;) {
+        const std::size_t length = readUInt16();
+        need(length + 1);
+        lines.push_back(platform::fromGbk(std::string_view(buffer_).substr(pos_, length)));
+        pos_ += length;
+        const std::uint8_t separator = readByte();
+        if (separator == 0)
+            return lines;
+        if (separator != 13)
+            throw EStreamError("malformed string list");
+    }
+}
+
+std::size_t RMStream::readEndOffset(std::size_t from) {
+    const std::int32_t value = readInt32();
+    if (value < 0 || static_cast<std::size_t>(value) > size() ||
+        static_cast<std::size_t>(value) < from || static_cast<std::size_t>(value) < pos_)
+        throw EStreamError("end offset out of range");
+    return static_cast<std::size_t>(value);
+}
+
+std::string joinLines(const TRMStrings& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
+TRMStrings splitLines(std::string_view text) {
+    TRMStrings lines;
+    if (text.empty())
+        return lines;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(std::move(current));
+            current.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            current += c;
+        }
+    }
+    // A final line break does not add an empty line (as a text list behaves).
+    if (!current.empty() || (text.back() != '\r' && text.back() != '\n'))
+        lines.push_back(std::move(current));
+    return lines;
+}
+
+} // namespace report

@@ -1,0 +1,173 @@
+#pragma once
+
+// One preparation: turns the template pages of a report (or of each member of a composite
+// report) into prepared pages. It runs the passes and the builds, the template pages, the
+// data loops of their bands and places every band on the pages: page and column breaks,
+// repeated headers, blank rows, split bands and cross columns. It works on a copy of the
+// template, so the template is left exactly as it was.
+//
+// Preparation always ends: a band that cannot fit even on a page that holds nothing but
+// the page's own header bands is printed there, cut at the page's bottom limit, and a
+// forced page break asked for on such a page is ignored.
+
+#include "platform/Variant.h"
+#include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMProgress.h"
+#include "report/engine/preparation/RMAggregates.h"
+#include "report/engine/preparation/RMBandBuilder.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace report {
+
+class TRMEMFPages;
+class TRMPage;
+class TRMReport;
+class TRMView;
+
+class TRMPreparation {
+public:
+    // `top` receives the prepared pages; `progress` (may be null) shows the progress line.
+    TRMPreparation(TRMReport& top, TRMProgress* progress);
+    ~TRMPreparation();
+    TRMPreparation(const TRMPreparation&) = delete;
+    TRMPreparation& operator=(const TRMPreparation&) = delete;
+
+    // Prepares `members` in turn into the top report's pages (one member: a plain
+    // report). True when pages were built, nothing failed and nobody cancelled.
+    bool prepare(const std::vector<TRMReport*>& members, bool pagePerPage = false);
+
+    // Functions the engine's script procedures call: NEWPAGE, NEWCOLUMN, SHOWBAND,
+    // STOPREPORT. False for other names.
+    bool callFunction(const std::string& name, const std::vector<std::string>& args,
+                      platform::Variant& result);
+    // SUM, COUNT, AVG, MAX, MIN of the band now printing.
+    platform::Variant aggregate(const std::string& name, const std::vector<std::string>& args);
+    // Runs a script (view, band or page) with `self` as the object its names refer to.
+    void runScript(const TRMStrings& script, TRMObject* self);
+
+    bool firstPass() const { return firstPass_; }
+    bool cancelled() const { return cancelled_; }
+    TRMLayoutCache& layoutCache() { return layouts_; }
+
+private:
+    // Geometry and position of a template page while it prepares.
+    struct PageRun {
+        TRMPage* Page = nullptr;
+        std::unique_ptr<TRMPageBands> Bands;
+        int Left = 0, Top = 0, Right = 0; // printable area, page pixels
+        int PaperBottom = 0;              // paper height − bottom margin
+        int CurX = 0;
+        int Column = 0, ColumnWidth = 0, ColumnGap = 0, ColumnTop = 0;
+        int FirstPage = 0;           // first prepared page of this run
+        TRMBand* LastBand = nullptr; // the band printed last on the page
+        bool ScriptDone = false;     // page script ran
+        bool DataSetBroken = false;
+    };
+    struct Member {
+        TRMReport* Report = nullptr;
+        std::vector<std::unique_ptr<TRMPage>> Template; // the caller's pages, set aside
+        std::vector<PageRun> Runs;
+        TRMAggregates Aggregates;
+    };
+
+    // --- passes, builds and pages (RMPrepare.cpp)
+    bool runPasses();
+    void build(Member& member);
+    void buildBands(Member& member);
+    void runPage(PageRun& run);
+    void setPage(PageRun& run);
+    int bottomLimit() const;
+    void addPage();
+    void printPageFooters(bool finalForm);
+    void progress();
+    void processEvents();
+    void fail(const TRMObject* object, const std::string& message);
+    std::string progressLine(int page) const;
+
+    // --- data loop (RMDataLoop.cpp)
+    void dataLoop(int level);
+    void loopBand(TRMBand& band, int level);
+    bool checkGroups(TRMBand& band);
+    void queue(TRMBand* band);
+    bool printQueue(const TRMBand* watched);
+    void queueGroupHeaders(TRMBand& band, std::size_t from);
+    void resetBandRows(TRMBand& band, int rowNo);
+    bool dsEof(TRMBand& band);
+    void dsFirst(TRMBand& band);
+    void dsNext(TRMBand& band);
+    void dsPrior(TRMBand& band);
+    bool evaluateTrue(const std::string& condition, TRMObject* object);
+    void recordCalcMemos(const TRMBand* band);
+
+    // --- band printing (RMBandPrinter.cpp)
+    void showBand(TRMBand* band, bool repeated = false);
+    void placeBand(TRMBand& band);
+    int neededHeight(TRMBand& band);
+    int bandHeight(TRMBand& band);
+    bool needsBreak(TRMBand& band, int height);
+    void breakPage(TRMBand& band);
+    void newPage(TRMBand* band);
+    void newPageCore(TRMBand* cause);
+    void newColumn(TRMBand* band);
+    void nextPageColumn();
+    void printColumnFooter();
+    void repeatHeaders(TRMBand& band);
+    void appendBlank(TRMBand& band, bool forced, int room, bool spaceCheck);
+    // --- writing views (RMViewWriter.cpp)
+    void writeBand(TRMBand& band, int x, int y, int height, int clipBottom);
+    bool writeView(TRMView& view, TRMBand& band, int x, int y, int clipBottom);
+    int measureView(TRMView& view, TRMBand& band);
+    int printSplit(TRMBand& band, int x, int y, int height);
+    RMStream& pageStream();
+    void countRow(TRMBand& band);
+    void layoutBandAlign(TRMView& view, const TRMBand& band, int height) const;
+    int columnFooterRoom() const;
+    TRMBand* band(int type) const;
+    int bandX(const TRMBand& band) const;
+    bool multiColumn(const TRMBand& band) const;
+    void closeColumns();
+    void nextBandColumn(TRMBand& band);
+
+    // --- bands inside bands (RMCrossBands.cpp)
+    void printCross(TRMBand& band, int y, int height);
+    // Subreport views of the band; returns the lowest y their bands reached.
+    int printSubReports(TRMBand& band, int x, int y);
+    TRMPageBands& dataBands() const { return source_ ? *source_ : *run_->Bands; }
+
+    TRMReport& top_;
+    TRMEMFPages& out_;
+    TRMProgress* progress_;
+    std::vector<Member> members_;
+    Member* member_ = nullptr; // report being built
+    TRMReport* report_ = nullptr;
+    PageRun* run_ = nullptr;         // template page being run
+    TRMPageBands* source_ = nullptr; // page of a subreport whose data bands print now
+    TRMLayoutCache layouts_;
+
+    bool firstPass_ = false;
+    bool twoPass_ = false;
+    bool cancelled_ = false;
+    bool error_ = false;
+    bool pagePerPage_ = false;
+    std::string errorMessage_;
+
+    TRMBand* currentBand_ = nullptr;
+    const TRMObject* currentObject_ = nullptr;
+    std::vector<TRMBand*> queue_;
+    int forcedPages_ = 0, forcedColumns_ = 0;
+    bool freshPage_ = false;   // nothing but the page's own header bands on the page
+    bool inPageSetup_ = false; // printing the bands a new page starts with
+    bool summaryPrinting_ = false;
+    TRMBand* openColumns_ = nullptr; // multi-column band whose columns are still open
+    struct {
+        bool Active = false;
+        int CurY = 0, Bottom = 0;
+    } continuePage_;
+    int packedPages_ = 0;      // pages before this one are finished and packed
+    std::vector<bool> footed_; // prepared pages whose page footer was printed
+};
+
+} // namespace report

@@ -1,0 +1,119 @@
+// Rich views during preparation: bracket expansion into the prepared text, measuring, and
+// writing into the prepared page stream (split by character position across pages).
+#include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/layout/RMViewPainter.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMRichView.h"
+#include "report/engine/model/RMUnits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace report {
+
+namespace {
+
+// The view being printed and, for a view printed on blank rows, blank-row mode off while
+// its brackets are evaluated; both restored afterwards, also when evaluation throws.
+class ExpansionScope {
+public:
+    ExpansionScope(TRMReport& report, TRMView& view, bool blankRowsOff)
+        : report_(report)
+        , view_(report.CurrentView)
+        , blankRows_(report.State.BlankRowMode) {
+        report.CurrentView = &view;
+        if (blankRowsOff)
+            report.State.BlankRowMode = false;
+    }
+    ~ExpansionScope() {
+        report_.CurrentView = view_;
+        report_.State.BlankRowMode = blankRows_;
+    }
+    ExpansionScope(const ExpansionScope&) = delete;
+    ExpansionScope& operator=(const ExpansionScope&) = delete;
+
+private:
+    TRMReport& report_;
+    TRMView* view_;
+    bool blankRows_;
+};
+
+} // namespace
+
+void TRMRichView::PrepareText(TRMReport& report) {
+    auto doc = std::make_shared<TRMRichDocument>(Document());
+    const bool blankRows =
+        report.State.BlankRowMode && ParentBand != nullptr && isDataBand(ParentBand->BandType);
+    if (blankRows && !flag2(flag2::PrintAtAppendBlank)) {
+        doc->clear();
+    } else if (!flag(flag::TextOnly)) {
+        const ExpansionScope scope(report, *this, blankRows);
+        doc->expandBrackets(
+            [&](std::string_view content) { return report.EvaluateBracket(content); });
+    }
+    prepared_ = std::move(doc);
+    SplitPosition = 0;
+}
+
+int TRMRichView::CalcHeight(TRMReport& report) {
+    if (!Visible)
+        return 0;
+    Memo1 = Memo;
+    if (report.OnBeforePrint)
+        report.OnBeforePrint(Memo1, *this);
+    PrepareText(report);
+    return HeightOf(*prepared_);
+}
+
+int TRMRichView::MinHeight() const {
+    const TRMRichDocument& doc = prepared_ ? *prepared_ : Document();
+    const std::vector<TRMRichLine>& lines = doc.lines(TextWidthTwips());
+    auto line = std::upper_bound(lines.begin(), lines.end(), SplitPosition,
+                                 [](int p, const TRMRichLine& l) { return p < l.Start; });
+    if (line != lines.begin())
+        --line;
+    const double twips = line == lines.end() ? 0 : line->Bottom - line->Top;
+    const int pixels =
+        static_cast<int>(std::ceil(twips * screenPixelsPerInchY() / TRMRichDocument::TwipsPerInch));
+    return pixels + 2 * GapY + detail::frameAllowance(TopFrame) +
+           detail::frameAllowance(BottomFrame);
+}
+
+int TRMRichView::RemainHeight() const {
+    if (!prepared_ || SplitPosition >= prepared_->length())
+        return 0;
+    return HeightOf(*prepared_, SplitPosition);
+}
+
+bool TRMRichView::PrintToStream(TRMReport& report, RMStream& stream) {
+    const std::uint8_t state = std::exchange(DrawStatus, rmsNormal);
+    if (!Visible)
+        return false;
+    // A split goes on from where the last part ended, if anything of it is left.
+    const bool continuing =
+        state == rmsPrinting && prepared_ && SplitPosition < prepared_->length();
+    if (!continuing)
+        PrepareText(report);
+    const TRMRichDocument& doc = *prepared_;
+    const int from = continuing ? std::max(0, SplitPosition) : 0;
+    int to = doc.length();
+    if (state == rmsPrinting)
+        to = std::max(from, doc.firstUnfit(TextWidthTwips(), from, TextHeightTwips()));
+
+    // The record carries the part's expanded text in place of the template text.
+    const std::string own = std::exchange(
+        RichText, from == 0 && to == doc.length() ? doc.saveRtf() : doc.part(from, to).saveRtf());
+    try {
+        TRMEMFPages::WriteView(stream, *this);
+    } catch (...) {
+        RichText = own;
+        throw;
+    }
+    RichText = own;
+    SplitPosition = to;
+    return true;
+}
+
+} // namespace report

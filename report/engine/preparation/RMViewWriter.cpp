@@ -1,0 +1,310 @@
+// Writing the views of a placed band into the current prepared page: band alignment,
+// scripts and events around each view, bracket expansion in Tag, clipping of a band that
+// did not fit, and bands split across pages (Breaked).
+#include "platform/Abort.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMReport.h"
+#include "report/engine/preparation/RMPreparation.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace report {
+
+namespace {
+
+struct Geometry {
+    explicit Geometry(const TRMView& v)
+        : left(v.Left)
+        , top(v.Top)
+        , width(v.Width)
+        , height(v.Height) {}
+    void restore(TRMView& v) const {
+        v.Left = left;
+        v.Top = top;
+        v.Width = width;
+        v.Height = height;
+    }
+    int left, top, width, height;
+};
+
+bool isStretchedView(const TRMView& v) {
+    return dynamic_cast<const TRMStretcheable*>(&v) != nullptr && v.flag(flag::Stretched);
+}
+
+} // namespace
+
+RMStream& TRMPreparation::pageStream() {
+    const int index = std::clamp(report_->State.PageNo, 0, std::max(0, out_.Count() - 1));
+    if (out_.Count() == 0)
+        out_.AddPage(*run_->Page);
+    return out_[index]->Stream;
+}
+
+// Algorithm 10, step 1: the view laid out across the page or the band by BandAlign.
+void TRMPreparation::layoutBandAlign(TRMView& v, const TRMBand& b, int height) const {
+    if (v.BandAlign == baNone)
+        return;
+    const int left = run_->Left, right = run_->Right;
+    int leftEdge = left, rightEdge = right;
+    for (const TRMView* w : b.Objects) {
+        if (w == &v)
+            continue;
+        if (w->Left + w->Width <= v.Left)
+            leftEdge = std::max(leftEdge, w->Left + w->Width);
+        if (w->Left >= v.Left + v.Width)
+            rightEdge = std::min(rightEdge, w->Left);
+    }
+    switch (v.BandAlign) {
+    case baLeft:
+        v.Left = leftEdge;
+        if (v.Left + v.Width > rightEdge)
+            v.Width = std::max(0, rightEdge - v.Left);
+        break;
+    case baRight:
+        v.Left = rightEdge - v.Width;
+        break;
+    case baCenter:
+        v.Left = left + (right - left - v.Width) / 2;
+        break;
+    case baWidth:
+        v.Left = left;
+        v.Width = right - left;
+        break;
+    case baBottom:
+        v.Top = height - v.Height;
+        break;
+    case baTop:
+        v.Top = 0;
+        break;
+    case baClient:
+        v.Top = 0;
+        v.Left = left;
+        v.Width = right - left;
+        v.Height = height;
+        break;
+    case baHeight:
+        v.Top = 0;
+        v.Height = height;
+        break;
+    case baRest:
+        v.Left = leftEdge;
+        v.Width = std::max(0, rightEdge - leftEdge);
+        break;
+    default:
+        break;
+    }
+}
+
+int TRMPreparation::measureView(TRMView& v, TRMBand& b) {
+    const Geometry saved(v);
+    layoutBandAlign(v, b, b.dy);
+    const TRMObject* savedObject = currentObject_;
+    currentObject_ = &v;
+    int height = v.Height;
+    try {
+        runScript(v.OnBeforePrint, &v);
+        height = v.CalcHeight(*report_);
+        runScript(v.OnAfterPrint, &v);
+    } catch (const platform::EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        fail(&v, e.what());
+    }
+    currentObject_ = savedObject;
+    saved.restore(v);
+    return height;
+}
+
+void TRMPreparation::writeBand(TRMBand& b, int x, int y, int height, int clipBottom) {
+    const bool stretched = b.flag(bandflag::Stretched);
+    for (TRMView* v : b.Objects) {
+        if (report_->Terminated)
+            return;
+        if (dynamic_cast<TRMSubReportView*>(v) != nullptr)
+            continue; // subreports print after their band (see printCross)
+        const int designHeight = v->Height;
+        if (stretched && isStretchedView(*v))
+            v->Height = height - v->Top;
+        writeView(*v, b, x, y, clipBottom);
+        v->Height = designHeight;
+    }
+}
+
+// Algorithm 10, steps 2 to 6.
+bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBottom) {
+    const Geometry saved(v);
+    const std::string savedTag = v.Tag;
+    layoutBandAlign(v, b, b.CalcHeight >= 0 ? b.CalcHeight : b.dy);
+    const TRMObject* savedObject = currentObject_;
+    currentObject_ = &v;
+    TRMReport& r = *report_;
+    bool written = false;
+    auto* calc = dynamic_cast<TRMCalcMemoView*>(&v);
+    if (calc != nullptr)
+        calc->Repeating = b.Repeated;
+    try {
+        if (firstPass_ && !b.flag(bandflag::Breaked)) {
+            // First pass: scripts run and totals record; nothing is written.
+            runScript(v.OnBeforePrint, &v);
+            if (calc != nullptr)
+                calc->FirstPassOutput(b.BandType);
+            runScript(v.OnAfterPrint, &v);
+        } else {
+            auto* memo = dynamic_cast<TRMMemoView*>(&v);
+            if (auto* picture = dynamic_cast<TRMPictureView*>(&v)) {
+                const auto& bindings = dataBands().Bindings;
+                if (auto it = bindings.find(&v); it != bindings.end()) {
+                    platform::Variant blob;
+                    if (it->second.DataSet->FieldValue(it->second.FieldName, blob)) {
+                        if (blob.isBytes())
+                            picture->LoadBlob(
+                                std::string(blob.bytesValue().begin(), blob.bytesValue().end()));
+                        else if (blob.isString())
+                            picture->LoadBlob(blob.stringValue());
+                    }
+                }
+            }
+            if (memo == nullptr) {
+                v.Memo1 = v.Memo;
+                if (r.OnBeforePrint)
+                    r.OnBeforePrint(v.Memo1, v);
+            }
+            if (memo == nullptr || memo->DrawStatus == rmsNormal)
+                runScript(v.OnBeforePrint, &v);
+            if (v.Visible) {
+                if (v.Tag.find('[') != std::string::npos) {
+                    r.CurrentView = &v;
+                    v.Tag = r.ExpandVariables(v.Tag);
+                    r.CurrentView = nullptr;
+                }
+                v.Left = x + v.Left - run_->Left;
+                v.Top += y;
+                const bool below = clipBottom != INT_MAX && v.Top >= clipBottom;
+                if (clipBottom != INT_MAX && v.Top + v.Height > clipBottom)
+                    v.Height = std::max(0, clipBottom - v.Top);
+                if (!below) {
+                    if (auto* box = dynamic_cast<TRMCheckBoxView*>(&v))
+                        box->EvaluateState(r);
+                    written = v.PrintToStream(r, pageStream());
+                }
+                runScript(v.OnAfterPrint, &v);
+                if (r.OnAfterPrint)
+                    r.OnAfterPrint(v);
+            } else {
+                if (memo != nullptr)
+                    memo->DrawStatus = rmsNormal;
+                runScript(v.OnAfterPrint, &v);
+            }
+        }
+    } catch (const platform::EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        fail(&v, e.what());
+    }
+    if (calc != nullptr)
+        calc->Repeating = false;
+    r.CurrentView = nullptr;
+    v.Tag = savedTag;
+    saved.restore(v);
+    currentObject_ = savedObject;
+    return written;
+}
+
+// Algorithm 12: a band printed slice by slice over as many pages as it needs. Returns the
+// y of the last slice; the current line is left below it.
+int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
+    TRMPrepareState& state = report_->State;
+    struct Piece {
+        TRMView* view;
+        int top, height, designHeight;
+        bool done = false, split = false;
+    };
+    std::vector<Piece> pieces;
+    for (TRMView* v : b.Objects) {
+        if (dynamic_cast<TRMSubReportView*>(v) != nullptr)
+            continue;
+        const int height = isStretchedView(*v) ? std::max(measureView(*v, b), 0) : v->Height;
+        pieces.push_back({v, v->Top, height, v->Height});
+    }
+    // Views below a grown view, overlapping it horizontally, move down with its growth.
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const int growth = pieces[i].height - pieces[i].designHeight;
+        if (growth <= 0)
+            continue;
+        const TRMView& g = *pieces[i].view;
+        for (Piece& p : pieces)
+            if (&p != &pieces[i] && p.top >= g.Top + pieces[i].designHeight &&
+                p.view->Left < g.Left + g.Width && p.view->Left + p.view->Width > g.Left)
+                p.top += growth;
+    }
+    auto write = [&](Piece& p, int top, int height) {
+        TRMView& v = *p.view;
+        const Geometry saved(v);
+        v.Top = top;
+        v.Height = height;
+        writeView(v, b, x, y, INT_MAX);
+        saved.restore(v);
+    };
+    for (int guard = 0; guard < 100000 && !report_->Terminated; ++guard) {
+        const int space = state.PageBottom - columnFooterRoom() - y - 2;
+        int used = 0;
+        bool wrote = false;
+        for (Piece& p : pieces) {
+            if (p.done)
+                continue;
+            auto* memo = dynamic_cast<TRMMemoView*>(p.view);
+            auto* rich = dynamic_cast<TRMRichView*>(p.view);
+            auto continueSplit = [&] {
+                if (memo != nullptr)
+                    memo->DrawStatus = rmsPrinting;
+                if (rich != nullptr)
+                    rich->DrawStatus = rmsPrinting;
+            };
+            const int minHeight = memo != nullptr   ? memo->MinHeight()
+                                  : rich != nullptr ? rich->MinHeight()
+                                                    : 0;
+            if (p.top + p.height <= space) {
+                if (p.split)
+                    continueSplit();
+                write(p, p.top, p.height);
+                p.done = wrote = true;
+                used = std::max(used, p.top + p.height);
+            } else if ((memo != nullptr || rich != nullptr) && isStretchedView(*p.view) &&
+                       p.top < space && space - p.top >= minHeight) {
+                continueSplit();
+                write(p, p.top, space - p.top);
+                p.split = wrote = true;
+                used = space;
+                p.height = memo != nullptr ? memo->RemainHeight() : rich->RemainHeight();
+                p.done = p.height <= 0 || (memo != nullptr && memo->Memo1.empty());
+            } else if (freshPage_ && p.top < space) {
+                // It will not fit on any page: print the part that fits here.
+                write(p, p.top, std::max(0, space - p.top));
+                p.done = wrote = true;
+                used = space;
+            }
+        }
+        const bool left =
+            std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return !p.done; });
+        if (!left || (!wrote && freshPage_)) {
+            state.CurY = y + used;
+            return y;
+        }
+        if (wrote)
+            freshPage_ = false;
+        for (Piece& p : pieces)
+            if (!p.done)
+                p.top = p.split ? 0 : std::max(0, p.top - space);
+        newPage(&b);
+        y = state.CurY;
+    }
+    state.CurY = y;
+    return y;
+}
+
+} // namespace report
