@@ -4,12 +4,15 @@
 #
 # CTest runs it as the test "layering" (tests/CMakeLists.txt). A file belongs to the longest
 # module folder of LAYERS its path starts with; tests/<m>/... and bench/<m>/... are the
-# tests and benchmarks of module <m>. An include is resolved next to the including file
-# first, then from the source root; includes that resolve to nothing of ours (Qt's moc
-# output, generated files) are not checked.
+# tests and benchmarks of module <m>. Every source file (.h, .cpp, .c) must belong to one;
+# the fault trees under tests/data are data. An include is resolved next to the including
+# file first, then from the source root; includes that resolve to nothing of ours (Qt's moc
+# output, generated files) are not checked, and an include that climbs out of a folder
+# ("../") is refused: includes name the module they reach.
 #
 # To add a module: add a line "folder: what it may include" below (in dependency order) and
-# give its library project_module_headers(); a module never lists a module above it.
+# give its library project_module_headers(); a module never lists a module above it, and a
+# line lists only what the module's own files include, so the table is as tight as the code.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -18,22 +21,29 @@ set(LAYERS
     "platform: resources"
     "grid: platform"
     "popup: platform"
-    "report/engine: platform resources"
-    "report/print: report/engine platform resources"
-    "report/preview: report/print report/engine platform resources"
-    "report/formreport: report/preview report/print report/engine grid popup platform resources"
-    "report/export: report/preview report/print report/engine platform resources"
-    "plugin: report/formreport report/export report/preview report/print report/engine grid popup platform resources"
-    "archive: plugin report/formreport report/export report/preview report/print report/engine grid popup platform resources"
-    "library: archive plugin report/formreport report/export report/preview report/print report/engine grid popup platform resources"
+    "report/engine/model: platform"
+    "report/engine/expressions: report/engine/model platform"
+    "report/engine/layout: report/engine/model platform"
+    "report/engine/data: report/engine/model platform"
+    "report/engine/preparation: report/engine/layout report/engine/expressions report/engine/model platform"
+    # The engine library as a whole (its tests and benchmarks): every stage.
+    "report/engine: report/engine/preparation report/engine/data report/engine/layout report/engine/expressions report/engine/model"
+    "report/print: report/engine/model platform"
+    "report/preview: report/print report/engine/preparation report/engine/model platform"
+    "report/export: report/preview report/print report/engine/expressions report/engine/model platform"
+    "report/formreport: report/preview report/print report/engine/data report/engine/layout report/engine/expressions report/engine/model grid platform"
+    "plugin: platform"
+    "archive: plugin report/formreport report/engine/preparation report/engine/model grid popup platform"
+    "library: archive plugin report/export"
     "host: platform plugin/plugin_abi.h"
-    "tools: report/formreport report/export report/preview report/print report/engine platform resources"
-    "fuzz: report/engine platform resources"
+    "tools: report/export report/print report/engine/data report/engine/model platform"
+    "fuzz: report/engine/layout report/engine/model platform"
     "tests/support: platform host plugin/plugin_abi.h")
 
-# Tests and benchmarks of a module may also use the reference host, the harness every
-# end-to-end test runs in, the tests' shared support and the test helpers of the modules
-# below; benchmarks also the module's own test helpers.
+# Tests and benchmarks of a module may use everything below it, the reference host (the
+# harness every end-to-end test runs in), the tests' shared support and the test helpers of
+# the modules below; benchmarks also the module's own test helpers and the benchmark helpers
+# of the modules below.
 set(TEST_EXTRAS tests/support host platform plugin/plugin_abi.h)
 
 if(NOT SOURCE_DIR)
@@ -49,6 +59,34 @@ foreach(line IN LISTS LAYERS)
     separate_arguments(uses UNIX_COMMAND "${uses}")
     list(APPEND modules "${module}")
     set("ALLOWED_${module}" ${uses})
+endforeach()
+
+# BELOW_<m>: every module <m> reaches through the table.
+foreach(module IN LISTS modules)
+    set(reached ${ALLOWED_${module}})
+    set(grown TRUE)
+    while(grown)
+        set(grown FALSE)
+        foreach(m IN LISTS reached)
+            foreach(next IN LISTS ALLOWED_${m})
+                if(NOT next IN_LIST reached)
+                    list(APPEND reached "${next}")
+                    set(grown TRUE)
+                endif()
+            endforeach()
+        endforeach()
+    endwhile()
+    # A module made of stage folders (report/engine) is reached with any of its stages, so
+    # the tests above may use the test helpers of the whole.
+    foreach(m IN LISTS reached)
+        foreach(whole IN LISTS modules)
+            string(FIND "${m}" "${whole}/" at)
+            if(at EQUAL 0 AND NOT whole IN_LIST reached)
+                list(APPEND reached "${whole}")
+            endif()
+        endforeach()
+    endforeach()
+    set("BELOW_${module}" ${reached})
 endforeach()
 
 # The longest module folder `path` lies in ("" for none).
@@ -79,10 +117,12 @@ function(owner_of path ownerOut allowedOut)
             set(allowed ${ALLOWED_tests/support})
         elseif(tested)
             set(owner "${kind}/${tested}")
-            set(allowed "${tested}" ${ALLOWED_${tested}} ${TEST_EXTRAS})
-            # The test helpers of the modules below (and, for benchmarks, of the module).
-            foreach(below IN LISTS ALLOWED_${tested})
+            set(allowed "${tested}" ${BELOW_${tested}} ${TEST_EXTRAS})
+            foreach(below IN LISTS BELOW_${tested})
                 list(APPEND allowed "tests/${below}")
+                if(kind STREQUAL "bench")
+                    list(APPEND allowed "bench/${below}")
+                endif()
             endforeach()
             if(kind STREQUAL "bench")
                 list(APPEND allowed "tests/${tested}")
@@ -103,12 +143,14 @@ set(checked 0)
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" LIST_DIRECTORIES false
     "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.c")
 foreach(file IN LISTS files)
-    # Build trees and the repository itself are no sources.
-    if(file MATCHES "(^|/)(build[^/]*|\\.git)/")
+    # Build trees and the repository itself are no sources; the fault trees are data.
+    if(file MATCHES "(^|/)(build[^/]*|\\.git)/" OR file MATCHES "^tests/data/")
         continue()
     endif()
     owner_of("${file}" owner allowed)
     if(NOT owner)
+        math(EXPR violations "${violations} + 1")
+        message("${file}: belongs to no module of the table")
         continue()
     endif()
     get_filename_component(dir "${file}" DIRECTORY)
@@ -116,6 +158,13 @@ foreach(file IN LISTS files)
     foreach(line IN LISTS includes)
         string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
         set(name "${CMAKE_MATCH_1}")
+        if(name MATCHES "(^|/)\\.\\.(/|$)")
+            math(EXPR checked "${checked} + 1")
+            math(EXPR violations "${violations} + 1")
+            message("${file}: includes \"${name}\", which climbs out of a folder; name the "
+                    "module instead")
+            continue()
+        endif()
         if(dir AND EXISTS "${SOURCE_DIR}/${dir}/${name}")
             set(target "${dir}/${name}")
         elseif(EXISTS "${SOURCE_DIR}/${name}")
@@ -140,6 +189,6 @@ foreach(file IN LISTS files)
 endforeach()
 
 if(violations GREATER 0)
-    message(FATAL_ERROR "${violations} includes run against the layering (of ${checked} checked)")
+    message(FATAL_ERROR "${violations} faults against the layering (${checked} includes checked)")
 endif()
 message("layering: ${checked} includes checked, all along the module graph")

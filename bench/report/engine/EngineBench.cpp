@@ -3,6 +3,7 @@
 
 #include "platform/MessageBox.h"
 #include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMParser.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
 

@@ -6,11 +6,11 @@
 #include "report/engine/expressions/RMDateTime.h"
 #include "report/engine/expressions/RMDisplayFormat.h"
 #include "report/engine/expressions/RMFunctionLibrary.h"
+#include "report/engine/expressions/RMParser.h"
 #include "report/engine/model/RMInputQuery.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMNumbers.h"
 #include "report/engine/model/RMTextScan.h"
-#include "report/engine/preparation/RMPreparation.h"
 
 #include <QCoreApplication>
 
@@ -26,12 +26,13 @@ void showEngineError(const std::string& text) {
                          platform::MB_OK | platform::MB_ICONERROR);
 }
 
-TRMReport::TRMReport() {
+TRMReport::TRMReport()
+    : parser_(std::make_unique<TRMParser>()) {
     FileName = platform::engineText(47209, "Untitled");
     Pages.PrintPagePerPage = &PrintPagePerPage;
     Datasets.attachTo(Dictionary);
-    parser_.OnGetValue = [this](const std::string& name) { return ResolveName(name); };
-    parser_.OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
+    parser_->OnGetValue = [this](const std::string& name) { return ResolveName(name); };
+    parser_->OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
         return CallFunction(name, args);
     };
 }
@@ -132,7 +133,7 @@ std::string TRMReport::EvaluateBracket(std::string_view content) {
 }
 
 Variant TRMReport::Evaluate(std::string_view expression) {
-    return parser_.Calc(expression);
+    return parser_->Calc(expression);
 }
 
 TRMObject* TRMReport::FindObject(std::string_view name) const {
@@ -172,7 +173,7 @@ Variant TRMReport::evaluateGuarded(const std::string& name, const std::string& e
             r.evaluatingDictionary_ = mode;
         }
     } restore{*this, savedMode};
-    return parser_.Calc(expression);
+    return parser_->Calc(expression);
 }
 
 Variant TRMReport::ResolveName(std::string_view rawName) {

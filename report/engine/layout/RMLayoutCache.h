@@ -5,6 +5,7 @@
 // both passes: the cache keeps each layout from its first use until the view is written
 // in a pass whose pages are kept, so no text is broken into lines twice.
 
+#include "report/engine/layout/RMMemoLayout.h"
 #include "report/engine/model/RMMemoView.h"
 
 #include <string>

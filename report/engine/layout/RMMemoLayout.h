@@ -14,6 +14,17 @@
 
 namespace report {
 
+// A memo's text laid out in page pixels at scale 1 (what drawing and preparation share).
+struct TRMMemoLayout {
+    TRMStrings Lines;           // output lines without their markers
+    std::vector<double> Widths; // measured width of each line
+    TRMTextFont Font;
+    int FontSize = 10;    // points, after font scaling
+    int LineHeight = 0;   // LineSpacing + character height
+    int TextHeight = 0;   // LineHeight × lines − LineSpacing (0 without lines)
+    double Available = 0; // width the lines were broken to
+};
+
 // Marker that ends every wrapped output line.
 inline constexpr char rmLineMarker = '\x01';
 

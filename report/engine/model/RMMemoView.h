@@ -2,23 +2,13 @@
 
 // Text views: memo, aggregate memo, money-grid cell and diagonal header cell.
 
-#include "report/engine/layout/RMTextMeasure.h"
 #include "report/engine/model/RMView.h"
 
 namespace report {
 
 class TRMReport;
-
-// A memo's text laid out in page pixels at scale 1 (what drawing and preparation share).
-struct TRMMemoLayout {
-    TRMStrings Lines;           // output lines without their markers
-    std::vector<double> Widths; // measured width of each line
-    TRMTextFont Font;
-    int FontSize = 10;    // points, after font scaling
-    int LineHeight = 0;   // LineSpacing + character height
-    int TextHeight = 0;   // LineHeight × lines − LineSpacing (0 without lines)
-    double Available = 0; // width the lines were broken to
-};
+struct TRMMemoLayout; // layout/RMMemoLayout.h
+struct TRMTextFont;   // layout/RMTextMeasure.h
 
 // Split state of a memo printed across a page break.
 enum TRMSplitState : std::uint8_t { rmsNormal = 0, rmsMeasuring = 1, rmsPrinting = 2 };

@@ -4,11 +4,11 @@
 // evaluation of bracketed expressions with the report as context.
 
 #include "platform/Variant.h"
-#include "report/engine/expressions/RMParser.h"
 #include "report/engine/model/RMDataDictionary.h"
 #include "report/engine/model/RMDatasetList.h"
 #include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMPage.h"
+#include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMPrepareState.h"
 #include "report/engine/model/RMPrintOptions.h"
 #include "report/engine/model/RMVariables.h"
@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ namespace report {
 class TRMBand;
 class TRMDataset;
 class TRMLayoutCache;
-class TRMPreparation;
+class TRMParser;
 class TRMPageSetting;
 
 // Five information strings; the first is the title shown in captions.
@@ -123,10 +124,10 @@ public:
     int ObjectCounter = 0;    // IDs of views created while designing
 
     // --- expression context
-    TRMPreparation* Preparation = nullptr; // while preparing
-    TRMLayoutCache* LayoutCache = nullptr; // memo layouts of the preparation in progress
-    TRMView* CurrentView = nullptr;        // view being printed
-    platform::Variant CurrentValue;        // "VALUE" in highlight conditions
+    TRMPreparationCalls* Preparation = nullptr; // while preparing
+    TRMLayoutCache* LayoutCache = nullptr;      // memo layouts of the preparation in progress
+    TRMView* CurrentView = nullptr;             // view being printed
+    platform::Variant CurrentValue;             // "VALUE" in highlight conditions
     TRMPrepareState State;
 
     // Replaces each bracketed group by the text of its value.
@@ -196,7 +197,7 @@ private:
                                       bool dictionaryVariable);
     void loadTemplate(RMStream& stream);
 
-    TRMParser parser_;
+    std::unique_ptr<TRMParser> parser_;   // expressions/RMParser.h
     std::vector<std::string> evaluating_; // names being evaluated (recursion stop)
     bool evaluatingDictionary_ = false;
 };

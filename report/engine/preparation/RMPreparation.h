@@ -12,6 +12,7 @@
 
 #include "platform/Variant.h"
 #include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMProgress.h"
 #include "report/engine/preparation/RMAggregates.h"
 #include "report/engine/preparation/RMBandBuilder.h"
@@ -27,7 +28,7 @@ class TRMPage;
 class TRMReport;
 class TRMView;
 
-class TRMPreparation {
+class TRMPreparation final : public TRMPreparationCalls {
 public:
     // `top` receives the prepared pages; `progress` (may be null) shows the progress line.
     TRMPreparation(TRMReport& top, TRMProgress* progress);
@@ -42,7 +43,7 @@ public:
     // Functions the engine's script procedures call: NEWPAGE, NEWCOLUMN, SHOWBAND,
     // STOPREPORT. False for other names.
     bool callFunction(const std::string& name, const std::vector<std::string>& args,
-                      platform::Variant& result);
+                      platform::Variant& result) override;
     // SUM, COUNT, AVG, MAX, MIN of the band now printing.
     platform::Variant aggregate(const std::string& name, const std::vector<std::string>& args);
     // Runs a script (view, band or page) with `self` as the object its names refer to.
