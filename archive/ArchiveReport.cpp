@@ -2,7 +2,7 @@
 
 #include "archive/ReportVariables.h"
 #include "grid/TAdvStringGrid.h"
-#include "report/engine/model/RMArchiveCaptions.h"
+#include "archive/ArchiveCaptions.h"
 #include "report/engine/model/RMTextScan.h"
 #include "report/formreport/RMFormReport.h"
 

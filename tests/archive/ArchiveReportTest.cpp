@@ -1,9 +1,9 @@
 // The archive window's form report: its settings, and the template it builds from the
 // window (title row and every unit of the grid, header and footer bands).
 
+#include "archive/ArchiveCaptions.h"
 #include "grid/TAdvStringGrid.h"
 #include "platform/Modal.h"
-#include "report/engine/model/RMArchiveCaptions.h"
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMDataset.h"
 #include "report/engine/model/RMMemoView.h"
@@ -79,9 +79,10 @@ TEST_F(ArchiveReportTest, SettingsOfTheArchiveReport) {
     const auto lines = [](std::string_view rtf) {
         return std::string(rtf.substr(0, rtf.size() - 2)); // without the final line break
     };
-    EXPECT_EQ(formReport().PageHeader().CaptionText(), lines(ArchivePageHeaderCaption));
-    EXPECT_EQ(formReport().PageFooter().CaptionText(), lines(ArchivePageFooterCaption));
-    EXPECT_EQ(formReport().ColumnFooter().CaptionText(), lines(ArchiveColumnFooterCaption));
+    EXPECT_EQ(formReport().PageHeader().CaptionText(), lines(archive::ArchivePageHeaderCaption));
+    EXPECT_EQ(formReport().PageFooter().CaptionText(), lines(archive::ArchivePageFooterCaption));
+    EXPECT_EQ(formReport().ColumnFooter().CaptionText(),
+              lines(archive::ArchiveColumnFooterCaption));
     EXPECT_EQ(formReport().PageHeader().Caption().size(), 5u);
     EXPECT_EQ(formReport().ColumnFooter().Caption().size(), 5u);
     EXPECT_EQ(formReport().PageHeader().Height(), 0);

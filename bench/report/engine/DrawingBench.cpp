@@ -6,7 +6,7 @@
 #include "bench/report/engine/TablePages.h"
 #include "platform/Canvas.h"
 #include "platform/GuiStartup.h"
-#include "report/engine/model/RMArchiveCaptions.h"
+#include "tests/report/engine/ArchiveCaptions.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMRichView.h"

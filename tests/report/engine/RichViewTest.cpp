@@ -7,7 +7,7 @@
 #include "TemplateBuilder.h"
 #include "report/engine/expressions/RMDateTime.h"
 #include "report/engine/layout/RMRichDocument.h"
-#include "report/engine/model/RMArchiveCaptions.h"
+#include "tests/report/engine/ArchiveCaptions.h"
 #include "report/engine/model/RMRichView.h"
 #include "report/engine/model/RMVariables.h"
 

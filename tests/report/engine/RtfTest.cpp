@@ -5,7 +5,7 @@
 #include "RichTextSupport.h"
 #include "report/engine/layout/RMRtfReader.h"
 #include "report/engine/layout/RMRtfWriter.h"
-#include "report/engine/model/RMArchiveCaptions.h"
+#include "tests/report/engine/ArchiveCaptions.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-namespace report {
+namespace archive {
 
 // Page header: "[Title]" centred in 22-point 黑体 (character set 134), then a
 // right-aligned 8-point paragraph of blanks in black.
@@ -40,4 +40,4 @@ inline constexpr std::string_view ArchiveColumnFooterCaption =
     "\\'b9\\'b2[TotalPages#]\\'d2\\'b3\\lang1033\\f1\\fs17\\par\r\n"
     "}\r\n";
 
-} // namespace report
+} // namespace archive
