@@ -1,8 +1,8 @@
 #include "archive/ArchiveReport.h"
 
+#include "archive/ArchiveCaptions.h"
 #include "archive/ReportVariables.h"
 #include "grid/TAdvStringGrid.h"
-#include "archive/ArchiveCaptions.h"
 #include "report/engine/model/RMTextScan.h"
 #include "report/formreport/RMFormReport.h"
 
@@ -37,6 +37,8 @@ void configureArchiveReport(report::TRMFormReport& r, grid::TAdvStringGrid& grid
     font.Color = platform::clWindowText;
     font.Style = 0;
     r.GridFontOptions().Font = font;
+    // The title row is white on the grid's blue; it prints black whatever the screen shows.
+    r.GridFontOptions().TitleFontColor = platform::clBlack;
     r.InitialZoom = pzDefault;
     r.PreviewButtons = previewbutton::pbZoom | previewbutton::pbLoad | previewbutton::pbSave |
                        previewbutton::pbPrint | previewbutton::pbFind | previewbutton::pbPageSetup |

@@ -374,8 +374,9 @@ void TfrmAcountUnitArchives::storeReportVariables() {
     setReportVariable("Title", windowTitle().toStdString());
 }
 
-// The title row prints black; on screen it stays white. An error on the way leaves it
-// black (the window's guard shows the error).
+// The window turns its title row black for the time of a preview or print and white again
+// after; an error on the way leaves it black (the window's guard shows the error). The
+// printout's black titles come from the report's grid option, not from this.
 void TfrmAcountUnitArchives::setTitleFontColor(platform::TColor color) {
     platform::TFont font = sgdAcountUnitArchives->TitleFont();
     font.Color = color;

@@ -80,9 +80,16 @@ std::vector<int> TRMStringGridAddIn::printColumns() const {
     return columns;
 }
 
+TRMFont TRMStringGridAddIn::printedTitleFont(TRMFormReport& report) const {
+    TRMFont font = titleFont();
+    if (report.GridFontOptions().TitleFontColor != platform::clNone)
+        font.Color = report.GridFontOptions().TitleFontColor;
+    return font;
+}
+
 std::unique_ptr<TRMView> TRMStringGridAddIn::titleCell(TRMFormReport& report, int row, int column) {
     std::unique_ptr<TRMMemoView> cell = memoCell(report);
-    cell->Font = titleFont();
+    cell->Font = printedTitleFont(report);
     const int source = sourceColumn(column);
     if (source < 0)
         setExpression(*cell, report.GridNumOptions().Text);
@@ -296,7 +303,7 @@ std::vector<TRMView*> TRMFormPrintADVStringGridPro::placeTitleSlice(TRMFormRepor
                                ? height
                                : static_cast<int>(std::lround(node.Level * levelHeight));
         std::unique_ptr<TRMMemoView> cell = memoCell(report);
-        cell->Font = titleFont();
+        cell->Font = printedTitleFont(report);
         cell->Memo = {printedText(platform::trimBlanks(node.TitlePart))};
         if (report.ReportOptions.has(rmgoUseColor))
             cell->FillColor = g.TitleColor();

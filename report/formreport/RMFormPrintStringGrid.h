@@ -58,6 +58,8 @@ protected:
     virtual std::string cellText(int col, int row) const = 0;
     virtual TRMFont cellFont(int col) const = 0;
     virtual TRMFont titleFont() const { return cellFont(0); }
+    // titleFont() in the colour the report's GridFontOptions asks of the printout.
+    TRMFont printedTitleFont(TRMFormReport& report) const;
     // Fills one data cell for `row` (within the grid's rows).
     virtual void fillCell(TRMMemoView& view, int col, int row) const;
     // The grid column each printed column shows, -1 for a numbering column ("[Line#]").

@@ -162,6 +162,9 @@ public:
 
     bool UseCustomFontSize = false; // data cells take Font's size (only the size)
     platform::TFont Font;
+    // Text colour of the grid add-ins' title cells in the printout; clNone prints the title
+    // font's own colour, as the grid shows it on screen.
+    platform::TColor TitleFontColor = platform::clNone;
 };
 
 class TRMGroupItem : public platform::TPersistent {

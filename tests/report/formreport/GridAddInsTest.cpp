@@ -191,6 +191,19 @@ TEST(GridAddIns, ColumnGridPrintsCaptionsAndEveryRow) {
     ds.Next();
     EXPECT_EQ(viewsIn(q, *band(q, rmbtMasterData))[1]->FillColor, platform::clYellow);
     EXPECT_EQ(viewsIn(q, *band(q, rmbtReportTitle))[0]->FillColor, g->TitleColor());
+
+    // A title colour for the printout: white titles on screen print in it, data cells not.
+    titleFont.Color = platform::clWhite;
+    g->setTitleFont(titleFont);
+    TRMPage& white = w.build();
+    EXPECT_EQ(static_cast<const TRMMemoView&>(*viewsIn(white, *band(white, rmbtReportTitle))[0])
+                  .Font.Color,
+              platform::clWhite);
+    r.GridFontOptions().TitleFontColor = platform::clBlack;
+    TRMPage& black = w.build();
+    for (const TRMView* cell : viewsIn(black, *band(black, rmbtReportTitle)))
+        EXPECT_EQ(static_cast<const TRMMemoView&>(*cell).Font.Color, platform::clBlack);
+    EXPECT_EQ(g->TitleFont().Color, platform::clWhite) << "the grid on screen is left alone";
 }
 
 TEST(GridAddIns, ColumnGridMultiLevelCaptionsAndHiddenColumns) {
