@@ -47,7 +47,7 @@ int TRMPreparation::columnFooterRoom() const {
     return footer->dy;
 }
 
-// ---------------------------------------------------------------- algorithm 7
+// ---------------------------------------------------------------- showing a band
 
 void TRMPreparation::showBand(TRMBand* b, bool repeated) {
     if (b == nullptr || report_->Terminated)
@@ -144,7 +144,7 @@ void TRMPreparation::countRow(TRMBand& b) {
     }
 }
 
-// ---------------------------------------------------------------- algorithm 7a
+// ---------------------------------------------------------------- band columns
 
 void TRMPreparation::closeColumns() {
     if (openColumns_ == nullptr)
@@ -249,7 +249,7 @@ void TRMPreparation::nextBandColumn(TRMBand& b) {
         writeBand(*header, bandX(b), headerY, bandHeight(*header), INT_MAX);
 }
 
-// ---------------------------------------------------------------- algorithm 8
+// ---------------------------------------------------------------- page and column breaks
 
 bool TRMPreparation::needsBreak(TRMBand& b, int height) {
     if (b.BandType == rmbtColumnFooter)
@@ -390,7 +390,7 @@ void TRMPreparation::repeatHeaders(TRMBand& b) {
     inPageSetup_ = saved;
 }
 
-// ---------------------------------------------------------------- algorithm 9
+// ---------------------------------------------------------------- blank rows
 
 void TRMPreparation::appendBlank(TRMBand& b, bool forced, int room, bool spaceCheck) {
     TRMPrepareState& state = report_->State;

@@ -118,7 +118,7 @@ void TRMPreparation::recordCalcMemos(const TRMBand* b) {
             calc->Record();
 }
 
-// ---------------------------------------------------------------- algorithm 6
+// ---------------------------------------------------------------- the data loop
 
 void TRMPreparation::dataLoop(int level) {
     if (level > dataBands().deepestLevel())

@@ -54,7 +54,7 @@ TRMPreparation::TRMPreparation(TRMReport& top, TRMProgress* progress)
 
 TRMPreparation::~TRMPreparation() = default;
 
-// ---------------------------------------------------------------- algorithm 1
+// ---------------------------------------------------------------- a preparation
 
 bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePerPage) {
     pagePerPage_ = pagePerPage;
@@ -129,7 +129,7 @@ bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePe
     return built;
 }
 
-// ---------------------------------------------------------------- algorithm 2
+// ---------------------------------------------------------------- the passes
 
 bool TRMPreparation::runPasses() {
     twoPass_ = top_.DoublePass;
@@ -170,7 +170,7 @@ bool TRMPreparation::runPasses() {
     return !cancelled_ && !error_;
 }
 
-// ---------------------------------------------------------------- algorithm 3
+// ---------------------------------------------------------------- building the bands
 
 void TRMPreparation::buildBands(Member& member) {
     TRMReport& r = *member.Report;
@@ -336,7 +336,7 @@ void TRMPreparation::addPage() {
     freshPage_ = true;
 }
 
-// Algorithm 5.
+// Runs one template page: its data loop (or the page's manual build), then its footers.
 void TRMPreparation::runPage(PageRun& run) {
     TRMReport& r = *report_;
     TRMPrepareState& state = r.State;
@@ -402,8 +402,8 @@ void TRMPreparation::runPage(PageRun& run) {
     state.PageNo = index + 1;
 }
 
-// Page footers of the pages from the current one to the last (algorithm 8, step 2, and
-// the final form at the end of a template page).
+// Page footers of the pages from the current one to the last (after a page break, and
+// in their final form at the end of a template page).
 void TRMPreparation::printPageFooters(bool finalForm) {
     TRMPrepareState& state = report_->State;
     TRMBand* footer = band(rmbtPageFooter);

@@ -45,7 +45,7 @@ RMStream& TRMPreparation::pageStream() {
     return out_[index]->Stream;
 }
 
-// Algorithm 10, step 1: the view laid out across the page or the band by BandAlign.
+// The view laid out across the page or the band by BandAlign.
 void TRMPreparation::layoutBandAlign(TRMView& v, const TRMBand& b, int height) const {
     if (v.BandAlign == baNone)
         return;
@@ -135,7 +135,9 @@ void TRMPreparation::writeBand(TRMBand& b, int x, int y, int height, int clipBot
     }
 }
 
-// Algorithm 10, steps 2 to 6.
+// Writes one view of a band at (x, y), laid out by BandAlign: in a first pass only its
+// scripts run and its totals record; else its text is expanded, OnBeforePrint runs and the
+// view goes into the page stream, clipped at `clipBottom`.
 bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBottom) {
     const Geometry saved(v);
     const std::string savedTag = v.Tag;
@@ -215,7 +217,7 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
     return written;
 }
 
-// Algorithm 12: a band printed slice by slice over as many pages as it needs. Returns the
+// A band printed slice by slice over as many pages as it needs. Returns the
 // y of the last slice; the current line is left below it.
 int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
     TRMPrepareState& state = report_->State;
