@@ -3,9 +3,10 @@
 // The string grid's widget-free control: counts and extents, the cell store, columns, row
 // colours, the title layout, the current cell and selection, navigation, input rules and
 // event firing, the editor protocol, the row operations, the scroll state and the painting
-// (draw). The widget (TAdvStringGrid) is a thin shell that overrides the protected view
-// hooks; without a widget the hooks do nothing, which is how the model is exercised on its
-// own and how a report draws a grid.
+// (draw). The widget (TAdvStringGrid) is a thin shell: the control talks to it through two
+// small interfaces, the view (GridView) and the in-place editor (GridEditor); without them
+// those calls do nothing, which is how the model is exercised on its own and how a report
+// draws a grid.
 //
 // Invariants (checkConsistency verifies them):
 //  - 1 <= ColCount, 1 <= RowCount; 0 <= FixedCols < ColCount; 0 <= FixedRows < RowCount.
@@ -18,8 +19,10 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridColumns.h"
+#include "grid/GridEditor.h"
 #include "grid/GridExtents.h"
 #include "grid/GridTypes.h"
+#include "grid/GridView.h"
 #include "grid/TAdvStringGridStrings.h"
 #include "grid/TitleTree.h"
 #include "platform/Keys.h"
@@ -339,51 +342,103 @@ public:
     bool checkConsistency(std::string* why = nullptr) const;
 
 protected:
-    // ---- view hooks (no-ops without a widget)
-    virtual QObject* eventSender() const { return nullptr; }
-    virtual bool windowExists() const { return false; }
-    // The grid or its editor holds the keyboard focus.
-    virtual bool isActiveControl() const { return false; }
-    // Gives the grid the focus; true when it then is the active control.
-    virtual bool takeFocus() { return false; }
-    virtual void invalidateRect(const TRect&) {}
-    virtual void invalidateGrid() {}
-    virtual void scrollContent(int /*dx*/, int /*dy*/, const TRect& /*area*/) { invalidateGrid(); }
-    virtual void scrollBarsChanged() {}
-    virtual void scrollBarsStyleChanged() {}
-    virtual void sizingLineChanged() {}
-    virtual void startSelectTimer() {}
-    virtual void stopSelectTimer() {}
-    // Delivers a key-down to the grid as a message of its own: an exception raised while it
-    // is handled ends that message only.
-    virtual void sendKeyDown(Word key);
-    // Delivers a character to the editor (EditorCharacter) as a message of its own.
-    virtual void sendEditorCharacter(char32_t key);
-    virtual void fontChanged() {}
-    // The current cell moved to another cell.
-    virtual void currentCellChanged() {}
-    // Device the title font is measured on; null = a 96 dpi image.
-    virtual QPaintDevice* measuringDevice() const { return nullptr; }
+    // The window that shows the control and its in-place editor (not owned; null: none).
+    void setView(GridView* view) { view_ = view; }
+    void setEditor(GridEditor* editor) { editor_ = editor; }
 
-    // Editor hooks.
-    virtual bool editorExists() const { return false; }
-    virtual void createEditor() {}
-    virtual std::string editorText() const { return {}; }
-    // Programmatic text: no change notification; clears the editor's modification flag.
-    virtual void setEditorText(const std::string&) {}
-    virtual bool editorModified() const { return false; }
-    virtual void setEditorLimits(int /*maxBytes*/, bool /*readOnly*/) {}
-    // The edit control's own handling of a character that survived the key phases.
-    virtual void editorTypeCharacter(char32_t) {}
-    virtual void editorSelectAll() {}
-    virtual void editorDeselect() {}
-    // Selection start and end (in characters) and text length.
-    virtual void editorSelection(int& start, int& end, int& length) const {
-        start = end = length = 0;
+    // ---- the view and the editor (no-ops without them)
+    QObject* eventSender() const { return view_ ? view_->eventSender() : nullptr; }
+    bool windowExists() const { return view_ && view_->windowExists(); }
+    bool isActiveControl() const { return view_ && view_->isActiveControl(); }
+    bool takeFocus() { return view_ && view_->takeFocus(); }
+    void invalidateRect(const TRect& rect) {
+        if (view_)
+            view_->invalidateRect(rect);
     }
-    virtual void moveEditor(const TRect& /*rect*/, bool /*redraw*/) {}
-    virtual void hideEditor() {}
-    virtual bool editorVisible() const { return false; }
+    void invalidateGrid() {
+        if (view_)
+            view_->invalidateGrid();
+    }
+    void scrollContent(int dx, int dy, const TRect& area) {
+        if (view_)
+            view_->scrollContent(dx, dy, area);
+    }
+    void scrollBarsChanged() {
+        if (view_)
+            view_->scrollBarsChanged();
+    }
+    void scrollBarsStyleChanged() {
+        if (view_)
+            view_->scrollBarsStyleChanged();
+    }
+    void sizingLineChanged() {
+        if (view_)
+            view_->sizingLineChanged();
+    }
+    void startSelectTimer() {
+        if (view_)
+            view_->startSelectTimer();
+    }
+    void stopSelectTimer() {
+        if (view_)
+            view_->stopSelectTimer();
+    }
+    // A key-down as a message of its own: the view's, else handled in place, an exception
+    // ending this message only.
+    void sendKeyDown(Word key);
+    // A character for the editor (EditorCharacter) as a message of its own, likewise.
+    void sendEditorCharacter(char32_t key);
+    void fontChanged() {
+        if (view_)
+            view_->fontChanged();
+    }
+    void currentCellChanged() {
+        if (view_)
+            view_->currentCellChanged();
+    }
+    QPaintDevice* measuringDevice() const { return view_ ? view_->measuringDevice() : nullptr; }
+
+    bool editorExists() const { return editor_ && editor_->editorExists(); }
+    void createEditor() {
+        if (editor_)
+            editor_->createEditor();
+    }
+    std::string editorText() const { return editor_ ? editor_->editorText() : std::string(); }
+    void setEditorText(const std::string& text) {
+        if (editor_)
+            editor_->setEditorText(text);
+    }
+    bool editorModified() const { return editor_ && editor_->editorModified(); }
+    void setEditorLimits(int maxBytes, bool readOnly) {
+        if (editor_)
+            editor_->setEditorLimits(maxBytes, readOnly);
+    }
+    void editorTypeCharacter(char32_t key) {
+        if (editor_)
+            editor_->editorTypeCharacter(key);
+    }
+    void editorSelectAll() {
+        if (editor_)
+            editor_->editorSelectAll();
+    }
+    void editorDeselect() {
+        if (editor_)
+            editor_->editorDeselect();
+    }
+    void editorSelection(int& start, int& end, int& length) const {
+        start = end = length = 0;
+        if (editor_)
+            editor_->editorSelection(start, end, length);
+    }
+    void moveEditor(const TRect& rect, bool redraw) {
+        if (editor_)
+            editor_->moveEditor(rect, redraw);
+    }
+    void hideEditor() {
+        if (editor_)
+            editor_->hideEditor();
+    }
+    bool editorVisible() const { return editor_ && editor_->editorVisible(); }
 
     // Cell-update step: invalidate (or mark for repaint) and reload the editor when the
     // cell is the current one and no commit runs.
@@ -406,6 +461,8 @@ protected:
     void columnsChanged();
 
 private:
+    GridView* view_ = nullptr;
+    GridEditor* editor_ = nullptr;
     TRect boxRect(int col, int row) const;
     void resetPositions();
     void applyGridSize(int newColCount, int newRowCount);

@@ -102,6 +102,8 @@ void GridControl::MoveAnchor(int col, int row) {
 // ---- keyboard
 
 void GridControl::sendKeyDown(Word key) {
+    if (view_ != nullptr && view_->sendKeyDown(key))
+        return;
     // Without a window the message is handled in place, under the same rule: an
     // exception ends this message only.
     try {
@@ -365,6 +367,8 @@ void GridControl::EditorCharacter(char32_t key) {
 }
 
 void GridControl::sendEditorCharacter(char32_t key) {
+    if (view_ != nullptr && view_->sendEditorCharacter(key))
+        return;
     // Without a window: handled in place, an exception ends this message only.
     try {
         EditorCharacter(key);

@@ -52,6 +52,8 @@ TMouseButton buttonOf(Qt::MouseButton b) {
 
 TAdvStringGrid::TAdvStringGrid(QWidget* parent)
     : QAbstractScrollArea(parent) {
+    setView(this);
+    setEditor(this);
     installGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -185,15 +187,17 @@ void TAdvStringGrid::stopSelectTimer() {
     selectTimer_.stop();
 }
 
-void TAdvStringGrid::sendKeyDown(Word key) {
+bool TAdvStringGrid::sendKeyDown(Word key) {
     // A message of its own: keyPressEvent runs it through the key preview and its guard.
     QKeyEvent event(QEvent::KeyPress, qtKeyOf(key), lastModifiers_);
     QCoreApplication::sendEvent(this, &event);
+    return true;
 }
 
-void TAdvStringGrid::sendEditorCharacter(char32_t key) {
+bool TAdvStringGrid::sendEditorCharacter(char32_t key) {
     // A character message of its own for the editor, under its own guard.
     guarded(this, [&] { EditorCharacter(key); });
+    return true;
 }
 
 void TAdvStringGrid::fontChanged() {

@@ -17,7 +17,10 @@ namespace grid {
 
 class TInplaceEdit;
 
-class TAdvStringGrid : public QAbstractScrollArea, public GridControl {
+class TAdvStringGrid : public QAbstractScrollArea,
+                       public GridControl,
+                       private GridView,
+                       private GridEditor {
     Q_OBJECT
     // The title row's font colour (0x00BBGGRR) for outside tools that see the grid only as
     // a QObject, such as an acceptance test across the plug-in boundary.
@@ -70,7 +73,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-    // GridControl view hooks.
+    // The control's view (GridView) and in-place editor (GridEditor).
     QObject* eventSender() const override { return const_cast<TAdvStringGrid*>(this); }
     bool windowExists() const override;
     bool isActiveControl() const override;
@@ -83,8 +86,8 @@ protected:
     void sizingLineChanged() override;
     void startSelectTimer() override;
     void stopSelectTimer() override;
-    void sendKeyDown(Word key) override;
-    void sendEditorCharacter(char32_t key) override;
+    bool sendKeyDown(Word key) override;
+    bool sendEditorCharacter(char32_t key) override;
     void fontChanged() override;
     void currentCellChanged() override;
     QPaintDevice* measuringDevice() const override;

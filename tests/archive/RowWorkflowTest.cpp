@@ -28,7 +28,13 @@ namespace {
 // The grid control with a stand-in for its edit control: a character that survives the key
 // phases is typed into the current cell (replacing the text selected when the cell became
 // current) and marks the grid modified, as the in-place editor does.
-class TypingGrid : public grid::GridControl {
+class TypingGrid : public grid::GridControl, private grid::GridView, private grid::GridEditor {
+public:
+    TypingGrid() {
+        setView(this);
+        setEditor(this);
+    }
+
 protected:
     void editorTypeCharacter(char32_t ch) override {
         std::string text = selected_ ? std::string() : Cells(Col(), Row());
