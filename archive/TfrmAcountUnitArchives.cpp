@@ -12,11 +12,13 @@
 #include "plugin/HostContext.h"
 #include "plugin/SharedHelpers.h"
 #include "plugin/TDreamClass.h"
+#include "plugin/plugin_abi.h"
 #include "popup/TRopWin.h"
 #include "report/engine/model/RMExportFilter.h"
 #include "report/engine/model/RMReport.h"
-#include "report/engine/preparation/RMReportHooks.h"
+#include "report/export/RMFileOutput.h"
 #include "report/formreport/RMFormReport.h"
+#include "report/preview/RMReportPrinting.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -392,53 +394,48 @@ void TfrmAcountUnitArchives::btnPreviewClick() {
 }
 
 void TfrmAcountUnitArchives::btnPrintClick() {
+    report::TRMPrinterOutput printer;
+    printTo(printer);
+}
+
+void TfrmAcountUnitArchives::printTo(report::TRMReportOutput& output) {
     if (platform::MessageBox(platform::handleOf(this), "请准备好打印机，进行打印!", "提示",
                              platform::MB_OKCANCEL | platform::MB_ICONINFORMATION) !=
         platform::IDOK)
         return;
     storeReportVariables();
     setTitleFontColor(platform::clBlack);
-    RMFormReport1->PrintFromControls();
+    RMFormReport1->PrintFromControls(output);
     setTitleFontColor(platform::clWhite);
     sgdAcountUnitArchives->Refresh();
 }
 
 qintptr TfrmAcountUnitArchives::WMPrintToFile(quintptr format, const char* path) {
-    const char* mask = format == 1 ? "*.pdf" : format == 2 ? "*.xlsx" : nullptr;
-    report::TRMExportFilter* filter = nullptr;
-    for (report::TRMExportFilter* f : report::exportFilters())
+    const char* mask = format == HSDW_PRINT_FILE_PDF    ? "*.pdf"
+                       : format == HSDW_PRINT_FILE_XLSX ? "*.xlsx"
+                                                        : nullptr;
+    report::TRMFileFormat* filter = nullptr;
+    for (report::TRMFileFormat* f : report::exportFilters())
         if (mask != nullptr && f->fileMask() == mask) {
             filter = f;
             break;
         }
     if (filter == nullptr || *path == '\0')
-        return 0;
+        return HSDW_PRINT_FILE_REFUSED;
 
-    // The print run ends in the engine's print hook: for this one command it writes the
-    // file instead of asking for a printer.
-    constexpr qintptr written = 1, nothing = -1, failed = -2;
-    qintptr result = nothing;
-    report::TRMReportHooks& hooks = report::RMReportHooks();
-    struct Restore {
-        report::TRMReportHooks& hooks;
-        decltype(report::TRMReportHooks::PrintPreparedReport) saved;
-        ~Restore() { hooks.PrintPreparedReport = std::move(saved); }
-    } restore{hooks, hooks.PrintPreparedReport};
+    // The print command with the file as its output, in place of the printer.
     const std::string fileName(path);
-    hooks.PrintPreparedReport = [&](report::TRMReport& engine) {
-        const report::TRMExportResult done = report::exportReport(
-            engine.EMFPages, *filter, fileName, {}, nullptr, engine.ReportInfo.Title());
-        if (done.Status == report::TRMExportStatus::Exported) {
-            result = written;
-            return;
-        }
-        result = failed;
-        platform::MessageBox(platform::handleOf(this),
-                             done.Message.empty() ? "无法写入 " + fileName : done.Message, "提示",
-                             platform::MB_OK | platform::MB_ICONERROR);
-    };
-    btnPrintClick();
-    return result;
+    report::TRMFileOutput file(*filter, fileName);
+    printTo(file);
+    if (!file.Delivered())
+        return HSDW_PRINT_FILE_NOTHING;
+    const report::TRMExportResult& done = file.Result();
+    if (done.status == report::TRMExportStatus::Exported)
+        return HSDW_PRINT_FILE_WRITTEN;
+    platform::MessageBox(platform::handleOf(this),
+                         done.message.empty() ? "无法写入 " + fileName : done.message, "提示",
+                         platform::MB_OK | platform::MB_ICONERROR);
+    return HSDW_PRINT_FILE_FAILED;
 }
 
 // ---- store site

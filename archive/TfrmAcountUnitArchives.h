@@ -35,7 +35,8 @@ class TRopWin;
 }
 namespace report {
 class TRMFormReport;
-}
+class TRMReportOutput;
+} // namespace report
 
 namespace archive {
 
@@ -99,6 +100,8 @@ public:
     void btnRefreshClick();
     void btnPreviewClick();
     void btnPrintClick();
+    // The print command with its confirmation, the prepared pages going to `output`.
+    void printTo(report::TRMReportOutput& output);
     void ToolButton1Click();
     void btnExitClick();
     void sgdAcountUnitArchivesKeyDown(platform::Word& Key, platform::TShiftState Shift);

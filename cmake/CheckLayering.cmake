@@ -29,11 +29,11 @@ set(LAYERS
     # The engine library as a whole (its tests and benchmarks): every stage.
     "report/engine: report/engine/preparation report/engine/data report/engine/layout report/engine/expressions report/engine/model"
     "report/print: report/engine/model platform"
-    "report/preview: report/print report/engine/preparation report/engine/model platform"
+    "report/preview: report/print report/engine/model platform"
     "report/export: report/preview report/print report/engine/expressions report/engine/model platform"
     "report/formreport: report/preview report/print report/engine/data report/engine/layout report/engine/expressions report/engine/model grid platform"
     "plugin: platform"
-    "archive: plugin report/formreport report/engine/preparation report/engine/model grid popup platform"
+    "archive: plugin report/formreport report/export report/preview report/engine/model grid popup platform"
     "library: archive plugin report/export"
     "host: platform plugin/plugin_abi.h"
     "tools: report/export report/print report/engine/data report/engine/model platform"

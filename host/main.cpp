@@ -127,7 +127,7 @@ int printToFile(QWidget* pluginWindow, int format, const std::string& path,
         if ((box.flags & 0xF0) == HSDW_MB_ICONERROR || (box.flags & 0xF0) == HSDW_MB_ICONWARNING)
             reasons += (reasons.empty() ? "" : "；") + box.text;
     }
-    if (!delivered || result == 0)
+    if (!delivered || result == HSDW_PRINT_FILE_REFUSED)
         return fail(Failed, "插件窗口不支持打印到文件", false);
     if (result == HSDW_PRINT_FILE_NOTHING)
         return fail(Failed,

@@ -3,6 +3,7 @@
 #include "platform/Guard.h"
 #include "plugin/HostContext.h"
 #include "plugin/JobFlag.h"
+#include "plugin/plugin_abi.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,7 +88,7 @@ void TFrmBase::FormClose(TCloseAction& Action) {
 
 qintptr TFrmBase::windowMessage(uint message, quintptr wParam, qintptr lParam) {
     if (message == kPrintToFileMessage) {
-        qintptr result = 0;
+        qintptr result = HSDW_PRINT_FILE_REFUSED;
         const char* path = reinterpret_cast<const char*>(lParam);
         if (path != nullptr)
             platform::guarded(this, [&] { result = WMPrintToFile(wParam, path); });
@@ -100,7 +101,7 @@ qintptr TFrmBase::windowMessage(uint message, quintptr wParam, qintptr lParam) {
 }
 
 qintptr TFrmBase::WMPrintToFile(quintptr, const char*) {
-    return 0;
+    return HSDW_PRINT_FILE_REFUSED;
 }
 
 void TFrmBase::WMResizePanel(qintptr height, qintptr width) {

@@ -70,7 +70,7 @@
  *   HSDW_PRINT_FILE_NOTHING (-1)  nothing was printed (confirmation cancelled, no pages);
  *   HSDW_PRINT_FILE_FAILED (-2)   writing failed; a message box (error icon) said why and no
  *                                 file is left (an older file of that name is kept);
- *   0                             the window does not print to files, or a bad argument.
+ *   HSDW_PRINT_FILE_REFUSED (0)   the window does not print to files, or a bad argument.
  *
  * No C++ exception ever leaves an entry point: a failure is shown in a message box owned
  * by app_window and the call returns.
@@ -133,6 +133,7 @@ typedef uintptr_t HsdwWindowHandle;
 #define HSDW_PRINT_FILE_WRITTEN 1
 #define HSDW_PRINT_FILE_NOTHING (-1)
 #define HSDW_PRINT_FILE_FAILED (-2)
+#define HSDW_PRINT_FILE_REFUSED 0
 
 /* Data-service operations. */
 #define HSDW_DISPID_OPEN_QUERY PLATFORM_DISPID_OPEN_QUERY

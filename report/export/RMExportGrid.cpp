@@ -89,16 +89,13 @@ TRMExportCellStyle styleOf(const TRMView& view) {
 
 } // namespace
 
-TRMFormatTable formatTableOf(const TRMReport* report) {
+TRMFormatTable formatTableOf(const TRMEMFPages& pages) {
     TRMFormatTable table;
-    if (report == nullptr)
+    if (!pages.TemplateFormats)
         return table;
-    for (int p = 0; p < report->Pages.Count(); ++p)
-        for (const auto& view : report->Pages[p]->Objects())
-            if (dynamic_cast<const TRMMemoView*>(view.get()) != nullptr && !view->Name.empty() &&
-                formatKind(view->DisplayFormat) != fkText)
-                table.emplace(view->Name,
-                              TRMViewFormat{view->DisplayFormat, view->DisplayFormatText});
+    for (auto& [name, format] : pages.TemplateFormats())
+        if (formatKind(format.Code) != fkText)
+            table.emplace(name, std::move(format));
     return table;
 }
 

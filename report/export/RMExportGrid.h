@@ -7,6 +7,7 @@
 // whose first cell is taken adds its text to that cell.
 
 #include "platform/GdiObjects.h"
+#include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMTypes.h"
 #include "report/export/RMCellValue.h"
 
@@ -68,14 +69,9 @@ private:
 
 // Display formats by view name, from the report's template: prepared views keep only
 // their text, their template view knows how the value was formatted.
-struct TRMViewFormat {
-    std::int32_t Code = 0;
-    std::string Text;
-};
-using TRMFormatTable = std::map<std::string, TRMViewFormat, std::less<>>;
-// The memo views of `report`'s template pages whose format is not plain text.
-class TRMReport;
-TRMFormatTable formatTableOf(const TRMReport* report);
+using TRMFormatTable = TRMViewFormats;
+// The template's memo views (pages.TemplateFormats) whose format is not plain text.
+TRMFormatTable formatTableOf(const TRMEMFPages& pages);
 
 // One page's cells, collected from an export run's view and line calls.
 class TRMPageCells {

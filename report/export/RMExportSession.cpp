@@ -22,7 +22,7 @@ std::string withMaskExtension(const std::string& name, const std::string& mask) 
     return name + "." + extension.toStdString();
 }
 
-std::string chooseExportFile(platform::WindowHandle owner, const TRMExportFilter& filter,
+std::string chooseExportFile(platform::WindowHandle owner, const TRMFileFormat& filter,
                              const std::string& initialDir) {
     QFileDialog dialog(platform::widgetOf(owner));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -36,7 +36,7 @@ std::string chooseExportFile(platform::WindowHandle owner, const TRMExportFilter
     return withMaskExtension(dialog.selectedFiles().front().toStdString(), filter.fileMask());
 }
 
-TRMExportResult exportWithProgress(platform::WindowHandle owner, TRMExportFilter& filter,
+TRMExportResult exportWithProgress(platform::WindowHandle owner, TRMFileFormat& filter,
                                    const TRMEMFPages& pages, const std::string& fileName,
                                    const std::vector<int>& pageIndexes, const std::string& title) {
     TRMExportResult result;
@@ -44,21 +44,21 @@ TRMExportResult exportWithProgress(platform::WindowHandle owner, TRMExportFilter
         TRMProgressForm progress(platform::widgetOf(owner));
         progress.setCaption("导出报表" + (title.empty() ? std::string() : " - " + title));
         progress.Start();
-        result = exportReport(pages, filter, fileName, pageIndexes, &progress, title);
+        result = filter.writeFile(pages, fileName, pageIndexes, &progress, title);
     }
-    if (result.Status == TRMExportStatus::Failed)
-        platform::MessageBox(owner, result.Message, platform::engineText(47206),
+    if (result.status == TRMExportStatus::Failed)
+        platform::MessageBox(owner, result.message, platform::engineText(47206),
                              platform::MB_OK | platform::MB_ICONERROR);
     return result;
 }
 
-bool exportWithSaveDialog(platform::WindowHandle owner, TRMExportFilter& filter,
+bool exportWithSaveDialog(platform::WindowHandle owner, TRMFileFormat& filter,
                           const TRMEMFPages& pages, const std::vector<int>& pageIndexes,
                           const std::string& title, const std::string& initialDir) {
     const std::string fileName = chooseExportFile(owner, filter, initialDir);
     if (fileName.empty())
         return false;
-    return exportWithProgress(owner, filter, pages, fileName, pageIndexes, title).Status ==
+    return exportWithProgress(owner, filter, pages, fileName, pageIndexes, title).status ==
            TRMExportStatus::Exported;
 }
 

@@ -7,7 +7,7 @@ namespace report {
 bool TRMGridExportFilter::beginDocument(const TRMExportDocument& document, std::string* error) {
     columns_ = {};
     cells_.clear();
-    formats_ = formatTableOf(document.Pages->report);
+    formats_ = formatTableOf(*document.Pages);
     cells_.setFormats(&formats_);
     bool rowSpans = false;
     // Only rectangles are needed here: the pages are decoded, not laid out.

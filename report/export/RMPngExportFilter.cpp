@@ -1,9 +1,6 @@
 #include "report/export/RMPngExportFilter.h"
 
-#include "report/print/RMPreparedPageSource.h"
-#include "report/print/RMPrintRun.h"
-#include "report/print/RMPrinter.h"
-#include "report/print/RMPrinterList.h"
+#include "report/export/RMPageFormatRun.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,9 +51,19 @@ void TRMImageExportDevice::startPage() {
     canvas_ = std::make_unique<TRMPrinterCanvas>(*painter_);
 }
 
+bool TRMImageExportDevice::finishPage() {
+    canvas_.reset();
+    if (painter_)
+        painter_->end();
+    painter_.reset();
+    return !OnPage || OnPage(image_, &error_);
+}
+
 bool TRMImageExportDevice::NewPage() {
-    error_ = "一个图像只能有一页";
-    return false;
+    if (!printing_ || !finishPage())
+        return false;
+    startPage();
+    return true;
 }
 
 platform::TCanvas& TRMImageExportDevice::Canvas() {
@@ -66,23 +73,22 @@ platform::TCanvas& TRMImageExportDevice::Canvas() {
 }
 
 bool TRMImageExportDevice::EndDoc() {
+    if (!printing_)
+        return false;
+    printing_ = false;
+    return finishPage();
+}
+
+void TRMImageExportDevice::Abort() {
     canvas_.reset();
     if (painter_)
         painter_->end();
     painter_.reset();
     printing_ = false;
-    return true;
-}
-
-void TRMImageExportDevice::Abort() {
-    EndDoc();
     image_ = QImage();
 }
 
 // ------------------------------------------------------------------------------ filter
-
-TRMPngExportFilter::TRMPngExportFilter() = default;
-TRMPngExportFilter::~TRMPngExportFilter() = default;
 
 std::string TRMPngExportFilter::pageFileName(const std::string& fileName, int pageNo,
                                              int pageCount) {
@@ -96,74 +102,57 @@ std::string TRMPngExportFilter::pageFileName(const std::string& fileName, int pa
     return info.dir().filePath(stem + "-" + QString::number(pageNo) + "." + suffix).toStdString();
 }
 
-bool TRMPngExportFilter::beginDocument(const TRMExportDocument& document, std::string* error) {
-    abortDocument();
+TRMExportResult TRMPngExportFilter::writeFile(const TRMEMFPages& pages, const std::string& fileName,
+                                              const std::vector<int>& pageIndexes,
+                                              TRMProgress* progress, const std::string& title) {
     outputs_.clear();
-    if (Dpi < 24 || Dpi > 1200) {
-        if (error != nullptr)
-            *error = "图像分辨率 " + std::to_string(Dpi) + " 不在 24 到 1200 之间";
-        return false;
-    }
-    TRMPrinterList& list = TRMPrinterList::instance();
-    printer_ = std::make_unique<TRMCustomPrinter>(list);
-    if (!printer_->SelectIndex(list.PdfIndex(), error))
-        return false;
-    source_ = std::make_unique<TRMPreparedPageSource>(*document.Pages);
-    device_.Dpi = Dpi;
-    fileName_ = document.FileName;
-    pageCount_ = static_cast<int>(document.PageIndexes.size());
-    // The folder must take the files before any page is drawn.
-    auto probe = std::make_unique<TRMStagedFile>();
-    if (!probe->create(pageFileName(fileName_, document.PageIndexes.front() + 1, pageCount_),
-                       error))
-        return false;
-    files_.push_back(std::move(probe));
-    return true;
-}
-
-void TRMPngExportFilter::beginPage(int pageIndex, const TRMPageInfo&) {
-    TRMPrintRun run(*source_, *printer_, device_);
-    TRMPrintRunOptions options;
-    options.pageList = std::to_string(pageIndex + 1);
-    const TRMPrintResult result = run.Execute(options);
-    if (result.status != TRMPrintStatus::Printed)
-        throw std::runtime_error(result.message.empty()
-                                     ? "无法输出第 " + std::to_string(pageIndex + 1) + " 页"
-                                     : result.message);
-    const std::string name = pageFileName(fileName_, pageIndex + 1, pageCount_);
+    TRMExportDocument document{&pages, pageIndexes, fileName, title};
     std::string error;
-    if (files_.empty() ||
-        files_.back()->target() !=
-            QFileInfo(QString::fromStdString(name)).absoluteFilePath().toStdString()) {
+    if (!completeExportDocument(document, &error))
+        return {TRMExportStatus::Failed, error, 0};
+    if (Dpi < 24 || Dpi > 1200)
+        return {TRMExportStatus::Failed,
+                "图像分辨率 " + std::to_string(Dpi) + " 不在 24 到 1200 之间", 0};
+    const int count = static_cast<int>(document.PageIndexes.size());
+    // One staged file per page; the folder must take the first before any page is drawn.
+    std::vector<std::unique_ptr<TRMStagedFile>> files;
+    auto stage = [&](int pageNo, std::string* why) {
         auto file = std::make_unique<TRMStagedFile>();
-        if (!file->create(name, &error))
-            throw std::runtime_error(error);
-        files_.push_back(std::move(file));
-    }
-    QImageWriter writer(QString::fromStdString(files_.back()->tempPath()), "png");
-    if (!writer.write(device_.Image()))
-        throw std::runtime_error("写入图像 " + name + " 失败：" +
-                                 writer.errorString().toStdString());
-}
+        if (!file->create(pageFileName(fileName, pageNo, count), why))
+            return false;
+        files.push_back(std::move(file));
+        return true;
+    };
+    if (!stage(document.PageIndexes.front() + 1, &error))
+        return {TRMExportStatus::Failed, error, 0};
 
-bool TRMPngExportFilter::endDocument(std::string* error) {
-    for (auto& file : files_) {
-        if (!file->commit(error)) {
-            abortDocument();
+    TRMImageExportDevice device;
+    device.Dpi = Dpi;
+    std::size_t written = 0;
+    device.OnPage = [&](const QImage& image, std::string* why) {
+        if (written >= document.PageIndexes.size())
+            return true;
+        const int pageNo = document.PageIndexes[written] + 1;
+        if (written > 0 && !stage(pageNo, why))
+            return false;
+        QImageWriter writer(QString::fromStdString(files.back()->tempPath()), "png");
+        if (!writer.write(image)) {
+            *why = "写入图像 " + pageFileName(fileName, pageNo, count) + " 失败：" +
+                   writer.errorString().toStdString();
             return false;
         }
+        ++written;
+        return true;
+    };
+    TRMExportResult result = runPageFormat(document, device, progress);
+    if (result.status != TRMExportStatus::Exported)
+        return result; // the staged files remove their temporary files
+    for (auto& file : files) {
+        if (!file->commit(&error))
+            return {TRMExportStatus::Failed, error, 0};
         outputs_.push_back(file->target());
     }
-    files_.clear();
-    source_.reset();
-    printer_.reset();
-    return true;
-}
-
-void TRMPngExportFilter::abortDocument() {
-    files_.clear(); // each removes its temporary file
-    source_.reset();
-    printer_.reset();
+    return result;
 }
 
 } // namespace report

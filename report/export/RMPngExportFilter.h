@@ -1,8 +1,8 @@
 #pragma once
 
-// The picture filter ("PNG 图像", *.png): one image per page, drawn like a printed page
-// at the chosen resolution on white. One page goes to the file chosen; several pages go to
-// "<name>-<page number>.png" beside it.
+// The picture format ("PNG 图像", *.png): one image per page, drawn like a printed page at
+// the chosen resolution on white, by one print run. One page goes to the file chosen;
+// several pages go to "<name>-<page number>.png" beside it.
 
 #include "report/engine/model/RMExportFilter.h"
 #include "report/export/RMStagedFile.h"
@@ -11,19 +11,20 @@
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace report {
 
-class TRMPreparedPageSource;
-class TRMCustomPrinter;
-
 // A print device whose pages are images: the print run draws in printer pixels, which the
-// painter scales to the image's resolution.
+// painter scales to the image's resolution. Each finished page is handed to OnPage.
 class TRMImageExportDevice : public TRMPrintDevice {
 public:
     int Dpi = 150;
+    // A page is finished (at the next page and at the end of a job); false with the reason
+    // stops the run.
+    std::function<bool(const QImage& page, std::string* error)> OnPage;
 
     bool BeginDoc(const TRMPrintJob& job) override;
     bool NewPage() override;
@@ -38,6 +39,7 @@ public:
 
 private:
     void startPage();
+    bool finishPage();
 
     TRMPrintJob job_;
     QImage image_;
@@ -47,20 +49,15 @@ private:
     bool printing_ = false;
 };
 
-class TRMPngExportFilter : public TRMExportFilter {
+class TRMPngExportFilter : public TRMFileFormat {
 public:
-    TRMPngExportFilter();
-    ~TRMPngExportFilter() override;
-
     std::string description() const override { return "PNG 图像"; }
     std::string fileMask() const override { return "*.png"; }
-    bool takesViews() const override { return false; }
-
-    bool beginDocument(const TRMExportDocument& document, std::string* error) override;
-    void beginPage(int pageIndex, const TRMPageInfo& page) override;
-    void endPage() override {}
-    bool endDocument(std::string* error) override;
-    void abortDocument() override;
+    // One print run over the pages onto a TRMImageExportDevice.
+    TRMExportResult writeFile(const TRMEMFPages& pages, const std::string& fileName,
+                              const std::vector<int>& pageIndexes = {},
+                              TRMProgress* progress = nullptr,
+                              const std::string& title = {}) override;
 
     // Resolution of the images (dots per inch, 24 to 1200).
     int Dpi = 150;
@@ -71,12 +68,6 @@ public:
     static std::string pageFileName(const std::string& fileName, int pageNo, int pageCount);
 
 private:
-    TRMImageExportDevice device_;
-    std::unique_ptr<TRMPreparedPageSource> source_;
-    std::unique_ptr<TRMCustomPrinter> printer_;
-    std::string fileName_;
-    int pageCount_ = 0;
-    std::vector<std::unique_ptr<TRMStagedFile>> files_;
     std::vector<std::string> outputs_;
 };
 

@@ -8,6 +8,7 @@
 #include "report/engine/model/RMUnits.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewLayer.h"
+#include "report/preview/RMReportPrinting.h"
 #include "report/print/RMPageSetting.h"
 
 #include <QAbstractItemModel>
@@ -176,7 +177,12 @@ void TRMCustomGridReport::PreviewFromControls() {
 }
 
 void TRMCustomGridReport::PrintFromControls() {
-    run(RunMode::Print);
+    TRMPrinterOutput printer;
+    run(RunMode::Print, &printer);
+}
+
+void TRMCustomGridReport::PrintFromControls(TRMReportOutput& output) {
+    run(RunMode::Print, &output);
 }
 
 void TRMCustomGridReport::RebuildFromControls() {
@@ -227,7 +233,7 @@ TRMPage& TRMCustomGridReport::addTemplatePage() {
     return page;
 }
 
-void TRMCustomGridReport::run(RunMode mode) {
+void TRMCustomGridReport::run(RunMode mode, TRMReportOutput* output) {
     TRMReport& engine = ReportEngine();
     engine.ModalPreview = true;
     clearModelLinks();
@@ -249,7 +255,7 @@ void TRMCustomGridReport::run(RunMode mode) {
         engine.ShowReport();
         break;
     case RunMode::Print:
-        engine.PrintReport();
+        engine.PrintReport(*output);
         break;
     case RunMode::BuildOnly:
         break;

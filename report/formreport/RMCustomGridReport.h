@@ -34,6 +34,7 @@ class TRMPage;
 class TRMPageSetting;
 class TRMPreview;
 class TRMReport;
+class TRMReportOutput;
 class TRMView;
 
 // What the runs pass on to the engine's preview window (set of previewbutton bits).
@@ -122,8 +123,11 @@ public:
     // ---- runs
     // Builds the template from the controls, prepares it and shows the preview (modal).
     void PreviewFromControls();
-    // Builds, prepares and prints.
+    // Builds, prepares and prints on the printer (TRMPrinterOutput: the print dialog unless
+    // ShowPrintDialog is off).
     void PrintFromControls();
+    // Builds, prepares and hands the pages to `output` (a printer with its options, a file).
+    void PrintFromControls(TRMReportOutput& output);
     // Builds the template only.
     void RebuildFromControls();
     // Builds the template into ReportEngine's first template page; the base builds nothing
@@ -159,7 +163,7 @@ public:
 
 protected:
     enum class RunMode { Preview, Print, BuildOnly };
-    void run(RunMode mode);
+    void run(RunMode mode, TRMReportOutput* output = nullptr);
     // The template page every build starts from, from PageLayout.
     TRMPage& addTemplatePage();
 

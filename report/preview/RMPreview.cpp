@@ -10,8 +10,10 @@
 #include "report/preview/RMPreviewIcons.h"
 #include "report/preview/RMPreviewSearchForm.h"
 #include "report/preview/RMProgressForm.h"
+#include "report/preview/RMReportPrinting.h"
 #include "report/print/RMPrinter.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -33,7 +35,7 @@ QString reportFilter() {
 }
 
 // "Excel 文件 (*.xlsx)" from a filter's description and mask.
-QString filterEntry(const TRMExportFilter& filter) {
+QString filterEntry(const TRMFileFormat& filter) {
     return QString::fromStdString(filter.description()) + " (" +
            QString::fromStdString(filter.fileMask()) + ")";
 }
@@ -99,19 +101,14 @@ void TRMPreview::SetScrollBars(TScrollStyle style) {
     setVerticalScrollBarPolicy(v ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
-void TRMPreview::ShowReport(TRMReport& report) {
-    if (report_ != nullptr && pages_ != nullptr && report_ != &report)
-        ReturnPages();
-    auto pages = std::make_unique<TRMEMFPages>(&report);
-    pages->swapPages(report.EMFPages);
-    // The model lets the previous set go before it is freed.
+void TRMPreview::ShowDocument(TRMPreviewDocument document) {
+    // The model lets the previous pages go before they are freed.
     model_.setPages(nullptr);
-    pages_ = std::move(pages);
-    report_ = &report;
-    OnPageSetup = report.OnPageSetup;
+    document_ = std::move(document);
+    InitialDir = document_.InitialDir;
     search_ = {};
     model_.setViewSize(viewport()->width(), viewport()->height());
-    switch (report.InitialZoom) {
+    switch (document_.Print.Options.InitialZoom) {
     case pzPageWidth:
         model_.setMode(TRMScaleMode::PageWidth);
         break;
@@ -125,15 +122,17 @@ void TRMPreview::ShowReport(TRMReport& report) {
         model_.setZoomPercent(100);
         break;
     }
-    model_.setPages(pages_.get());
+    model_.setPages(document_.Pages.get());
     model_.firstPage();
 }
 
-void TRMPreview::ReturnPages() {
-    if (report_ == nullptr || pages_ == nullptr)
-        return;
-    report_->EMFPages.swapPages(*pages_);
-    model_.setPages(nullptr);
+void TRMPreview::ShowReport(TRMReport& report) {
+    ShowDocument(previewDocument(report));
+}
+
+void TRMPreview::Deliver(TRMReport& report) {
+    ShowReport(report);
+    QCoreApplication::processEvents();
 }
 
 void TRMPreview::PagesChanged() {
@@ -207,7 +206,7 @@ bool TRMPreview::FindText(const std::string& text, bool caseSensitive, bool whol
     lastSearchText_ = text;
     lastFromFirst_ = fromFirst;
     search_.Start(text, caseSensitive, wholeWords, fromFirst, CurPage() - 1);
-    const auto match = search_.Find(*pages_);
+    const auto match = search_.Find(*document_.Pages);
     if (match)
         showMatch(*match);
     return match.has_value();
@@ -217,7 +216,7 @@ bool TRMPreview::FindNext() {
     if (!hasPages() || !search_.hasText())
         return false;
     search_.Continue(CurPage() - 1);
-    const auto match = search_.Find(*pages_);
+    const auto match = search_.Find(*document_.Pages);
     if (match)
         showMatch(*match);
     return match.has_value();
@@ -240,7 +239,7 @@ void TRMPreview::showMatch(const TRMPreviewSearch::Match& match) {
 // --- files
 
 void TRMPreview::Load() {
-    if (report_ == nullptr)
+    if (document_.Pages == nullptr)
         return;
     QFileDialog dialog(this);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -256,7 +255,7 @@ void TRMPreview::Load() {
 }
 
 bool TRMPreview::LoadFromFiles(const QStringList& files) {
-    if (report_ == nullptr || files.isEmpty())
+    if (document_.Pages == nullptr || files.isEmpty())
         return false;
     // Every file is read before anything changes, so a bad one leaves the preview as it was.
     std::vector<std::unique_ptr<TRMEMFPages>> loaded;
@@ -269,15 +268,16 @@ bool TRMPreview::LoadFromFiles(const QStringList& files) {
         }
         loaded.push_back(std::move(pages));
     }
-    // Read again for the report: the first file's stationery switch and printer apply.
-    auto first = std::make_unique<TRMEMFPages>(report_);
-    if (!first->LoadFromFile(files.front().toStdString()))
-        return false;
+    // The first file's stationery switch applies to printing from here (its printer was
+    // selected when it was read).
+    TRMEMFPages& first = *loaded.front();
+    document_.Print.Options.Taoda = first.Taoda;
     for (std::size_t i = 1; i < loaded.size(); ++i)
-        first->appendPages(*loaded[i]);
-    pages_->swapPages(*first);
+        first.appendPages(*loaded[i]);
+    model_.setPages(nullptr);
+    document_.Pages->swapPages(first);
     search_ = {};
-    model_.setPages(pages_.get());
+    model_.setPages(document_.Pages.get());
     model_.firstPage();
     if (OnCaptionChange)
         OnCaptionChange(platform::engineText(47207) + " - " +
@@ -292,7 +292,7 @@ void TRMPreview::Save() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     QStringList filters{reportFilter()};
-    for (const TRMExportFilter* filter : exportFilters())
+    for (const TRMFileFormat* filter : exportFilters())
         filters << filterEntry(*filter);
     dialog.setNameFilters(filters);
     if (!InitialDir.empty())
@@ -309,34 +309,32 @@ bool TRMPreview::SaveToFile(const std::string& fileName, int filterIndex) {
     const auto& filters = exportFilters();
     if (filterIndex <= 0 || filterIndex > static_cast<int>(filters.size())) {
         const std::string name = withExtension(fileName, ".rmp");
-        if (pages_->SaveToFile(name))
+        document_.Pages->Taoda = document_.Print.Options.Taoda;
+        if (document_.Pages->SaveToFile(name))
             return true;
         showError(this, "无法写入文件 " + name);
         return false;
     }
-    TRMExportFilter& filter = *filters[filterIndex - 1];
+    TRMFileFormat& filter = *filters[filterIndex - 1];
     const std::string name = withExtension(fileName, extensionOf(filter.fileMask()));
     TRMExportResult result;
     {
         TRMProgressForm progress(this);
         progress.setCaption("导出报表" + (reportTitle().empty() ? "" : " - " + reportTitle()));
         progress.Start();
-        result = exportReport(*pages_, filter, name, {}, &progress, reportTitle());
+        result = filter.writeFile(*document_.Pages, name, {}, &progress, reportTitle());
     }
-    if (result.Status == TRMExportStatus::Failed)
-        showError(this, result.Message);
-    return result.Status == TRMExportStatus::Exported;
+    if (result.status == TRMExportStatus::Failed)
+        showError(this, result.message);
+    return result.status == TRMExportStatus::Exported;
 }
 
 void TRMPreview::SaveToXLS() {
     if (!hasPages())
         return;
-    if (TRMExportFilter* filter = excelExportFilter())
-        filter->exportInteractively(platform::handleOf(this), *pages_, reportTitle(), InitialDir);
-}
-
-std::string TRMPreview::reportTitle() const {
-    return report_ != nullptr ? report_->ReportInfo.Title() : std::string();
+    if (TRMFileFormat* filter = excelExportFilter())
+        filter->exportInteractively(platform::handleOf(this), *document_.Pages, reportTitle(),
+                                    InitialDir);
 }
 
 // --- widget
@@ -403,8 +401,8 @@ void TRMPreview::mousePressEvent(QMouseEvent* event) {
         if (page < 0)
             return;
         if (OnObjectClick) {
-            const auto views = pages_->pageViews(page);
-            if (const TRMView* view = pages_->ObjectAt(page, pagePoint.x(), pagePoint.y());
+            const auto views = document_.Pages->pageViews(page);
+            if (const TRMView* view = document_.Pages->ObjectAt(page, pagePoint.x(), pagePoint.y());
                 view != nullptr && OnObjectClick(page, *view))
                 return;
         }
@@ -464,8 +462,8 @@ void TRMPreview::updateCursor(QPoint viewPoint) {
     }
     Qt::CursorShape shape = Qt::ArrowCursor;
     if (page >= 0 && OnMouseOverObject) {
-        const auto views = pages_->pageViews(page);
-        if (const TRMView* view = pages_->ObjectAt(page, pagePoint.x(), pagePoint.y()))
+        const auto views = document_.Pages->pageViews(page);
+        if (const TRMView* view = document_.Pages->ObjectAt(page, pagePoint.x(), pagePoint.y()))
             OnMouseOverObject(*view, shape);
     }
     viewport()->setCursor(shape);

@@ -1,10 +1,12 @@
 #pragma once
 
-// The preview control: a scroll area over TRMPreviewModel that shows a report's prepared
-// pages, which it takes over from the report while it shows them. Commands page, zoom,
-// search, load, save, print and set the page up; the window (TRMPreviewForm) and a host
-// that places the control itself call them.
+// The preview control: a scroll area over TRMPreviewModel that shows a document of prepared
+// pages, which it owns while it shows them. Commands page, zoom, search, load, save, print
+// and set the page up; the window (TRMPreviewForm) and a host that places the control
+// itself call them. A report given to it as its output (its Preview) hands its pages over.
 
+#include "report/engine/model/RMReportOutput.h"
+#include "report/preview/RMPreviewDocument.h"
 #include "report/preview/RMPreviewModel.h"
 #include "report/preview/RMPreviewSearch.h"
 
@@ -23,7 +25,7 @@ struct TRMPrintRunOptions;
 class TRMReport;
 class TRMView;
 
-class TRMPreview : public QAbstractScrollArea {
+class TRMPreview : public QAbstractScrollArea, public TRMReportOutput {
     Q_OBJECT
 public:
     enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -41,23 +43,22 @@ public:
     std::function<bool(int page, const TRMView& view)> OnObjectClick;
     // The pointer over a view: the handler may set the cursor; true when it did.
     std::function<bool(const TRMView& view, Qt::CursorShape& cursor)> OnMouseOverObject;
-    // Page-setup hook, copied from the report when it is shown (the form report rebuilds
-    // its template from the setting).
-    std::function<void(const TRMPageSetting&)> OnPageSetup;
-
     TRMPreviewModel& model() { return model_; }
     const TRMPreviewModel& model() const { return model_; }
     TRMPreviewSearch& search() { return search_; }
-    TRMReport* report() const { return report_; }
-    // The shown pages (owned while shown).
-    TRMEMFPages* pages() const { return pages_.get(); }
-    bool hasPages() const { return report_ != nullptr && !model_.empty(); }
+    // The shown pages (owned while shown; nullptr before the first document).
+    TRMEMFPages* pages() const { return document_.Pages.get(); }
+    const TRMPreviewDocument& document() const { return document_; }
+    bool hasPages() const { return document_.Pages != nullptr && !model_.empty(); }
 
-    // Takes the report's prepared pages over (the report keeps an empty set), applies its
-    // InitialZoom (pzDefault 100 %, pzPageWidth, pzOnePage, pzTwoPages) and goes to page 1.
+    // Shows `document`, applies its InitialZoom (pzDefault 100 %, pzPageWidth, pzOnePage,
+    // pzTwoPages) and goes to page 1; the document shown before is dropped.
+    void ShowDocument(TRMPreviewDocument document);
+    // ShowDocument(previewDocument(report)): the report's prepared pages are taken over
+    // (it keeps an empty set).
     void ShowReport(TRMReport& report);
-    // Gives the pages back to the report (the preview then shows nothing).
-    void ReturnPages();
+    // As a report's output: ShowReport, then the pending window events.
+    void Deliver(TRMReport& report) override;
 
     // --- zoom
     void Zoom(double percent);
@@ -130,7 +131,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    class Lent;
     bool canPrint() const;
     void printWith(const TRMPrintRunOptions& options);
     void syncScrollBars();
@@ -142,9 +142,8 @@ private:
 
     TRMPreviewModel model_;
     TRMPreviewSearch search_;
-    std::string reportTitle() const;
-    TRMReport* report_ = nullptr;
-    std::unique_ptr<TRMEMFPages> pages_;
+    std::string reportTitle() const { return document_.Print.ReportTitle; }
+    TRMPreviewDocument document_;
     TScrollStyle scrollBars_ = ssBoth;
     bool magnifier_ = false;
     std::string lastSearchText_; // as typed, shown again by the find dialog

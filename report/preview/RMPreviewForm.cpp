@@ -9,6 +9,7 @@
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewIcons.h"
 #include "report/preview/RMPreviewSettings.h"
+#include "report/preview/RMReportPrinting.h"
 #include "report/preview/RMSuperExpForm.h"
 #include "report/print/RMPrinterList.h"
 
@@ -238,11 +239,15 @@ void TRMPreviewForm::buildProcMenu() {
 }
 
 void TRMPreviewForm::Show_Report(TRMReport& report) {
-    preview_->ShowReport(report);
-    preview_->InitialDir = report.PreviewInitialDir;
-    applyButtons(report.PreviewButtons);
+    Show_Document(previewDocument(report));
+}
+
+void TRMPreviewForm::Show_Document(TRMPreviewDocument document) {
+    const TRMPrintOptions options = document.Print.Options;
+    preview_->ShowDocument(std::move(document));
+    applyButtons(options.PreviewButtons);
     const TRMRememberedPreview remembered = rememberedPreview();
-    switch (report.InitialZoom) {
+    switch (options.InitialZoom) {
     case pzPageWidth:
         zoomByTag(1);
         break;
@@ -557,20 +562,35 @@ namespace report {
 void ShowPreviewWindow(TRMReport& report, QWidget* owner, const std::string& caption) {
     if (report.EMFPages.pageCount() == 0)
         return;
-    const QString title =
-        QString::fromStdString(caption.empty() ? report.previewCaption() : caption);
-    if (report.ModalPreview && !report.MDIPreview) {
+    ShowPreviewWindow(previewDocument(report), owner,
+                      caption.empty() ? report.previewCaption() : caption);
+}
+
+void ShowPreviewWindow(TRMPreviewDocument document, QWidget* owner, const std::string& caption) {
+    if (document.Pages == nullptr || document.Pages->pageCount() == 0)
+        return;
+    const QString title = QString::fromStdString(caption);
+    if (document.Print.Options.ModalPreview && !document.Print.Options.MDIPreview) {
         TRMPreviewForm form(owner);
         form.setWindowTitle(title);
-        form.Show_Report(report);
+        form.Show_Document(std::move(document));
         platform::execModal(form);
         return;
     }
     auto* form = new TRMPreviewForm(owner);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->setWindowTitle(title);
-    form->Show_Report(report);
+    form->Show_Document(std::move(document));
     form->show();
+}
+
+void TRMPreviewWindowOutput::Deliver(TRMReport& report) {
+    QWidget* owner = owner_;
+    if (owner == nullptr)
+        owner = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget()
+                                                             : QApplication::activeWindow();
+    ShowPreviewWindow(report, owner);
+    QCoreApplication::processEvents();
 }
 
 } // namespace report

@@ -3,6 +3,8 @@
 // The preview window: a TRMPreview filling the client area, the preview tool bar, the
 // page popup menu ProcMenu and the keyboard table. Created for one use per shown report.
 
+#include "report/engine/model/RMReportOutput.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -25,6 +27,7 @@ namespace report {
 
 class TRMPreview;
 class TRMReport;
+struct TRMPreviewDocument;
 
 class TRMPreviewForm : public QDialog {
     Q_OBJECT
@@ -32,9 +35,11 @@ public:
     explicit TRMPreviewForm(QWidget* owner = nullptr);
     ~TRMPreviewForm() override;
 
-    // Algorithm of opening: shows the report in the control, applies PreviewButtons and
-    // the zoom (pzPageWidth and pzOnePage press their button, anything else restores the
-    // remembered zoom) and the remembered magnifier.
+    // Shows the document in the control, applies its PreviewButtons and zoom (pzPageWidth
+    // and pzOnePage press their button, anything else restores the remembered zoom) and the
+    // remembered magnifier.
+    void Show_Document(TRMPreviewDocument document);
+    // Show_Document with the report's prepared pages (previewDocument).
     void Show_Report(TRMReport& report);
 
     TRMPreview* Preview() const { return preview_; }
@@ -127,11 +132,25 @@ private:
     bool placementRestored_ = false;
 };
 
-// Opens a preview window for the report's prepared pages, titled `caption` (empty: the
-// report's previewCaption(), "预览 - <title>"), modal when ModalPreview is set and MDIPreview
-// is not (returns after it closed), otherwise shown modeless (the window frees itself when
-// closed).
+// Opens a preview window for the document, titled `caption`, modal when its ModalPreview is
+// set and MDIPreview is not (returns after it closed), otherwise shown modeless (the window
+// frees itself when closed).
+void ShowPreviewWindow(TRMPreviewDocument document, QWidget* owner, const std::string& caption);
+// The same for the report's prepared pages (nothing without any), titled `caption` (empty:
+// the report's previewCaption(), "预览 - <title>").
 void ShowPreviewWindow(TRMReport& report, QWidget* owner = nullptr,
                        const std::string& caption = {});
+
+// The preview window as a report's output (the default preview the preview layer
+// installs): a TRMPreviewForm titled with the report's previewCaption().
+class TRMPreviewWindowOutput : public TRMReportOutput {
+public:
+    explicit TRMPreviewWindowOutput(QWidget* owner = nullptr)
+        : owner_(owner) {}
+    void Deliver(TRMReport& report) override;
+
+private:
+    QWidget* owner_;
+};
 
 } // namespace report

@@ -1,55 +1,34 @@
 #include "report/preview/RMPreview.h"
 
-// Printing and page setup from the preview: the pages go back to the report for the time
-// the work runs and are taken again afterwards.
+// Printing and page setup from the preview: the shown pages with the document's print
+// settings; page setup asks the document's maker for new pages.
 
-#include "report/engine/model/RMReport.h"
 #include "report/preview/RMPageSetupForm.h"
 #include "report/preview/RMReportPrinting.h"
 #include "report/print/RMPrinter.h"
 
 namespace report {
 
-// The report holds the pages while it prints or is set up; the view goes on showing the
-// same pages meanwhile (the progress window lets it repaint).
-class TRMPreview::Lent {
-public:
-    explicit Lent(TRMPreview& preview)
-        : preview_(preview) {
-        preview_.report_->EMFPages.swapPages(*preview_.pages_);
-        preview_.model_.rebind(&preview_.report_->EMFPages);
-    }
-    ~Lent() {
-        preview_.pages_->swapPages(preview_.report_->EMFPages);
-        preview_.model_.rebind(preview_.pages_.get());
-    }
-    Lent(const Lent&) = delete;
-    Lent& operator=(const Lent&) = delete;
-
-private:
-    TRMPreview& preview_;
-};
-
 bool TRMPreview::canPrint() const {
     return hasPages() && RMPrinter().Printers().HasRealPrinter();
 }
 
 void TRMPreview::printWith(const TRMPrintRunOptions& options) {
-    {
-        Lent lent(*this);
-        printReportPages(this, *report_, options);
-    }
+    printPreparedPages(this, *document_.Pages, document_.Print, options, document_.OnProgress,
+                       document_.Terminated);
     viewport()->update();
 }
 
 void TRMPreview::Print() {
     if (!canPrint())
         return;
-    std::optional<TRMPrintRunOptions> options;
-    {
-        Lent lent(*this);
-        options = askPrintOptions(this, *report_, CurPage());
-    }
+    const std::optional<TRMPrintRunOptions> options =
+        askPrintOptions(this, document_.Print, CurPage(), [this](int left, int top) {
+            document_.Print.Options.PrintOffsetLeft = left;
+            document_.Print.Options.PrintOffsetTop = top;
+            if (document_.OffsetsChanged)
+                document_.OffsetsChanged(left, top);
+        });
     if (options)
         printWith(*options);
 }
@@ -57,32 +36,24 @@ void TRMPreview::Print() {
 void TRMPreview::PrintCurrentPage() {
     if (!canPrint())
         return;
-    TRMPrintRunOptions options = defaultPrintOptions(*report_);
+    TRMPrintRunOptions options = defaultPrintOptions(document_.Print);
     options.pageList = std::to_string(CurPage());
     options.copies = 1;
     printWith(options);
 }
 
 void TRMPreview::PageSetup() {
-    if (!hasPages())
+    if (!hasPages() || !document_.PageSetting)
         return;
-    {
-        Lent lent(*this);
-        TRMPageSetting setting = pageSettingFromReport(*report_);
-        if (!ShowPageSetupForm(this, setting) || !applyPageSetting(*report_, setting))
-            return;
-        if (OnPageSetup)
-            OnPageSetup(setting);
-        // Nothing is shown while the report prepares; a preparation that fails or is
-        // cancelled leaves the pages shown before.
-        model_.setPages(nullptr);
-        TRMEMFPages previous(report_);
-        previous.swapPages(report_->EMFPages);
-        if (!report_->PrepareReport() || report_->EMFPages.Count() == 0)
-            report_->EMFPages.swapPages(previous);
-    }
+    TRMPageSetting setting = document_.PageSetting(*document_.Pages);
+    if (!ShowPageSetupForm(this, setting) || !document_.PrepareAgain)
+        return;
+    // The shown pages stay shown while the report prepares; a preparation that fails or is
+    // cancelled leaves them.
+    if (!document_.PrepareAgain(setting, document_))
+        return;
     search_ = {};
-    model_.setPages(pages_.get());
+    model_.setPages(document_.Pages.get());
     model_.firstPage();
 }
 

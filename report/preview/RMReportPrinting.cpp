@@ -1,187 +1,136 @@
 #include "report/preview/RMReportPrinting.h"
 
-#include "platform/EngineTexts.h"
-#include "report/engine/model/RMUnits.h"
+#include "platform/Modal.h"
+#include "report/engine/model/RMReport.h"
+#include "report/preview/RMPreviewDocument.h"
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMPrintPages.h"
 #include "report/print/RMPreparedPageSource.h"
 #include "report/print/RMPrinter.h"
 
-#include <cmath>
-#include <filesystem>
+#include <QApplication>
+#include <QWidget>
 
 namespace report {
 
 namespace {
 
-double pixelsToMm(int pixels) {
-    return std::round(RMFromScreenPixels(pixels, rmutMillimeters) * 10) / 10;
+QWidget* activeOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
 }
 
-int mmToPixels(double mm) {
-    return static_cast<int>(std::lround(RMToScreenPixels(mm, rmutMillimeters)));
-}
-
-// The report's OnProgress handler in the print run's place for a progress window.
-class ReportProgress : public TRMProgress {
+// A report's OnProgress handler in the place of the progress window.
+class HandlerProgress : public TRMProgress {
 public:
-    explicit ReportProgress(TRMReport& report)
-        : report_(report) {}
+    explicit HandlerProgress(const std::function<void(int)>& handler)
+        : handler_(handler) {}
     void setCaption(const std::string&) override {}
     void setLine(const std::string&) override {}
-    void setPosition(int pageNo) override { report_.OnProgress(pageNo); }
+    void setPosition(int pageNo) override { handler_(pageNo); }
     void processEvents() override {}
     bool cancelled() const override { return false; }
     void cancel() override {}
 
 private:
-    TRMReport& report_;
+    const std::function<void(int)>& handler_;
 };
+
+// The report stores offsets changed in the print dialog and saves its settings.
+std::function<void(int, int)> storeOffsetsIn(TRMReport& report) {
+    return [&report](int left, int top) {
+        report.PrintOffsetLeft = left;
+        report.PrintOffsetTop = top;
+        report.SaveReportSetting();
+    };
+}
 
 } // namespace
 
-std::string printJobTitle(const TRMReport& report) {
-    if (!report.ReportInfo.Title().empty())
-        return report.ReportInfo.Title();
-    if (!report.FileName.empty()) {
-        const std::string name = std::filesystem::path(report.FileName).filename().string();
-        if (!name.empty())
-            return name;
-    }
-    return platform::engineText(47209, "Untitled");
-}
-
-TRMPrintDialogSettings printDialogSettings(const TRMReport& report, bool fromPreview,
-                                           int currentPage) {
-    TRMPrintDialogSettings settings;
-    settings.copies = report.DefaultCopies;
-    settings.collate = report.DefaultCollate;
-    settings.stationery = report.Taoda;
-    settings.offsetTop = report.PrintOffsetTop;
-    settings.offsetLeft = report.PrintOffsetLeft;
-    settings.currentPageAllowed = fromPreview;
-    settings.currentPage = currentPage;
-    settings.jobTitle = printJobTitle(report);
-    settings.reportTitle = report.ReportInfo.Title();
-    return settings;
-}
-
-TRMPrintRunOptions defaultPrintOptions(const TRMReport& report) {
+std::optional<TRMPrintRunOptions>
+askPrintOptions(QWidget* owner, const TRMReportPrintSettings& settings, int currentPage,
+                const std::function<void(int, int)>& offsetsChanged) {
+    if (!settings.Options.ShowPrintDialog)
+        return defaultPrintOptions(settings);
     TRMPrintRunOptions options;
-    options.jobTitle = printJobTitle(report);
-    options.reportTitle = report.ReportInfo.Title();
-    options.copies = report.DefaultCopies;
-    options.collate = report.DefaultCollate;
-    options.stationery = report.Taoda;
-    options.offsetLeft = report.PrintOffsetLeft;
-    options.offsetTop = report.PrintOffsetTop;
-    options.printBackColor = report.PrintBackColor;
-    return options;
-}
-
-TRMPageSetting pageSettingFromReport(const TRMReport& report) {
-    TRMPageSetting setting;
-    setting.PrinterName = RMPrinter().DisplayName();
-    setting.Title = report.ReportInfo.Title();
-    setting.DoublePass = report.DoublePass;
-    setting.Taoda = report.Taoda;
-    setting.PrintBackColor = report.PrintBackColor;
-    if (report.EMFPages.Count() > 0) {
-        const TRMPageInfo page = report.EMFPages.pageInfo(0);
-        setting.PaperSize = page.PaperSize;
-        setting.SetOrientation(page.Orientation); // the sizes below are already oriented
-        setting.PaperWidth = page.PaperWidth;
-        setting.PaperHeight = page.PaperHeight;
-        setting.Bin = page.Bin;
-        setting.SetMarginLeft(pixelsToMm(page.LeftMargin));
-        setting.SetMarginTop(pixelsToMm(page.TopMargin));
-        setting.SetMarginRight(pixelsToMm(page.RightMargin));
-        setting.SetMarginBottom(pixelsToMm(page.BottomMargin));
-    } else if (report.Pages.Count() > 0) {
-        const TRMPage& page = *report.Pages[0];
-        const TRMPage::PixelRect margins = page.marginsInPixels();
-        setting.PaperSize = page.Size;
-        setting.SetOrientation(page.Orientation);
-        setting.PaperWidth = page.widthTenths();
-        setting.PaperHeight = page.heightTenths();
-        setting.Bin = page.PageBin;
-        setting.SetMarginLeft(pixelsToMm(margins.left));
-        setting.SetMarginTop(pixelsToMm(margins.top));
-        setting.SetMarginRight(pixelsToMm(margins.right));
-        setting.SetMarginBottom(pixelsToMm(margins.bottom));
-    }
-    if (report.Pages.Count() > 0) {
-        const TRMPage& page = *report.Pages[0];
-        setting.SetPageColumns(page.Columns);
-        setting.SetColumnGap(page.ColumnGap / 1000.0);
-    }
-    return setting;
-}
-
-bool applyPageSetting(TRMReport& report, const TRMPageSetting& setting) {
-    if (!setting.PrinterName.empty() && setting.PrinterName != RMPrinter().DisplayName() &&
-        !report.ChangePrinter(setting.PrinterName))
-        return false;
-    report.ReportInfo.Strings[0] = setting.Title;
-    report.DoublePass = setting.DoublePass;
-    report.Taoda = setting.Taoda;
-    report.PrintBackColor = setting.PrintBackColor;
-    const TRMPage::PixelRect margins{
-        mmToPixels(setting.MarginLeft()), mmToPixels(setting.MarginTop()),
-        mmToPixels(setting.MarginRight()), mmToPixels(setting.MarginBottom())};
-    const bool landscape = setting.Orientation() == 1;
-    for (int i = 0; i < report.Pages.Count(); ++i) {
-        TRMPage& page = *report.Pages[i];
-        if (page.IsSubReport)
-            continue;
-        page.setMarginsInPixels(margins);
-        page.Columns = setting.PageColumns();
-        page.ColumnGap = static_cast<std::int32_t>(std::lround(setting.ColumnGap() * 1000));
-        page.ChangePaper(setting.PaperSize, landscape ? setting.PaperHeight : setting.PaperWidth,
-                         landscape ? setting.PaperWidth : setting.PaperHeight, setting.Bin,
-                         setting.Orientation());
-    }
-    report.SaveReportSetting();
-    return true;
-}
-
-std::optional<TRMPrintRunOptions> askPrintOptions(QWidget* owner, TRMReport& report,
-                                                  int currentPage) {
-    if (!report.ShowPrintDialog)
-        return defaultPrintOptions(report);
-    TRMPrintRunOptions options;
-    bool offsetsChanged = false;
-    if (!ShowPrintForm(owner, printDialogSettings(report, currentPage > 0, currentPage), options,
-                       &offsetsChanged))
+    bool changed = false;
+    if (!ShowPrintForm(owner, printDialogSettings(settings, currentPage > 0, currentPage), options,
+                       &changed))
         return std::nullopt;
-    options.printBackColor = report.PrintBackColor;
-    if (offsetsChanged) {
-        report.PrintOffsetLeft = options.offsetLeft;
-        report.PrintOffsetTop = options.offsetTop;
-        report.SaveReportSetting();
-    }
+    options.printBackColor = settings.Options.PrintBackColor;
+    if (changed && offsetsChanged)
+        offsetsChanged(options.offsetLeft, options.offsetTop);
     return options;
 }
 
-TRMPrintResult printReportPages(QWidget* owner, TRMReport& report,
-                                const TRMPrintRunOptions& options) {
-    TRMPreparedPageSource pages(report.EMFPages);
-    ReportProgress reportProgress(report);
+TRMPrintResult printPreparedPages(QWidget* owner, const TRMEMFPages& pages,
+                                  const TRMReportPrintSettings& settings,
+                                  const TRMPrintRunOptions& options,
+                                  const std::function<void(int)>& onProgress, bool* terminated) {
+    TRMPreparedPageSource source(pages);
+    HandlerProgress progress(onProgress);
     TRMPrintRequest request;
     request.options = options;
-    request.showProgress = report.ShowProgress;
-    if (report.OnProgress)
-        request.progress = &reportProgress;
-    request.terminated = &report.Terminated;
-    report.Terminated = false;
-    return PrintPages(owner, pages, request);
+    request.showProgress = settings.Options.ShowProgress;
+    if (onProgress)
+        request.progress = &progress;
+    request.terminated = terminated;
+    if (terminated != nullptr)
+        *terminated = false;
+    return PrintPages(owner, source, request);
 }
 
-void PrintPreparedReport(TRMReport& report, QWidget* owner) {
+TRMPrinterOutput::TRMPrinterOutput(QWidget* owner)
+    : owner_(owner) {}
+
+TRMPrinterOutput::TRMPrinterOutput(QWidget* owner, const TRMPrintRunOptions& options)
+    : owner_(owner)
+    , options_(options) {}
+
+void TRMPrinterOutput::Deliver(TRMReport& report) {
+    result_ = {};
     if (report.EMFPages.Count() == 0 || !RMPrinter().Printers().HasRealPrinter())
         return;
-    if (const std::optional<TRMPrintRunOptions> options = askPrintOptions(owner, report))
-        printReportPages(owner, report, *options);
+    QWidget* const owner = owner_ != nullptr ? owner_ : activeOwner();
+    const TRMReportPrintSettings settings = printSettingsOf(report);
+    const std::optional<TRMPrintRunOptions> options =
+        options_ ? options_ : askPrintOptions(owner, settings, 0, storeOffsetsIn(report));
+    if (!options)
+        return;
+    result_ = printPreparedPages(owner, report.EMFPages, settings, *options, report.OnProgress,
+                                 &report.Terminated);
+}
+
+TRMPreviewDocument previewDocument(TRMReport& report) {
+    TRMPreviewDocument document;
+    document.Pages = std::make_unique<TRMEMFPages>();
+    document.Pages->swapPages(report.EMFPages);
+    // Cell exports from the preview format values as the report's template views do.
+    document.Pages->TemplateFormats = report.EMFPages.TemplateFormats;
+    document.Print = printSettingsOf(report);
+    document.InitialDir = report.PreviewInitialDir;
+    document.PageSetting = [&report](const TRMEMFPages& shown) {
+        return pageSettingFromReport(report, shown);
+    };
+    document.PrepareAgain = [&report](const TRMPageSetting& setting, TRMPreviewDocument& into) {
+        if (!applyPageSetting(report, setting))
+            return false;
+        if (report.OnPageSetup)
+            report.OnPageSetup(setting);
+        if (!report.PrepareReport() || report.EMFPages.Count() == 0)
+            return true;
+        auto pages = std::make_unique<TRMEMFPages>();
+        pages->swapPages(report.EMFPages);
+        pages->TemplateFormats = report.EMFPages.TemplateFormats;
+        into.Pages = std::move(pages);
+        into.Print = printSettingsOf(report);
+        return true;
+    };
+    document.OffsetsChanged = storeOffsetsIn(report);
+    document.OnProgress = report.OnProgress;
+    document.Terminated = &report.Terminated;
+    return document;
 }
 
 } // namespace report

@@ -1,53 +1,62 @@
 #pragma once
 
-// The report's side of printing and page setup: the print dialog's and the page setup's
-// starting values taken from a report, a confirmed page setting applied back to it, and
-// the choices that hold when no print dialog is shown; and printing a report's prepared
-// pages as the user asked (PrintReport's print step and the preview's print commands).
+// Printing prepared pages as the user asks: the print dialog (or the report's own choices),
+// then the pages on the selected printer with the progress window; and the printer and the
+// preview as a report's outputs, which take the pages and settings from the report they are
+// handed and never reach back into it.
 
-#include "report/engine/model/RMReport.h"
-#include "report/print/RMPageSetting.h"
-#include "report/print/RMPrintDialogModel.h"
+#include "report/engine/model/RMReportOutput.h"
+#include "report/print/RMPrintRun.h"
+#include "report/print/RMReportPrintSettings.h"
 
+#include <functional>
 #include <optional>
 
 class QWidget;
 
 namespace report {
 
-// Report title, else the report file name without folder, else "Untitled" (47209).
-std::string printJobTitle(const TRMReport& report);
+class TRMEMFPages;
+struct TRMPreviewDocument;
 
-// Copies, collation, stationery switch and print offsets of the report.
-TRMPrintDialogSettings printDialogSettings(const TRMReport& report, bool fromPreview = false,
-                                           int currentPage = 1);
-// Without a dialog: all pages, no parity, scale 100 without a scale paper, the report's
-// copies, collation, stationery switch, offsets and back colour.
-TRMPrintRunOptions defaultPrintOptions(const TRMReport& report);
-
-// The page setup's values from the report and its first prepared page (the first template
-// page when nothing is prepared): margins in millimetres rounded to one decimal.
-TRMPageSetting pageSettingFromReport(const TRMReport& report);
-// Applies a confirmed setting: the printer (when another one was chosen; a failure shows
-// "所选打印机错误" and keeps the old printer), title and switches, and margins, columns,
-// orientation, bin and paper on every template page that is not a subreport page; then
-// saves the report's settings. The caller calls the page-setup hook and prepares again
-// (PrintToPrevPage and UnlimitedHeight are the caller's too).
-bool applyPageSetting(TRMReport& report, const TRMPageSetting& setting);
-
-// The print dialog filled from the report when its ShowPrintDialog is on, else the choices
+// The print dialog filled from `settings` when its ShowPrintDialog is on, else the choices
 // without a dialog; nullopt when the user cancelled. `currentPage` > 0 (a preview's current
-// page) enables the dialog's current-page choice. Offsets changed in the dialog are stored
-// in the report and its print settings saved.
-std::optional<TRMPrintRunOptions> askPrintOptions(QWidget* owner, TRMReport& report,
-                                                  int currentPage = 0);
-// Prints the report's prepared pages: in the progress window unless the report has its own
-// OnProgress handler (told each page number) or ShowProgress is off; a cancel sets the
-// report's Terminated flag. Messages as PrintPages shows them.
-TRMPrintResult printReportPages(QWidget* owner, TRMReport& report,
-                                const TRMPrintRunOptions& options);
-// The print step of PrintReport: nothing without prepared pages or a real printer, else
-// askPrintOptions (no current-page choice) and printReportPages.
-void PrintPreparedReport(TRMReport& report, QWidget* owner = nullptr);
+// page) enables the dialog's current-page choice. Offsets changed in the dialog are handed
+// to `offsetsChanged` (the report stores and saves them).
+std::optional<TRMPrintRunOptions>
+askPrintOptions(QWidget* owner, const TRMReportPrintSettings& settings, int currentPage = 0,
+                const std::function<void(int left, int top)>& offsetsChanged = {});
+
+// Prints prepared pages: in the progress window unless `onProgress` is given (the report's
+// own OnProgress handler, told each page number) or the settings' ShowProgress is off; a
+// cancel sets *terminated. Messages as PrintPages shows them.
+TRMPrintResult printPreparedPages(QWidget* owner, const TRMEMFPages& pages,
+                                  const TRMReportPrintSettings& settings,
+                                  const TRMPrintRunOptions& options,
+                                  const std::function<void(int pageNo)>& onProgress = {},
+                                  bool* terminated = nullptr);
+
+// The printer as a report's output: nothing without a real printer, else the print dialog
+// (askPrintOptions; offsets changed there go back into the report) or, when given, fixed
+// options, then printPreparedPages (the report's OnProgress told each page number; a cancel
+// sets its Terminated flag). Windows are owned by `owner`, else by the active window.
+class TRMPrinterOutput : public TRMReportOutput {
+public:
+    explicit TRMPrinterOutput(QWidget* owner = nullptr);
+    TRMPrinterOutput(QWidget* owner, const TRMPrintRunOptions& options);
+    void Deliver(TRMReport& report) override;
+    // Of the last delivery; Nothing when nothing was printed.
+    const TRMPrintResult& Result() const { return result_; }
+
+private:
+    QWidget* owner_;
+    std::optional<TRMPrintRunOptions> options_;
+    TRMPrintResult result_;
+};
+
+// What a preview of the report shows and may ask of it: the prepared pages, taken from the
+// report (it keeps none), its print settings, and the calls back that print offsets and
+// page setup need (the report must outlive the preview that shows the document).
+TRMPreviewDocument previewDocument(TRMReport& report);
 
 } // namespace report

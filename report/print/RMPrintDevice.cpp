@@ -6,11 +6,19 @@
 
 namespace report {
 
-TRMPdfRenderDevice::TRMPdfRenderDevice() = default;
+TRMPdfRenderDevice::TRMPdfRenderDevice(bool oneDocument)
+    : oneDocument_(oneDocument) {}
 
 TRMPdfRenderDevice::~TRMPdfRenderDevice() {
+    // A device destroyed in a job drops it; devices whose output outlives them close first.
     if (printing_)
         Abort();
+}
+
+QPageLayout TRMPdfRenderDevice::pageLayout(const TRMPrintJob& job) const {
+    const QPageSize size(QSizeF(job.paperWidth / 10.0, job.paperHeight / 10.0),
+                         QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    return QPageLayout(size, QPageLayout::Portrait, QMarginsF());
 }
 
 bool TRMPdfRenderDevice::BeginDoc(const TRMPrintJob& job) {
@@ -20,6 +28,18 @@ bool TRMPdfRenderDevice::BeginDoc(const TRMPrintJob& job) {
     }
     error_.clear();
     job_ = job;
+    if (oneDocument_ && writer_) {
+        // The next job of the document: a page of its paper.
+        canvas_.reset();
+        writer_->setPageLayout(pageLayout(job));
+        if (!writer_->newPage()) {
+            error_ = "无法开始新的一页";
+            return false;
+        }
+        printing_ = true;
+        startPage();
+        return true;
+    }
     QIODevice* output = openOutput(job);
     if (output == nullptr)
         return false;
@@ -27,9 +47,7 @@ bool TRMPdfRenderDevice::BeginDoc(const TRMPrintJob& job) {
     writer_->setResolution(job.dpiX > 0 ? job.dpiX : 600);
     writer_->setTitle(QString::fromStdString(job.title));
     writer_->setCreator(QStringLiteral("核算单位档案 报表"));
-    const QPageSize size(QSizeF(job.paperWidth / 10.0, job.paperHeight / 10.0),
-                         QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    writer_->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF()));
+    writer_->setPageLayout(pageLayout(job));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
         error_ = "无法开始 PDF 输出";
@@ -78,13 +96,26 @@ void TRMPdfRenderDevice::closePainter() {
 bool TRMPdfRenderDevice::EndDoc() {
     if (!printing_)
         return false;
-    closePainter();
     printing_ = false;
+    if (oneDocument_)
+        return true; // the document stays open for the next job; Finish completes it
+    closePainter();
+    return finishOutput(job_);
+}
+
+bool TRMPdfRenderDevice::Finish() {
+    if (printing_ || !writer_) {
+        if (error_.empty())
+            error_ = "没有写入任何页";
+        Abort();
+        return false;
+    }
+    closePainter();
     return finishOutput(job_);
 }
 
 void TRMPdfRenderDevice::Abort() {
-    if (!printing_)
+    if (!printing_ && !(oneDocument_ && writer_))
         return;
     closePainter();
     printing_ = false;

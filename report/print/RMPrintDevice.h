@@ -16,6 +16,7 @@
 #include <vector>
 
 class QIODevice;
+class QPageLayout;
 class QPdfWriter;
 
 namespace report {
@@ -61,20 +62,27 @@ public:
         : platform::TCanvas(painter) {}
 };
 
-// Common part of the devices that render each job as a PDF at the device resolution.
+// The PDF rendering of every device that makes PDF at the device resolution: the PDF
+// printer, CUPS jobs and the PDF export. Each job is a document of its own, or, for
+// `oneDocument`, the jobs of a run are pages of one document (a paper change starts a page
+// of the new size) that Finish() completes.
 class TRMPdfRenderDevice : public TRMPrintDevice {
 public:
-    TRMPdfRenderDevice();
+    explicit TRMPdfRenderDevice(bool oneDocument = false);
     ~TRMPdfRenderDevice() override;
 
     bool BeginDoc(const TRMPrintJob& job) override;
     bool NewPage() override;
     platform::TCanvas& Canvas() override;
     bool EndDoc() override;
+    // Drops the job (with `oneDocument`, the whole document).
     void Abort() override;
     bool Printing() const override { return printing_; }
     std::string ErrorText() const override { return error_; }
     std::vector<std::string> Outputs() const override { return outputs_; }
+    // With `oneDocument`: completes the document after the last job; false with
+    // ErrorText() when no page was written or the output failed.
+    bool Finish();
 
 protected:
     // Opens where the PDF bytes of the job go; false with error_ set.
@@ -90,7 +98,9 @@ protected:
 private:
     void startPage();
     void closePainter();
+    QPageLayout pageLayout(const TRMPrintJob& job) const;
 
+    bool oneDocument_;
     TRMPrintJob job_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;

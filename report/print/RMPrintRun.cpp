@@ -45,7 +45,15 @@ TRMPrintResult TRMPrintRun::Execute(const TRMPrintRunOptions& options) {
         OnPrintReport();
 
     try {
-        if (options.collate) {
+        if (!options.pageOrder.empty()) {
+            for (std::size_t i = 0; i < options.pageOrder.size() && !cancelled(); ++i) {
+                const int index = options.pageOrder[i];
+                if (index < 0 || index >= count)
+                    throw Failure{"报表没有第 " + std::to_string(index + 1) + " 页"};
+                printPage(index);
+                endOfPage(index);
+            }
+        } else if (options.collate) {
             for (int copy = 0; copy < copies && !cancelled(); ++copy)
                 for (int i = 0; i < count && !cancelled(); ++i) {
                     if (!inList(i + 1))

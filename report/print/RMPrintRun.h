@@ -29,6 +29,9 @@ struct TRMPrintRunOptions {
     std::string jobTitle = "Untitled"; // report title, or file name, or "Untitled"
     std::string reportTitle;           // shown in the progress caption when not empty
     std::string pageList;              // "" = every page
+    // When not empty: these pages (from 0), in this order, once each; pageList, copies,
+    // collation and parity are not used (a file written from chosen pages).
+    std::vector<int> pageOrder;
     int copies = 1;
     bool collate = true;
     int parity = 0; // 0 every page, 1 odd pages, 2 even pages

@@ -197,7 +197,7 @@ TRMPrinter::TRMPrinter(TRMPrinterList& list)
 void TRMPrinter::Reset() {
     SetPrinting(false);
     if (!SelectIndex(0))
-        SelectIndex(Printers().PdfIndex());
+        SelectIndex(Printers().pdfIndex());
 }
 
 std::unique_ptr<TRMPrintDevice> TRMPrinter::CreateDevice() const {

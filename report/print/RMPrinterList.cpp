@@ -40,11 +40,11 @@ void TRMPrinterList::Refresh() {
     pdf->Driver = "PDF";
     pdf->Comment = "写入 PDF 文件";
     entries_.push_back({rmPdfPrinterName, std::move(pdf)});
-    defaultIndex_ = cupsDefault >= 0 ? cupsDefault : PdfIndex();
+    defaultIndex_ = cupsDefault >= 0 ? cupsDefault : pdfIndex();
 }
 
 int TRMPrinterList::AddPrinter(const std::string& name, std::unique_ptr<TRMPrinterInfo> info) {
-    const int position = PdfIndex();
+    const int position = pdfIndex();
     entries_.insert(entries_.begin() + position, {name, std::move(info)});
     if (defaultIndex_ >= position)
         ++defaultIndex_;

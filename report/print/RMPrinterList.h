@@ -40,7 +40,7 @@ public:
 
     // Position of the system's default printer: the CUPS default destination, else PDF.
     int DefaultIndex() const { return defaultIndex_; }
-    int PdfIndex() const { return Count() - 1; }
+    int pdfIndex() const { return Count() - 1; }
     // Position for a report's printer name: "" and "Default Printer" 0, "Virtual Printer"
     // 1 (exact), else a display name compared without regard to case; 0 when not found.
     int IndexOfName(const std::string& name) const;

@@ -146,7 +146,7 @@ int Runner::writeOutput(const Command& command, const report::TRMEMFPages& pages
                         const std::string& title) {
     const std::vector<int> indexes = pageIndexes(command.pages, pages.pageCount());
     const std::string suffix = suffixOf(command.output);
-    std::unique_ptr<report::TRMExportFilter> filter;
+    std::unique_ptr<report::TRMFileFormat> filter;
     report::TRMPngExportFilter* png = nullptr;
     if (suffix == "xlsx") {
         auto xlsx = std::make_unique<report::TRMXlsxExportFilter>();
@@ -169,16 +169,16 @@ int Runner::writeOutput(const Command& command, const report::TRMEMFPages& pages
                                                     : static_cast<int>(indexes.size()));
     progress.setCaption("导出");
     const report::TRMExportResult result =
-        report::exportReport(pages, *filter, command.output, indexes, &progress, title);
+        filter->writeFile(pages, command.output, indexes, &progress, title);
     progress.finish();
-    if (result.Status != report::TRMExportStatus::Exported)
-        return fail(OutputFailed, "导出失败：" + result.Message);
+    if (result.status != report::TRMExportStatus::Exported)
+        return fail(OutputFailed, "导出失败：" + result.message);
     if (png != nullptr && png->Outputs().size() > 1) {
-        std::fprintf(out_, "已导出 %d 页到:\n", result.Pages);
+        std::fprintf(out_, "已导出 %d 页到:\n", result.pages);
         for (const std::string& file : png->Outputs())
             std::fprintf(out_, "  %s\n", file.c_str());
     } else {
-        std::fprintf(out_, "已导出 %d 页到 %s\n", result.Pages, command.output.c_str());
+        std::fprintf(out_, "已导出 %d 页到 %s\n", result.pages, command.output.c_str());
     }
     return Done;
 }

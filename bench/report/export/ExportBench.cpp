@@ -62,8 +62,8 @@ void exportPages(benchmark::State& state, TRMExportFilter& filter, const char* n
         HeapSampler sampler;
         const TRMExportResult result =
             exportReport(report.EMFPages, filter, file, indexes, &sampler);
-        if (result.Status != TRMExportStatus::Exported) {
-            state.SkipWithError(result.Message.c_str());
+        if (result.status != TRMExportStatus::Exported) {
+            state.SkipWithError(result.message.c_str());
             break;
         }
         peak = std::max(peak, sampler.peakMegabytes());

@@ -64,7 +64,8 @@ TRMReport& tableReport() {
 }
 
 struct Window {
-    explicit Window(TRMReport& report) {
+    explicit Window(TRMReport& report)
+        : report_(report) {
         form.resize(1000, 800);
         form.Show_Report(report);
         form.show();
@@ -72,7 +73,7 @@ struct Window {
         form.resize(1000, 800);
     }
     ~Window() {
-        form.Preview()->ReturnPages();
+        report_.EMFPages.swapPages(*form.Preview()->pages());
         form.hide();
     }
     // Paints the pages' view as the screen would get it (the offscreen platform exposes
@@ -83,6 +84,7 @@ struct Window {
             image = QImage(view->size(), QImage::Format_ARGB32_Premultiplied);
         view->render(&image);
     }
+    TRMReport& report_;
     TRMPreviewForm form;
     QImage image;
 };

@@ -30,6 +30,12 @@ TRMReport::TRMReport()
     : parser_(std::make_unique<TRMParser>()) {
     FileName = platform::engineText(47209, "Untitled");
     Pages.PrintPagePerPage = &PrintPagePerPage;
+    EMFPages.OnBeginPage = [this](int index) {
+        if (OnBeginPage)
+            OnBeginPage(index);
+    };
+    EMFPages.TemplatePageIndex = [this](const TRMPage& page) { return Pages.IndexOf(&page); };
+    EMFPages.TemplateFormats = [this] { return templateFormats(); };
     Datasets.attachTo(Dictionary);
     parser_->OnGetValue = [this](const std::string& name) { return ResolveName(name); };
     parser_->OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
@@ -38,6 +44,16 @@ TRMReport::TRMReport()
 }
 
 TRMReport::~TRMReport() = default;
+
+TRMViewFormats TRMReport::templateFormats() const {
+    TRMViewFormats formats;
+    for (int p = 0; p < Pages.Count(); ++p)
+        for (const auto& view : Pages[p]->Objects())
+            if (dynamic_cast<const TRMMemoView*>(view.get()) != nullptr && !view->Name.empty())
+                formats.emplace(view->Name,
+                                TRMViewFormat{view->DisplayFormat, view->DisplayFormatText});
+    return formats;
+}
 
 void TRMReport::Clear() {
     Pages.Clear();

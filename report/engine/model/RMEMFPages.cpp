@@ -3,7 +3,7 @@
 #include "platform/EngineTexts.h"
 #include "report/engine/model/RMCompressor.h"
 #include "report/engine/model/RMMemoView.h"
-#include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMPaper.h"
 #include "report/engine/model/RMUnits.h"
 #include "report/engine/model/RMViewFactory.h"
 
@@ -77,6 +77,8 @@ void TRMEMFPages::swapPages(TRMEMFPages& other) noexcept {
     std::swap(backgrounds_, other.backgrounds_);
     std::swap(cache_, other.cache_);
     std::swap(CurrentBackground, other.CurrentBackground);
+    std::swap(Taoda, other.Taoda);
+    std::swap(PrinterName, other.PrinterName);
 }
 
 void TRMEMFPages::appendPages(TRMEMFPages& other) {
@@ -109,16 +111,14 @@ std::unique_ptr<TRMEMFPage> TRMEMFPages::makePage(const TRMPage& t) {
     page->PrinterInfo = t.PrinterInfo;
     page->Stream.writeByte(rmCurrentVersion);
     page->BackgroundIndex = t.ShowBackPicture ? static_cast<std::uint8_t>(CurrentBackground) : 255;
-    if (report != nullptr) {
-        const int index = report->Pages.IndexOf(&t);
+    if (TemplatePageIndex) {
+        const int index = TemplatePageIndex(t);
         page->TemplatePageNo = static_cast<std::uint8_t>(index < 0 ? 1 : index + 1);
     }
     return page;
 }
 
 TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& templatePage) {
-    if (report != nullptr && report->OnBeginPage)
-        report->OnBeginPage(Count());
     if (OnBeginPage)
         OnBeginPage(Count());
     pages_.push_back(makePage(templatePage));
@@ -127,8 +127,6 @@ TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& templatePage) {
 
 TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMPage& templatePage) {
     index = std::clamp(index, 0, Count());
-    if (report != nullptr && report->OnBeginPage)
-        report->OnBeginPage(index);
     if (OnBeginPage)
         OnBeginPage(index);
     auto it = pages_.insert(pages_.begin() + index, makePage(templatePage));
@@ -285,7 +283,7 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
     s.writeByte(10);
     s.writeString(preparedMagic);
     s.writeBool(compressed);
-    s.writeBool(report != nullptr && report->Taoda);
+    s.writeBool(Taoda);
     s.writeInt32(BackgroundCount());
     for (const auto& b : backgrounds_) {
         s.writeInt32(b->Left);
@@ -318,6 +316,7 @@ void TRMEMFPages::SaveToStream(RMStream& s) {
 
 bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
     clearAll();
+    LoadError.clear();
     std::vector<std::unique_ptr<TRMEMFPage>> loaded;
     std::vector<std::unique_ptr<TRMBkPicture>> loadedBackgrounds;
     try {
@@ -331,9 +330,7 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
         if (compressed && !RMCompressor().Enabled)
             throw EPreparedError(platform::engineText(47345, "不支持的rmf格式"));
         if (sub > 9) {
-            const bool taoda = s.readBool();
-            if (report != nullptr)
-                report->Taoda = taoda;
+            Taoda = s.readBool();
         }
         if (version > 37) {
             const std::int32_t count = s.readInt32();
@@ -351,10 +348,8 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
                 loadedBackgrounds.push_back(std::move(b));
             }
         }
-        const std::string printer = s.readString();
-        if (report != nullptr)
-            report->PrinterName = printer;
-        currentPrinter().selectPrinter(printer);
+        PrinterName = s.readString();
+        currentPrinter().selectPrinter(PrinterName);
         const std::int32_t count = s.readInt32();
         if (count < 0 || static_cast<std::size_t>(count) > s.remaining() / 15)
             throw EStreamError("bad page count");
@@ -390,14 +385,12 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
             s.seek(end);
         }
     } catch (const EPreparedError& e) {
-        if (report != nullptr)
-            report->ErrorMessage = e.what();
+        LoadError = e.what();
         if (error != nullptr)
             *error = e.what();
         return false;
     } catch (const std::exception& e) {
-        if (report != nullptr)
-            report->ErrorMessage = e.what();
+        LoadError = e.what();
         if (error != nullptr)
             *error = platform::engineText(47345, "不支持的rmf格式");
         return false;

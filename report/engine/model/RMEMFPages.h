@@ -12,6 +12,7 @@
 #include "report/engine/model/RMStream.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,6 @@ class TCanvas;
 namespace report {
 
 class TRMExportFilter;
-class TRMReport;
 
 // What a consumer needs to know about a page without drawing it.
 struct TRMPageInfo {
@@ -52,15 +52,24 @@ struct TRMEMFPage {
     std::uint8_t TemplatePageNo = 1;
 };
 
+// The display format of a named memo view of the template (a prepared view keeps only the
+// text it printed): what a cell export formats that view's values with.
+struct TRMViewFormat {
+    std::int32_t Code = 0; // DisplayFormat
+    std::string Text;      // DisplayFormatText
+};
+using TRMViewFormats = std::map<std::string, TRMViewFormat, std::less<>>;
+
 struct TRMBkPicture {
     std::int32_t Left = 0, Top = 0, Width = -1, Height = -1; // -1: the picture's own size
     TRMPicture Picture;
 };
 
+// A prepared document knows nothing of the report that made it: what it must tell or ask,
+// it does through the handlers its maker sets (the report sets them in its constructor).
 class TRMEMFPages {
 public:
-    explicit TRMEMFPages(TRMReport* owner = nullptr)
-        : report(owner) {}
+    TRMEMFPages() = default;
     TRMEMFPages(const TRMEMFPages&) = delete;
     TRMEMFPages& operator=(const TRMEMFPages&) = delete;
 
@@ -83,8 +92,8 @@ public:
     // Forgets every decoded page (pages are re-decoded when next drawn).
     void releaseViews() const { cache_.clear(); }
     void Clear();
-    // Exchanges the pages and backgrounds with `other` (owners and handlers stay): how a
-    // preview takes a report's pages over and hands them back.
+    // Exchanges the pages, backgrounds, Taoda and PrinterName with `other` (handlers stay):
+    // how a preview takes a report's pages over.
     void swapPages(TRMEMFPages& other) noexcept;
     // Moves every page and background of `other` behind this document's (`other` is left
     // empty); moved pages keep referring to their own backgrounds.
@@ -113,8 +122,11 @@ public:
     // belongs to pageViews(index), which the caller keeps while it uses the view.
     const TRMView* ObjectAt(int index, int x, int y) const;
 
-    // Prepared report file. Loading replaces the pages; a bad file leaves no pages, puts
-    // its message into *error and returns false (the caller shows it).
+    // Prepared report file: the stationery switch (Taoda), the printer's name, backgrounds
+    // and pages. Loading replaces the pages, sets Taoda when the file holds it and
+    // PrinterName, and selects that printer; a bad file leaves no pages, puts its message
+    // into *error (and what went wrong into LoadError) and returns false (the caller shows
+    // it).
     void SaveToStream(RMStream& stream);
     bool LoadFromStream(RMStream& stream, std::string* error = nullptr);
     bool SaveToFile(const std::string& fileName);
@@ -124,8 +136,18 @@ public:
     std::function<void()> ClearHandler;
     // Called once for every page added (argument: the page index).
     std::function<void(int)> OnBeginPage;
-    TRMReport* report;
+    // The number (from 0) of a template page among its report's pages, recorded with each
+    // page made from it; -1 or no handler: page 1.
+    std::function<int(const TRMPage& templatePage)> TemplatePageIndex;
+    // The display formats of the template's named memo views (none without a handler).
+    std::function<TRMViewFormats()> TemplateFormats;
     int CurrentBackground = 255;
+    // Pre-printed stationery: stored in and read from prepared files.
+    bool Taoda = false;
+    // The printer a prepared file was read with.
+    std::string PrinterName;
+    // Why the last load failed ("" after one that succeeded).
+    std::string LoadError;
 
 private:
     void clearAll();

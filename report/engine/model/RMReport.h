@@ -11,6 +11,7 @@
 #include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMPrepareState.h"
 #include "report/engine/model/RMPrintOptions.h"
+#include "report/engine/model/RMReportOutput.h"
 #include "report/engine/model/RMVariables.h"
 #include "report/engine/model/RMViewFactory.h"
 
@@ -59,7 +60,9 @@ public:
     std::string PreviewInitialDir;
     TRMDataset* Dataset = nullptr;
     bool ModifyPrepared = false;
-    void* Preview = nullptr; // preview control (report/preview)
+    // The report's own preview (a preview control placed by its host); without one
+    // ShowReport shows the pages in the preview window installed at start-up.
+    TRMReportOutput* Preview = nullptr;
     bool PrintIfEmpty = true;
     int ReportType = rtSimple;
     bool StoreInDFM = false;
@@ -104,7 +107,7 @@ public:
     TRMVariables Variables; // run-time list, emptied when preparation starts
     TRMReportInfo ReportInfo;
     TRMPages Pages;
-    TRMEMFPages EMFPages{this};
+    TRMEMFPages EMFPages;
     TRMDataDictionary Dictionary;
     // The adapters band data sources and field references name ("RMDialogForm.Name");
     // attached to Dictionary, so [Owner.DataSet."Field"] reads the current record.
@@ -149,7 +152,7 @@ public:
     bool getObjectProperty(std::string_view objectName, std::string_view property,
                            platform::Variant& value) const;
 
-    // --- preparation and output (RMReportRun.cpp)
+    // --- preparation and output (preparation/RMReportRun.cpp)
     // Builds the prepared pages from the template (which is left exactly as it was). True
     // when pages were built, nothing failed and nobody cancelled; an evaluation error is
     // shown in a box titled "错误" and leaves no pages.
@@ -157,11 +160,12 @@ public:
     // PrepareReport, then ShowPreparedReport; an error on the way is shown as
     // "异常错误,原因:" and its message.
     void ShowReport();
-    // Hands the prepared pages to the preview (RMReportHooks().ShowPreparedReport).
+    // Hands the prepared pages (when there are any) to Preview, else to the preview window
+    // installed at start-up (reportWindows().PreviewWindow).
     void ShowPreparedReport();
-    // Prepares with the Preview link detached, then hands the pages to the print step
-    // (RMReportHooks().PrintPreparedReport).
-    void PrintReport();
+    // Prepares with the Preview link detached, then hands the pages (when there are any) to
+    // `output`: a printer with its options, a file.
+    void PrintReport(TRMReportOutput& output);
     // Caption of the preview window: "预览 - " and the title, file name or "Untitled".
     std::string previewCaption() const;
 
@@ -196,6 +200,8 @@ private:
     platform::Variant evaluateGuarded(const std::string& name, const std::string& expression,
                                       bool dictionaryVariable);
     void loadTemplate(RMStream& stream);
+    // The display formats of the template's named memo views (EMFPages.TemplateFormats).
+    TRMViewFormats templateFormats() const;
 
     std::unique_ptr<TRMParser> parser_;   // expressions/RMParser.h
     std::vector<std::string> evaluating_; // names being evaluated (recursion stop)

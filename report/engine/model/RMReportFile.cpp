@@ -297,6 +297,7 @@ bool TRMReport::LoadFromFormData(const std::string& data) {
 }
 
 bool TRMReport::SavePreparedReport(const std::string& fileName) {
+    EMFPages.Taoda = Taoda;
     return EMFPages.SaveToFile(fileName);
 }
 
@@ -304,8 +305,14 @@ bool TRMReport::LoadPreparedReport(const std::string& fileName) {
     if (!QFile::exists(QString::fromStdString(fileName)))
         return false;
     std::string error;
-    if (EMFPages.LoadFromFile(fileName, &error))
+    EMFPages.Taoda = Taoda;
+    EMFPages.PrinterName = PrinterName;
+    const bool loaded = EMFPages.LoadFromFile(fileName, &error);
+    Taoda = EMFPages.Taoda;
+    PrinterName = EMFPages.PrinterName;
+    if (loaded)
         return true;
+    ErrorMessage = EMFPages.LoadError;
     showEngineError(error);
     return false;
 }

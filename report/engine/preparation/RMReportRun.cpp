@@ -4,25 +4,18 @@
 #include "platform/MessageBox.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/preparation/RMPreparation.h"
-#include "report/engine/preparation/RMReportHooks.h"
+
+#include <algorithm>
 
 namespace report {
 
-TRMReportHooks& RMReportHooks() {
-    static TRMReportHooks hooks;
-    return hooks;
-}
-
 namespace {
 
-std::unique_ptr<TRMProgress> progressFor(TRMReport& report) {
-    const auto& create = RMReportHooks().CreateProgress;
+std::unique_ptr<TRMProgress> progressFor(const TRMReport& report, const std::string& caption) {
+    const auto& create = reportWindows().ProgressWindow;
     if (report.OnProgress || !report.ShowProgress || !create)
         return nullptr;
-    std::string caption = platform::engineText(47203, "正在准备报表");
-    if (!report.ReportInfo.Title().empty())
-        caption += " - " + report.ReportInfo.Title();
-    return create(report, caption);
+    return create(caption);
 }
 
 } // namespace
@@ -30,7 +23,10 @@ std::unique_ptr<TRMProgress> progressFor(TRMReport& report) {
 bool TRMReport::PrepareReport() {
     if (Preparing || Preparation != nullptr)
         return false; // one preparation at a time
-    std::unique_ptr<TRMProgress> progress = progressFor(*this);
+    std::string caption = platform::engineText(47203, "正在准备报表");
+    if (!ReportInfo.Title().empty())
+        caption += " - " + ReportInfo.Title();
+    std::unique_ptr<TRMProgress> progress = progressFor(*this, caption);
     TRMPreparation preparation(*this, progress.get());
     return preparation.prepare({this});
 }
@@ -46,12 +42,8 @@ bool TRMCompositeReport::PrepareReport() {
     EMFPages.Clear();
     if (members.empty())
         return false;
-    std::unique_ptr<TRMProgress> progress = [&]() -> std::unique_ptr<TRMProgress> {
-        const auto& create = RMReportHooks().CreateProgress;
-        if (OnProgress || !ShowProgress || !create)
-            return nullptr;
-        return create(*this, platform::engineText(47203, "正在准备报表"));
-    }();
+    std::unique_ptr<TRMProgress> progress =
+        progressFor(*this, platform::engineText(47203, "正在准备报表"));
     TRMPreparation preparation(*this, progress.get());
     Preparation = &preparation; // the composite's own template is not prepared
     struct Reset {
@@ -77,8 +69,13 @@ std::string TRMReport::previewCaption() const {
 void TRMReport::ShowPreparedReport() {
     if (EMFPages.Count() == 0)
         return;
-    if (const auto& show = RMReportHooks().ShowPreparedReport)
-        show(*this, previewCaption());
+    if (Preview != nullptr) {
+        Preview->Deliver(*this);
+        return;
+    }
+    if (const auto& window = reportWindows().PreviewWindow)
+        if (const std::unique_ptr<TRMReportOutput> preview = window())
+            preview->Deliver(*this);
 }
 
 void TRMReport::ShowReport() {
@@ -93,18 +90,17 @@ void TRMReport::ShowReport() {
     }
 }
 
-void TRMReport::PrintReport() {
-    void* const preview = Preview;
+void TRMReport::PrintReport(TRMReportOutput& output) {
+    TRMReportOutput* const preview = Preview;
     Preview = nullptr;
     struct Restore {
         TRMReport& r;
-        void* preview;
+        TRMReportOutput* preview;
         ~Restore() { r.Preview = preview; }
     } restore{*this, preview};
     if (!PrepareReport() || EMFPages.Count() == 0)
         return;
-    if (const auto& print = RMReportHooks().PrintPreparedReport)
-        print(*this);
+    output.Deliver(*this);
 }
 
 } // namespace report

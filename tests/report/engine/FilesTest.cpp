@@ -289,7 +289,7 @@ TEST(PreparedFile, RoundTripAndPageViews) {
     EXPECT_EQ(report.EMFPages.Background(0)->Picture.data, "BM fake bitmap");
     EXPECT_EQ(report.EMFPages[1]->Orientation, poLandscape);
     EXPECT_EQ(report.EMFPages[1]->PrinterInfo.paperWidth, 1123);
-    EXPECT_TRUE(report.Taoda);
+    EXPECT_TRUE(report.EMFPages.Taoda);
     RMStream again;
     report.EMFPages.SaveToStream(again);
     EXPECT_EQ(again.bytes(), bytes);

@@ -252,8 +252,8 @@ TEST(GoldenBytes, PreparedPageReadsAndWritesAsWrittenByHand) {
     RMStream in(golden);
     std::string error;
     ASSERT_TRUE(read.EMFPages.LoadFromStream(in, &error)) << error;
-    EXPECT_FALSE(read.Taoda);
-    EXPECT_EQ(read.PrinterName, "Virtual Printer");
+    EXPECT_FALSE(read.EMFPages.Taoda);
+    EXPECT_EQ(read.EMFPages.PrinterName, "Virtual Printer");
     EXPECT_EQ(read.EMFPages.BackgroundCount(), 0);
     ASSERT_EQ(read.EMFPages.Count(), 1);
     const TRMEMFPage& page = *read.EMFPages[0];

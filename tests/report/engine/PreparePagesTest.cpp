@@ -3,7 +3,7 @@
 // evaluation error, and that the template comes back exactly as it was.
 #include "TemplateBuilder.h"
 #include "platform/MessageBox.h"
-#include "report/engine/preparation/RMReportHooks.h"
+#include "report/engine/model/RMReportOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -239,7 +239,8 @@ TEST(PreparePages, TemplateIsLeftExactlyAsItWas) {
 
     // Cancelled in the first pass.
     TRMHeadlessProgress* progress = nullptr;
-    RMReportHooks().CreateProgress = [&](TRMReport&, const std::string&) {
+    TRMReportWindows windows;
+    windows.ProgressWindow = [&](const std::string&) -> std::unique_ptr<TRMProgress> {
         auto p = std::make_unique<TRMHeadlessProgress>();
         progress = p.get();
         p->onLine = [p = p.get()](const std::string& line) {
@@ -248,8 +249,9 @@ TEST(PreparePages, TemplateIsLeftExactlyAsItWas) {
         };
         return p;
     };
+    installReportWindows(windows);
     EXPECT_FALSE(l.report.PrepareReport());
-    RMReportHooks().CreateProgress = nullptr;
+    installReportWindows({});
     EXPECT_EQ(l.pageCount(), 0);
     EXPECT_EQ(templateBytes(l.report), before);
 
@@ -269,7 +271,8 @@ TEST(PreparePages, ProgressLinesAndCancellationInTheFirstPass) {
     std::string caption;
     std::vector<std::string> lines;
     bool cancelAtSecondPage = false;
-    RMReportHooks().CreateProgress = [&](TRMReport&, const std::string& c) {
+    TRMReportWindows windows;
+    windows.ProgressWindow = [&](const std::string& c) -> std::unique_ptr<TRMProgress> {
         caption = c;
         auto p = std::make_unique<TRMHeadlessProgress>();
         p->onLine = [&, p = p.get()](const std::string& line) {
@@ -279,6 +282,7 @@ TEST(PreparePages, ProgressLinesAndCancellationInTheFirstPass) {
         };
         return p;
     };
+    installReportWindows(windows);
     ASSERT_TRUE(l.report.PrepareReport());
     EXPECT_EQ(caption, "正在准备报表 - 核算单位档案");
     ASSERT_FALSE(lines.empty());
@@ -305,7 +309,7 @@ TEST(PreparePages, ProgressLinesAndCancellationInTheFirstPass) {
     l.report.ShowProgress = false;
     ASSERT_TRUE(l.report.PrepareReport());
     EXPECT_TRUE(lines.empty());
-    RMReportHooks().CreateProgress = nullptr;
+    installReportWindows({});
 }
 
 TEST(PreparePages, EvaluationErrorIsShownOnceWithTheObjectAndNoPagesStay) {

@@ -2,7 +2,7 @@
 // detail), and the façade's ShowReport / PrintReport with their hooks.
 #include "TemplateBuilder.h"
 #include "platform/MessageBox.h"
-#include "report/engine/preparation/RMReportHooks.h"
+#include "report/engine/model/RMReportOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -179,27 +179,47 @@ TEST(PrepareScripts, MasterRowsWithoutDetailRowsArePrintedOnlyWhenAsked) {
               (std::vector<std::string>{"一", "明细1", "明细2", "二", "三", "明细1"}));
 }
 
+// An output that records what it was handed.
+struct RecordingOutput : TRMReportOutput {
+    std::function<void(TRMReport&)> onDeliver;
+    void Deliver(TRMReport& r) override { onDeliver(r); }
+};
+
 TEST(PrepareScripts, ShowReportAndPrintReportHandThePagesOn) {
     Numbers n(3);
     n.report.ReportInfo.Strings[0] = "核算单位档案";
     std::string caption;
-    int shown = 0, printed = 0;
-    RMReportHooks().ShowPreparedReport = [&](TRMReport& r, const std::string& c) {
-        caption = c;
-        shown = r.EMFPages.Count();
+    int shown = 0, printed = 0, placed = 0;
+    TRMReportWindows windows;
+    windows.PreviewWindow = [&]() -> std::unique_ptr<TRMReportOutput> {
+        auto window = std::make_unique<RecordingOutput>();
+        window->onDeliver = [&](TRMReport& r) {
+            caption = r.previewCaption();
+            shown = r.EMFPages.Count();
+        };
+        return window;
     };
-    RMReportHooks().PrintPreparedReport = [&](TRMReport& r) {
+    installReportWindows(windows);
+    n.report.ShowReport();
+    EXPECT_EQ(shown, 1) << "without a Preview the installed window shows the pages";
+    EXPECT_EQ(caption, "预览 - 核算单位档案");
+
+    RecordingOutput previewControl;
+    previewControl.onDeliver = [&](TRMReport& r) { placed = r.EMFPages.Count(); };
+    RecordingOutput printer;
+    printer.onDeliver = [&](TRMReport& r) {
         printed = r.EMFPages.Count();
         EXPECT_EQ(r.Preview, nullptr) << "printing detaches the preview";
     };
-    int previewControl = 0;
     n.report.Preview = &previewControl;
+    shown = 0;
     n.report.ShowReport();
-    EXPECT_EQ(shown, 1);
-    EXPECT_EQ(caption, "预览 - 核算单位档案");
-    n.report.PrintReport();
+    EXPECT_EQ(placed, 1);
+    EXPECT_EQ(shown, 0);
+    n.report.PrintReport(printer);
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(n.report.Preview, &previewControl);
+    n.report.Preview = nullptr;
 
     n.report.ReportInfo.Strings[0].clear();
     EXPECT_EQ(n.report.previewCaption(), "预览 - Untitled");
@@ -216,13 +236,14 @@ TEST(PrepareScripts, ShowReportAndPrintReportHandThePagesOn) {
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().caption, "错误");
     n.cell->Memo = {"1"};
-    RMReportHooks().ShowPreparedReport = [](TRMReport&, const std::string&) {
+    windows.PreviewWindow = []() -> std::unique_ptr<TRMReportOutput> {
         throw std::runtime_error("预览窗口无法打开");
     };
+    installReportWindows(windows);
     n.report.ShowReport();
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.last().text, "异常错误,原因:预览窗口无法打开");
-    RMReportHooks() = {};
+    installReportWindows({});
 }
 
 TEST(PrepareScripts, CompositeReportsPrepareTheirMembersIntoOnePageList) {

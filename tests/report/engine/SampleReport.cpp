@@ -98,6 +98,7 @@ std::string samplePreparedBytes() {
         }
     }
     RMStream stream;
+    report.EMFPages.Taoda = report.Taoda; // as SavePreparedReport records it
     report.EMFPages.SaveToStream(stream);
     return stream.takeBytes();
 }

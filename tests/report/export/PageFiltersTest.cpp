@@ -6,6 +6,7 @@
 #include "platform/Modal.h"
 #include "report/export/RMCsvExportFilter.h"
 #include "report/export/RMExportFilters.h"
+#include "report/export/RMPageFormatRun.h"
 #include "report/export/RMPdfExportFilter.h"
 #include "report/export/RMPngExportFilter.h"
 #include "report/export/RMXlsxExportFilter.h"
@@ -63,7 +64,7 @@ TEST_F(PageFilters, CsvIsTheCellGridOfAllPagesInOneTable) {
     doc.memo(page, 40, 30, 80, 40, "甲,\"乙\"\n丙");
     doc.flush();
     TRMCsvExportFilter csv;
-    ASSERT_EQ(exportReport(doc.pages(), csv, path("t.csv").toStdString()).Status,
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("t.csv").toStdString()).status,
               TRMExportStatus::Exported);
     const QByteArray bytes = fileBytes(path("t.csv"));
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
@@ -77,7 +78,7 @@ TEST_F(PageFilters, CsvIsTheCellGridOfAllPagesInOneTable) {
     EXPECT_EQ(rows[10].toArray(), QJsonArray({"甲,\"乙\"\n丙", "", "", ""}));
 
     csv.TextEncoding = TRMCsvExportFilter::Encoding::Gbk;
-    ASSERT_EQ(exportReport(doc.pages(), csv, path("g.csv").toStdString()).Status,
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("g.csv").toStdString()).status,
               TRMExportStatus::Exported);
     EXPECT_FALSE(fileBytes(path("g.csv")).startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(csvRows(path("g.csv"), "gbk")[2].toArray()[1].toString(), QStringLiteral("单位1"));
@@ -90,8 +91,8 @@ TEST_F(PageFilters, PdfIsWhatThePdfPrinterPrintsInOneFile) {
     doc.memo(landscape, 40, 30, 300, 30, "横向页");
     doc.flush();
     TRMPdfExportFilter pdf;
-    const TRMExportResult result = exportReport(doc.pages(), pdf, path("t.pdf").toStdString());
-    ASSERT_EQ(result.Status, TRMExportStatus::Exported) << result.Message;
+    const TRMExportResult result = pdf.writeFile(doc.pages(), path("t.pdf").toStdString());
+    ASSERT_EQ(result.status, TRMExportStatus::Exported) << result.message;
     EXPECT_EQ(printtest::pdfPageCount(path("t.pdf")), 3);
     const std::vector<QSizeF> sizes = printtest::pdfPageSizes(path("t.pdf"));
     ASSERT_EQ(sizes.size(), 3u);
@@ -112,12 +113,41 @@ TEST_F(PageFilters, PdfIsWhatThePdfPrinterPrintsInOneFile) {
     EXPECT_EQ(pdf.description(), "PDF 文件");
 }
 
+TEST_F(PageFilters, PageFormatsAreOnePrintRunInTheirOrder) {
+    PreparedPages doc;
+    tableReport(doc, 2, 3);
+    doc.addPage(true);
+    doc.memo(2, 40, 30, 300, 30, "横向页");
+    doc.flush();
+    // Pages 3, 1, 2: a job per run of equal paper, pages in the order asked.
+    printtest::RecordingDevice device;
+    TRMExportDocument document{&doc.pages(), {2, 0, 1}, "unused.pdf", "档案"};
+    TRMHeadlessProgress progress;
+    const TRMExportResult result = runPageFormat(document, device, &progress);
+    ASSERT_EQ(result.status, TRMExportStatus::Exported) << result.message;
+    EXPECT_EQ(result.pages, 3);
+    ASSERT_EQ(device.jobs.size(), 2u);
+    EXPECT_EQ(device.jobs[0].pages.size(), 1u);
+    EXPECT_EQ(device.jobs[1].pages.size(), 2u);
+    EXPECT_GT(device.jobs[0].job.paperWidth, device.jobs[0].job.paperHeight);
+    EXPECT_EQ(device.jobs[1].job.title, "档案");
+    EXPECT_EQ(progress.lines,
+              (std::vector<std::string>{"正在导出页:3", "正在导出页:1", "正在导出页:2"}));
+
+    // A cancel between pages stops the run.
+    TRMHeadlessProgress cancelling;
+    cancelling.onLine = [&](const std::string&) { cancelling.cancel(); };
+    printtest::RecordingDevice stopped;
+    EXPECT_EQ(runPageFormat(document, stopped, &cancelling).status, TRMExportStatus::Cancelled);
+    EXPECT_EQ(cancelling.lines.size(), 1u);
+}
+
 TEST_F(PageFilters, PngGivesOneImagePerPageAtTheResolution) {
     PreparedPages doc;
     tableReport(doc, 2, 3);
     TRMPngExportFilter png;
     png.Dpi = 100;
-    ASSERT_EQ(exportReport(doc.pages(), png, path("p.png").toStdString()).Status,
+    ASSERT_EQ(png.writeFile(doc.pages(), path("p.png").toStdString()).status,
               TRMExportStatus::Exported);
     EXPECT_EQ(png.Outputs(), (std::vector<std::string>{path("p-1.png").toStdString(),
                                                        path("p-2.png").toStdString()}));
@@ -141,11 +171,11 @@ TEST_F(PageFilters, PngGivesOneImagePerPageAtTheResolution) {
         EXPECT_EQ(darkPixels(560, 70, 700, 150), 0) << name;
     }
     // One page: exactly the file chosen.
-    ASSERT_EQ(exportReport(doc.pages(), png, path("one.png").toStdString(), {1}).Status,
+    ASSERT_EQ(png.writeFile(doc.pages(), path("one.png").toStdString(), {1}).status,
               TRMExportStatus::Exported);
     EXPECT_TRUE(QFile::exists(path("one.png")));
     png.Dpi = 5;
-    EXPECT_EQ(exportReport(doc.pages(), png, path("bad.png").toStdString()).Status,
+    EXPECT_EQ(png.writeFile(doc.pages(), path("bad.png").toStdString()).status,
               TRMExportStatus::Failed);
 }
 
@@ -153,7 +183,7 @@ TEST_F(PageFilters, FiltersRegisterInOrderAndTheExcelOneRunsItsDialogs) {
     installExportFilters();
     installExportFilters(); // once only
     std::vector<std::string> names;
-    for (const TRMExportFilter* f : exportFilters())
+    for (const TRMFileFormat* f : exportFilters())
         names.push_back(f->description() + " " + f->fileMask());
     EXPECT_EQ(names, (std::vector<std::string>{"Excel 文件 *.xlsx", "PDF 文件 *.pdf",
                                                "CSV 文件 *.csv", "PNG 图像 *.png"}));

@@ -34,7 +34,7 @@ TEST_F(XlsxExport, TableBecomesCellsWithValuesFormatsAndStyles) {
     PreparedPages doc;
     tableReport(doc, 1, 3);
     const TRMExportResult result = run(doc, path("t.xlsx"));
-    ASSERT_EQ(result.Status, TRMExportStatus::Exported) << result.Message;
+    ASSERT_EQ(result.status, TRMExportStatus::Exported) << result.message;
     EXPECT_TRUE(filter.streamed());
 
     const QJsonObject book = readXlsx(path("t.xlsx"));
@@ -83,7 +83,7 @@ TEST_F(XlsxExport, TableBecomesCellsWithValuesFormatsAndStyles) {
 TEST_F(XlsxExport, OneSheetRepeatsEachPageHeaderOnceAndBreaksBetweenPages) {
     PreparedPages doc;
     tableReport(doc, 3, 4);
-    ASSERT_EQ(run(doc, path("one.xlsx")).Status, TRMExportStatus::Exported);
+    ASSERT_EQ(run(doc, path("one.xlsx")).status, TRMExportStatus::Exported);
     const QJsonObject sheet = readXlsx(path("one.xlsx"))["sheets"].toArray()[0].toObject();
     const QJsonObject cells = cellsByRef(sheet);
     // Each page: title, column titles, 4 units, footer = 7 rows.
@@ -105,7 +105,7 @@ TEST_F(XlsxExport, SheetPerPageAndAPageList) {
     PreparedPages doc;
     tableReport(doc, 3, 2);
     filter.Options.SheetPerPage = true;
-    ASSERT_EQ(run(doc, path("per.xlsx"), {2, 0}).Status, TRMExportStatus::Exported);
+    ASSERT_EQ(run(doc, path("per.xlsx"), {2, 0}).status, TRMExportStatus::Exported);
     const QJsonArray sheets = readXlsx(path("per.xlsx"))["sheets"].toArray();
     ASSERT_EQ(sheets.size(), 2);
     EXPECT_EQ(sheets[0]["name"].toString(), QStringLiteral("第3页"));
@@ -124,7 +124,7 @@ TEST_F(XlsxExport, CellsCoveringSeveralRowsAreMergedWithoutStreaming) {
     doc.memo(page, 110, 30, 100, 20, "下");
     doc.memo(page, 111, 30, 60, 20, "叠"); // same first cell as "下": joins it
     doc.flush();
-    ASSERT_EQ(run(doc, path("span.xlsx")).Status, TRMExportStatus::Exported);
+    ASSERT_EQ(run(doc, path("span.xlsx")).status, TRMExportStatus::Exported);
     EXPECT_FALSE(filter.streamed());
     const QJsonObject sheet = readXlsx(path("span.xlsx"))["sheets"].toArray()[0].toObject();
     EXPECT_EQ(sheet["merged"].toArray(), QJsonArray({"A1:A2"}));
@@ -139,12 +139,12 @@ TEST_F(XlsxExport, FailuresLeaveNoFileAndKeepTheOldOne) {
     tableReport(doc, 3, 2);
     // A folder that does not exist.
     TRMExportResult result = run(doc, path("missing/x.xlsx"));
-    EXPECT_EQ(result.Status, TRMExportStatus::Failed);
-    EXPECT_NE(result.Message.find("不存在"), std::string::npos) << result.Message;
+    EXPECT_EQ(result.status, TRMExportStatus::Failed);
+    EXPECT_NE(result.message.find("不存在"), std::string::npos) << result.message;
     // A page the report does not have: nothing is written.
     result = run(doc, path("p.xlsx"), {7});
-    EXPECT_EQ(result.Status, TRMExportStatus::Failed);
-    EXPECT_NE(result.Message.find("第 8 页"), std::string::npos) << result.Message;
+    EXPECT_EQ(result.status, TRMExportStatus::Failed);
+    EXPECT_NE(result.message.find("第 8 页"), std::string::npos) << result.message;
     EXPECT_FALSE(QFile::exists(path("p.xlsx")));
     // Cancelled after the first page: the file that was there stays as it was.
     {
@@ -155,7 +155,7 @@ TEST_F(XlsxExport, FailuresLeaveNoFileAndKeepTheOldOne) {
     TRMHeadlessProgress progress;
     progress.onLine = [&](const std::string&) { progress.cancel(); };
     result = run(doc, path("keep.xlsx"), {}, &progress);
-    EXPECT_EQ(result.Status, TRMExportStatus::Cancelled);
+    EXPECT_EQ(result.status, TRMExportStatus::Cancelled);
     EXPECT_EQ(fileBytes(path("keep.xlsx")), QByteArray("old"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
         << "temporary files left behind";

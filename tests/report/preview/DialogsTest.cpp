@@ -155,7 +155,7 @@ TEST_F(DialogsTest, PageSetupChoosesPaperOrientationAndSize) {
     setting.PrinterName = "PDF";
     TRMPageSetupModel model(RMPrinter(), setting);
     EXPECT_EQ(model.PrinterItems().size(), 4u);
-    EXPECT_EQ(model.PrinterItem(), TRMPrinterList::instance().PdfIndex());
+    EXPECT_EQ(model.PrinterItem(), TRMPrinterList::instance().pdfIndex());
     EXPECT_EQ(model.PaperItems()[model.PaperItem()], "A4 210 x 297 毫米");
     model.ChoosePaper(TRMPrinterList::instance().Info(model.PrinterItem()).PaperIndex(8));
     EXPECT_EQ(setting.PaperSize, 8);
@@ -297,7 +297,7 @@ TEST_F(DialogsTest, DialogsRenderHeadless) {
     TRMPrintDialogSettings settings;
     settings.currentPageAllowed = true;
     TRMPrintRunOptions options;
-    ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().PdfIndex()));
+    ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().pdfIndex()));
     setPdfOutputFolder("/home/kuaiji/文档");
     ShowPrintForm(nullptr, settings, options);
     TRMPageSetting setting;

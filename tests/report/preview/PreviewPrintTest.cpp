@@ -5,7 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "report/engine/model/RMPaper.h"
-#include "report/engine/preparation/RMReportHooks.h"
+#include "report/engine/model/RMReportOutput.h"
 #include "report/preview/RMPageSetupForm.h"
 #include "report/preview/RMPreview.h"
 #include "report/preview/RMPreviewForm.h"
@@ -13,6 +13,7 @@
 #include "report/preview/RMPreviewSettings.h"
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMProgressForm.h"
+#include "report/preview/RMReportPrinting.h"
 #include "report/print/RMPdfPrinter.h"
 #include "report/print/RMPrinter.h"
 #include "tests/report/engine/TemplateBuilder.h"
@@ -80,7 +81,7 @@ struct PreviewPrint : ::testing::Test {
         rememberedPreview() = {};
     }
     ~PreviewPrint() override {
-        RMReportHooks() = {};
+        installReportWindows({});
         installPrinter(nullptr);
     }
 
@@ -129,8 +130,8 @@ TEST_F(PreviewPrint, WithoutTheDialogAllPagesPrintAtOnceAndTheCurrentPageOnce) {
     EXPECT_EQ(newPrints(), (Pages{{1, 1, 2, 2, 3, 3}}));
     EXPECT_EQ(progress, (std::vector<int>{1, 1, 2, 2, 3, 3})) << "the report's own progress";
     EXPECT_EQ(visibleWindow<TRMProgressForm>(), nullptr);
-    EXPECT_EQ(pagesWhilePrinting, 3) << "the report holds its pages while they print";
-    EXPECT_EQ(l.report.EMFPages.Count(), 0) << "and gives them back to the preview";
+    EXPECT_EQ(pagesWhilePrinting, 0) << "the preview prints its own pages, never lends them";
+    EXPECT_EQ(l.report.EMFPages.Count(), 0);
     EXPECT_EQ(preview->PageCount(), 3);
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.last().caption, "提示");
@@ -278,7 +279,9 @@ TEST_F(PreviewPrint, ShowReportPreparesWithProgressAndPreviewsInTheWindow) {
 TEST_F(PreviewPrint, PrintReportPreparesAndPrintsToThePdfPrinter) {
     Listing l(100);
     l.report.ShowPrintDialog = false;
-    l.report.PrintReport();
+    TRMPrinterOutput printer;
+    l.report.PrintReport(printer);
+    EXPECT_EQ(printer.Result().status, TRMPrintStatus::Printed);
     EXPECT_EQ(newPrints(), (Pages{{1, 2, 3}}));
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.last().text.find(".pdf"), std::string::npos);
@@ -293,7 +296,7 @@ TEST_F(PreviewPrint, PrintReportPreparesAndPrintsToThePdfPrinter) {
         QTest::keyClicks(form->edtPages, "2-");
         form->btnOK->click();
     });
-    l.report.PrintReport();
+    l.report.PrintReport(printer);
     EXPECT_TRUE(seen);
     EXPECT_EQ(newPrints(), (Pages{{2, 3}}));
 }

@@ -2,6 +2,7 @@
 // setting back onto the report's template pages.
 
 #include "platform/MessageBox.h"
+#include "report/engine/model/RMReport.h"
 #include "report/preview/RMReportPrinting.h"
 #include "report/print/RMPrinter.h"
 #include "tests/report/print/PrintTestSupport.h"
@@ -41,7 +42,7 @@ protected:
 };
 
 TEST_F(ReportPrintingTest, DialogsStartFromTheReport) {
-    const TRMPrintDialogSettings dialog = printDialogSettings(report, true, 3);
+    const TRMPrintDialogSettings dialog = printDialogSettings(printSettingsOf(report), true, 3);
     EXPECT_EQ(dialog.copies, 2);
     EXPECT_FALSE(dialog.collate);
     EXPECT_TRUE(dialog.stationery);
@@ -49,7 +50,7 @@ TEST_F(ReportPrintingTest, DialogsStartFromTheReport) {
     EXPECT_TRUE(dialog.currentPageAllowed);
     EXPECT_EQ(dialog.jobTitle, "核算单位档案");
 
-    const TRMPrintRunOptions options = defaultPrintOptions(report);
+    const TRMPrintRunOptions options = defaultPrintOptions(printSettingsOf(report));
     EXPECT_TRUE(options.pageList.empty());
     EXPECT_EQ(options.parity, 0);
     EXPECT_FALSE(options.scalePaper.has_value());
@@ -62,7 +63,7 @@ TEST_F(ReportPrintingTest, DialogsStartFromTheReport) {
     report.FileName.clear();
     EXPECT_EQ(printJobTitle(report), "Untitled");
 
-    const TRMPageSetting setting = pageSettingFromReport(report);
+    const TRMPageSetting setting = pageSettingFromReport(report, report.EMFPages);
     EXPECT_EQ(setting.PrinterName, "PDF");
     EXPECT_EQ(setting.PaperSize, 9);
     EXPECT_DOUBLE_EQ(setting.MarginLeft(), 10.1); // 38 pixels
@@ -73,7 +74,7 @@ TEST_F(ReportPrintingTest, DialogsStartFromTheReport) {
 }
 
 TEST_F(ReportPrintingTest, ConfirmedSettingGoesOntoEveryPageButSubreports) {
-    TRMPageSetting setting = pageSettingFromReport(report);
+    TRMPageSetting setting = pageSettingFromReport(report, report.EMFPages);
     setting.Title = "新标题";
     setting.PaperSize = 8;
     setting.PaperWidth = 2970;

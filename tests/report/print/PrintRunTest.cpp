@@ -26,7 +26,7 @@ protected:
         ASSERT_TRUE(out.isValid());
         // No print server: the list holds only the fixed entries and the PDF printer.
         printtest::withoutPrintServer(out.path());
-        ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().PdfIndex()));
+        ASSERT_TRUE(RMPrinter().SelectIndex(TRMPrinterList::instance().pdfIndex()));
         setPdfOutputFolder(out.path().toStdString());
     }
 
