@@ -2,6 +2,7 @@
 
 #include "platform/Gbk.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -19,6 +20,38 @@ std::string csvField(const std::string& text) {
     }
     out += '"';
     return out;
+}
+
+bool startsLikeFormula(const std::string& text) {
+    if (text.empty() || std::strchr("=+-@\t\r", text.front()) == nullptr)
+        return false;
+    // A number as a spreadsheet reads one is no formula: a sign, digits with grouping
+    // commas and at most one point, an exponent, a per-cent sign at the end. The export
+    // of a prepared file without its template sees "-1,234.50" only as text.
+    std::size_t i = text.front() == '+' || text.front() == '-' ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) ||
+                               text[i] == ',' || (text[i] == '.' && !point));
+         ++i) {
+        digits = digits || std::isdigit(static_cast<unsigned char>(text[i]));
+        point = point || text[i] == '.';
+    }
+    if (!digits)
+        return true;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t e = i + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
+            ++e;
+        const std::size_t start = e;
+        while (e < text.size() && std::isdigit(static_cast<unsigned char>(text[e])))
+            ++e;
+        if (e == start)
+            return true;
+        i = e;
+    }
+    if (i < text.size() && text[i] == '%')
+        ++i;
+    return i != text.size();
 }
 
 TRMCsvExportFilter::~TRMCsvExportFilter() {
@@ -56,8 +89,12 @@ void TRMCsvExportFilter::writePage(const TRMGridPage& page, const TRMPageInfo&) 
         std::fill(fields.begin(), fields.end(), std::string());
         for (; next < page.Cells.size() && page.Cells[next].Row == r; ++next) {
             const TRMExportCell& cell = page.Cells[next];
-            if (cell.Col < columns_)
-                fields[static_cast<std::size_t>(cell.Col)] = cell.Text;
+            if (cell.Col >= columns_)
+                continue;
+            std::string& field = fields[static_cast<std::size_t>(cell.Col)];
+            field = cell.Text;
+            if (EscapeFormulas && cell.Value.kind == TRMCellValue::Text && startsLikeFormula(field))
+                field.insert(0, 1, '\'');
         }
         line_.clear();
         for (std::size_t c = 0; c < fields.size(); ++c) {

@@ -55,7 +55,7 @@ std::string usage() {
            "                [--pages 页码] [--print-if-empty|--no-print-if-empty] "
            "[--double-pass|--single-pass]\n"
            "导出选项: --sheet-per-page (xlsx 每页一个工作表), --encoding utf-8|gbk (csv), "
-           "--dpi 分辨率 (png)\n"
+           "--csv-formulas (csv 以 = + - @ 开头的文字照原样写出，不加 ' ), --dpi 分辨率 (png)\n"
            "页码例如 1,3,5-12; 退出码: 0 完成, 1 命令行有误, 2 输入文件缺失或损坏, "
            "3 输出或打印失败, 4 没有这台打印机\n";
 }
@@ -146,6 +146,9 @@ Command parseCommand(const std::vector<std::string>& args) {
             if (e != "utf-8" && e != "UTF-8" && e != "gbk" && e != "GBK")
                 throw UsageError("--encoding 只能是 utf-8 或 gbk，而不是 '" + e + "'");
             command.gbk = e == "gbk" || e == "GBK";
+        } else if (a == "--csv-formulas") {
+            only({Command::Export, Command::Render});
+            command.csvFormulas = true;
         } else if (a == "--dpi") {
             only({Command::Export, Command::Render});
             command.dpi = number(a, value(), 24, 1200);

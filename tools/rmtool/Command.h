@@ -7,7 +7,8 @@
 //   rmtool render TEMPLATE.rmf --data NAME=FILE.csv|NAME=FILE.sqlite:QUERY ... OUT
 //                 [--pages LIST] [--print-if-empty|--no-print-if-empty]
 //                 [--double-pass|--single-pass] [filter options]
-// Filter options: --sheet-per-page (xlsx), --encoding utf-8|gbk (csv), --dpi N (png).
+// Filter options: --sheet-per-page (xlsx), --encoding utf-8|gbk (csv), --csv-formulas (csv:
+// texts that start like a formula are written as they stand), --dpi N (png).
 
 #include <optional>
 #include <stdexcept>
@@ -42,6 +43,7 @@ struct Command {
     std::optional<bool> doublePass;
     bool sheetPerPage = false;
     bool gbk = false;
+    bool csvFormulas = false; // no apostrophe before formula-like texts
     int dpi = 150;
 };
 

@@ -156,6 +156,7 @@ int Runner::writeOutput(const Command& command, const report::TRMEMFPages& pages
         auto csv = std::make_unique<report::TRMCsvExportFilter>();
         if (command.gbk)
             csv->TextEncoding = report::TRMCsvExportFilter::Encoding::Gbk;
+        csv->EscapeFormulas = !command.csvFormulas;
         filter = std::move(csv);
     } else if (suffix == "png") {
         auto image = std::make_unique<report::TRMPngExportFilter>();

@@ -9,11 +9,14 @@
 #include "report/export/RMPageFormatRun.h"
 #include "report/export/RMPdfExportFilter.h"
 #include "report/export/RMPngExportFilter.h"
+#include "report/export/RMStagedFile.h"
 #include "report/export/RMXlsxExportFilter.h"
 #include "report/export/RMXlsxOptionsForm.h"
 #include "tests/report/export/ExportTestSupport.h"
 #include "tests/report/print/PrintTestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
@@ -82,6 +85,62 @@ TEST_F(PageFilters, CsvIsTheCellGridOfAllPagesInOneTable) {
               TRMExportStatus::Exported);
     EXPECT_FALSE(fileBytes(path("g.csv")).startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(csvRows(path("g.csv"), "gbk")[2].toArray()[1].toString(), QStringLiteral("单位1"));
+}
+
+// Texts a spreadsheet would run as formulas get a leading apostrophe; numbers stay as they
+// are.
+TEST_F(PageFilters, CsvNeverHandsASpreadsheetAFormula) {
+    PreparedPages doc;
+    const int page = doc.addPage();
+    const std::vector<std::string> texts = {"=1+1", "@SUM(A1)",  "+cmd", "-2+3", "\tx", "-3",
+                                            "+1.5", "-1,234.50", "-2E3", "-E3",  "a=b"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        doc.memo(page, 40 + 60 * static_cast<int>(i), 30, 60, 20, texts[i]);
+        doc.flush();
+    }
+    TRMCsvExportFilter csv;
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("f.csv").toStdString()).Status,
+              TRMExportStatus::Exported);
+    QJsonArray rows = csvRows(path("f.csv"), "utf-8-sig");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toArray(), QJsonArray({"'=1+1", "'@SUM(A1)", "'+cmd", "'-2+3", "'\tx", "-3",
+                                             "+1.5", "-1,234.50", "-2E3", "'-E3", "a=b"}));
+
+    csv.EscapeFormulas = false; // rmtool export --csv-formulas
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("r.csv").toStdString()).Status,
+              TRMExportStatus::Exported);
+    rows = csvRows(path("r.csv"), "utf-8-sig");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toArray()[0].toString(), "=1+1");
+    EXPECT_EQ(rows[0].toArray()[4].toString(), "\tx");
+}
+
+// A killed export leaves its staged file unlocked; the next staged file in the folder
+// removes it, never one a live writer holds, nor a file merely named like one.
+TEST_F(PageFilters, StagedFilesOfDeadWritersGoWithTheNextExport) {
+    TRMStagedFile live;
+    ASSERT_TRUE(live.create(path("a.pdf").toStdString(), nullptr));
+    const QString leftover = path(".b.xlsx.staged-Ab12Cd");
+    const QString other = path(".b.xlsx.Ab12Cd");
+    for (const QString& name : {leftover, other}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("partial");
+    }
+    EXPECT_TRUE(TRMStagedFile::isStagedName(".b.xlsx.staged-Ab12Cd"));
+    EXPECT_FALSE(TRMStagedFile::isStagedName(".staged-Ab12Cd"));
+
+    PreparedPages doc;
+    tableReport(doc, 1, 2);
+    TRMCsvExportFilter csv;
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("c.csv").toStdString()).Status,
+              TRMExportStatus::Exported);
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_TRUE(QFile::exists(other));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(live.tempPath())));
+    live.discard();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({".b.xlsx.Ab12Cd", "c.csv"}));
 }
 
 TEST_F(PageFilters, PdfIsWhatThePdfPrinterPrintsInOneFile) {

@@ -50,6 +50,8 @@ TEST(RmtoolCommand, CommandsAndTheirOptions) {
     EXPECT_EQ(c.doublePass, true);
     EXPECT_EQ(parse({"export", "a.rmp", "b.png", "--dpi", "300"}).dpi, 300);
     EXPECT_TRUE(parse({"export", "a.rmp", "b.csv", "--encoding", "gbk"}).gbk);
+    EXPECT_FALSE(parse({"export", "a.rmp", "b.csv"}).csvFormulas);
+    EXPECT_TRUE(parse({"export", "a.rmp", "b.csv", "--csv-formulas"}).csvFormulas);
 }
 
 TEST(RmtoolCommand, MistakesAreNamed) {
