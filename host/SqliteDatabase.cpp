@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sqlite3.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace host {
 namespace {
@@ -54,24 +55,18 @@ SqliteDatabase::SqliteDatabase(const std::string& path, OpenMode mode)
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
     if (mode == OpenMode::CreateIfMissing)
         flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-        sqlite3_close(db_);
-        db_ = nullptr;
+    std::string reason;
+    if (!openConnection(flags, reason))
         throw EDatabaseError("无法打开数据库文件：" + path + "（" + reason + "）");
-    }
-    sqlite3_busy_timeout(db_, kDefaultBusyTimeoutMs);
-    sqlite3_extended_result_codes(db_, 1);
 
     // Opening is lazy: reading the schema is what proves the file is a database.
     std::vector<std::string> errors;
     platform::DataPacket probe;
     if (!query("select count(*) from sqlite_master", probe, errors)) {
-        const std::string reason = errors.empty() ? std::string() : errors.front();
+        const std::string why = errors.empty() ? std::string() : errors.front();
         sqlite3_close(db_);
         db_ = nullptr;
-        throw EDatabaseError("无法读取数据库文件：" + path + "（" + reason + "）");
+        throw EDatabaseError("无法读取数据库文件：" + path + "（" + why + "）");
     }
     // Readers then never block the writer. A file in a folder the host may not write to
     // keeps its journal mode; it is read-only for this host anyway.
@@ -81,6 +76,42 @@ SqliteDatabase::SqliteDatabase(const std::string& path, OpenMode mode)
 
 SqliteDatabase::~SqliteDatabase() {
     sqlite3_close(db_);
+}
+
+bool SqliteDatabase::openConnection(int flags, std::string& reason) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path_.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_close(db_);
+    db_ = db;
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
+    sqlite3_extended_result_codes(db_, 1);
+    return true;
+}
+
+bool SqliteDatabase::reopenIfWritable() {
+    // SQLite opens a file it may not write read-only and keeps it so for the connection's
+    // life; the file's rights may have been mended since.
+    if (sqlite3_db_readonly(db_, "main") != 1 || ::access(path_.c_str(), W_OK) != 0)
+        return false;
+    sqlite3* old = db_;
+    db_ = nullptr;
+    std::string reason;
+    if (!openConnection(SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, reason) ||
+        sqlite3_db_readonly(db_, "main") != 0) {
+        if (db_)
+            sqlite3_close(db_);
+        db_ = old;
+        return false;
+    }
+    sqlite3_close(old);
+    std::vector<std::string> ignored;
+    runStatements("pragma journal_mode=wal", ignored);
+    return true;
 }
 
 void SqliteDatabase::addError(std::vector<std::string>& errors) const {
@@ -95,7 +126,7 @@ void SqliteDatabase::addError(std::vector<std::string>& errors) const {
         errors.emplace_back("数据库已满或磁盘空间不足，没有保存；请清理磁盘后再试");
         break;
     case SQLITE_READONLY:
-        errors.emplace_back("数据库文件是只读的，不能保存修改；请检查文件权限后重新打开");
+        errors.emplace_back("数据库文件是只读的，不能保存修改；请检查文件权限后再试");
         break;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
@@ -116,6 +147,7 @@ void SqliteDatabase::rollbackOpenTransaction() {
 }
 
 void SqliteDatabase::setBusyTimeout(int milliseconds) {
+    busyTimeoutMs_ = milliseconds;
     sqlite3_busy_timeout(db_, milliseconds);
 }
 
@@ -128,14 +160,26 @@ std::string SqliteDatabase::journalMode() {
 }
 
 bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& errors) {
+    std::vector<std::string> first;
+    const int rc = runStatements(sql, first);
+    // Nothing was written through a read-only connection: the whole text runs again on a
+    // writable one when the file can be written now.
+    if ((rc & 0xFF) == SQLITE_READONLY && reopenIfWritable())
+        return runStatements(sql, errors) == SQLITE_OK;
+    errors.insert(errors.end(), first.begin(), first.end());
+    return rc == SQLITE_OK;
+}
+
+int SqliteDatabase::runStatements(const std::string& sql, std::vector<std::string>& errors) {
     const char* tail = sql.c_str();
     while (tail && *tail && !isBlank(tail)) {
         Statement statement;
         const char* next = nullptr;
         if (sqlite3_prepare_v2(db_, tail, -1, statement.out(), &next) != SQLITE_OK) {
+            const int rc = sqlite3_extended_errcode(db_);
             addError(errors);
             rollbackOpenTransaction();
-            return false;
+            return rc == SQLITE_OK ? SQLITE_ERROR : rc;
         }
         tail = next;
         if (!statement.get())
@@ -144,17 +188,18 @@ bool SqliteDatabase::execute(const std::string& sql, std::vector<std::string>& e
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
+            rc = sqlite3_extended_errcode(db_);
             addError(errors);
             rollbackOpenTransaction();
-            return false;
+            return rc == SQLITE_OK ? SQLITE_ERROR : rc;
         }
     }
     if (!sqlite3_get_autocommit(db_)) {
         rollbackOpenTransaction();
         errors.emplace_back(kOpenTransactionText);
-        return false;
+        return SQLITE_ERROR;
     }
-    return true;
+    return SQLITE_OK;
 }
 
 bool SqliteDatabase::query(const std::string& sql, platform::DataPacket& result,

@@ -2,7 +2,9 @@
 
 // A SQLite database file as the host's data service sees it. Files are kept in WAL mode so
 // that two operators on one machine can read while the other writes; a writer that finds
-// the file busy waits for the busy time-out and then answers with a message.
+// the file busy waits for the busy time-out and then answers with a message. A file that
+// could only be opened for reading is opened again for writing by the first statement that
+// finds it writable again, so permissions mended while the host runs need no restart.
 
 #include "host/Database.h"
 
@@ -47,11 +49,18 @@ public:
     bool tableExists(const std::string& name) override;
 
 private:
+    // Opens path_ with `flags` into db_ (closing what was open); false with the reason.
+    bool openConnection(int flags, std::string& reason);
+    // A read-only connection to a file that has become writable is replaced by a writable
+    // one; true when that happened.
+    bool reopenIfWritable();
+    int runStatements(const std::string& sql, std::vector<std::string>& errors);
     void addError(std::vector<std::string>& errors) const;
     void rollbackOpenTransaction();
 
     std::string path_;
-    sqlite3* db_ = nullptr; // open for the object's whole life
+    sqlite3* db_ = nullptr; // open for the object's whole life (replaced when reopened)
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
 };
 
 } // namespace host

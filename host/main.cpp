@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -147,6 +148,9 @@ int printToFile(QWidget* pluginWindow, int format, const std::string& path,
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit fails the write (a database statement, a printed file), which is
+    // reported, instead of killing the host with the operator's work.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hsdwhost"));
     platform::startGui();

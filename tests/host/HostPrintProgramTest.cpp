@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -269,4 +270,23 @@ TEST_F(HostPrintProgramTest, UnitNamesThatLookLikeExpressionsPrintAsTyped) {
             if (line.startsWith(QStringLiteral("hsdwhost:"))) {
                 EXPECT_TRUE(line.contains(QStringLiteral("请准备好打印机"))) << line.toStdString();
             }
+}
+
+// A file-size limit (a quota, ulimit -f) fails the write: the host ignores SIGXFSZ, ends the
+// print with the reason and leaves no file, instead of dying of the signal.
+TEST_F(HostPrintProgramTest, AFileSizeLimitEndsThePrintWithAMessage) {
+    const QString db = archiveWithUnits(120);
+    const QString pdf = dir.path() + QStringLiteral("/limited.pdf");
+    const ProgramRun r =
+        runProgram(QStringLiteral("prlimit"),
+                   {QStringLiteral("--fsize=40960"), QStringLiteral(HSDW_HOST_PATH),
+                    QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf},
+                   env, 240000);
+    EXPECT_EQ(r.exitCode, 5) << "a message and exit 5, not the signal: " << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("无法写入"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+    // Without the limit the same print completes.
+    const ProgramRun full = host({QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf});
+    EXPECT_EQ(full.exitCode, 0) << full.err.toStdString();
+    EXPECT_GT(QFileInfo(pdf).size(), 40960) << "the limit was below the file's size";
 }
