@@ -88,22 +88,42 @@ void RowWorkflow::FillGrid() {
         return;           // start-up stopped early: nothing to load
     showSaveResult(true); // the rows are read again from the table
     store_->Records.Clear();
-    store_->LoadRecords();
-    const std::size_t n = store_->Records.Count();
-    if (n == 0) {
-        // The grid mirrors Records: an empty (or unreadable) archive shows one blank row, not
-        // rows that are no longer in the table.
-        grid_.setRowCount(2);
-        grid_.setCells(0, 1, "");
-        grid_.setCells(1, 1, "");
+    // Rows that are no longer Records never stay on screen, whatever the load does; until
+    // the rows are in, nothing edits.
+    loadFailed_ = true;
+    showBlankRow();
+    bool read = false;
+    try {
+        read = store_->LoadRecords();
+    } catch (const platform::EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        platform::MessageBox(site_.boxOwner(),
+                             std::string("取核算单位档案时发生异常，数据无法读取：") + e.what(),
+                             "错误", platform::MB_OK | platform::MB_ICONERROR);
+    }
+    if (!read) {
+        store_->Records.Clear();
+        grid_.setRowHint(1, kLoadFailedHint);
         return;
     }
+    loadFailed_ = false;
+    grid_.setRowHint(1, {});
+    const std::size_t n = store_->Records.Count();
+    if (n == 0)
+        return; // an empty archive: the one blank row
     grid_.setRowCount(static_cast<int>(n) + 1);
     for (std::size_t i = 0; i < n; ++i) {
         const TAcountUnitArchivesRecord& r = store_->Records.Items(i);
         grid_.setCells(0, static_cast<int>(i) + 1, r.Hsdwh);
         grid_.setCells(1, static_cast<int>(i) + 1, platform::trimBlanks(r.Hsdwmc));
     }
+}
+
+void RowWorkflow::showBlankRow() {
+    grid_.setRowCount(2);
+    grid_.setCells(0, 1, "");
+    grid_.setCells(1, 1, "");
 }
 
 bool RowWorkflow::CheckRow(int row) {
@@ -146,7 +166,7 @@ void RowWorkflow::rowRemoved(int row) {
 }
 
 bool RowWorkflow::SaveRow() {
-    if (!mayEdit_ || !store_)
+    if (!editable())
         return true;
     const int row = grid_.Row();
     TAcountUnitArchivesRecords& records = store_->Records;
@@ -187,7 +207,7 @@ bool RowWorkflow::SaveRow() {
 }
 
 void RowWorkflow::addRow() {
-    if (!mayEdit_ || !CheckRow(grid_.Row()))
+    if (!editable() || !CheckRow(grid_.Row()))
         return;
     grid_.AppendRow();
     // The grid keeps the texts of rows a shorter reload cut off; a new row starts blank.
@@ -200,7 +220,7 @@ void RowWorkflow::addRow() {
 }
 
 void RowWorkflow::insertRow() {
-    if (!mayEdit_ || !CheckRow(grid_.Row()))
+    if (!editable() || !CheckRow(grid_.Row()))
         return;
     grid_.InsertRow(grid_.Row());
     grid_.setCol(0);
@@ -209,7 +229,7 @@ void RowWorkflow::insertRow() {
 }
 
 void RowWorkflow::deleteRow() {
-    if (!mayEdit_ || !store_)
+    if (!editable())
         return;
     const int row = grid_.Row();
     if (Inserting || Adding) {
@@ -237,8 +257,9 @@ void RowWorkflow::deleteRow() {
 }
 
 void RowWorkflow::refresh() {
-    if (!mayEdit_) {
+    if (!editable()) {
         FillGrid();
+        clearFlags();
     } else {
         const int row = grid_.Row();
         const bool codeBlank = isBlank(codeAt(row));
@@ -260,7 +281,7 @@ void RowWorkflow::refresh() {
 }
 
 void RowWorkflow::keyDown(platform::Word& key, platform::TShiftState) {
-    if (!mayEdit_) {
+    if (!editable()) {
         if (key == platform::VK_BACK || key == platform::VK_DELETE)
             platform::Abort();
         return;
@@ -278,7 +299,7 @@ void RowWorkflow::keyDown(platform::Word& key, platform::TShiftState) {
 }
 
 void RowWorkflow::keyPress(char32_t& key) {
-    if (!mayEdit_) {
+    if (!editable()) {
         if (key != 13)
             platform::Abort();
         return;
@@ -301,7 +322,7 @@ void RowWorkflow::keyPress(char32_t& key) {
 }
 
 void RowWorkflow::selectCell(int, int targetRow, bool&) {
-    if (!mayEdit_ || !site_.windowShown() || !store_)
+    if (!editable() || !site_.windowShown())
         return;
     const int row = grid_.Row();
     // A move within the row, or the current row no longer exists (the grid shrank under it).
@@ -341,11 +362,41 @@ void RowWorkflow::reloadOnShow() {
 }
 
 bool RowWorkflow::mayClose() {
-    return !hasUnsavedInput() || CheckRow(grid_.Row());
+    if (!hasUnsavedInput() || CheckRow(grid_.Row()))
+        return true;
+    if (!hasUnsavedInput())
+        return false; // a refused duplicate emptied the row: shown once, the next close goes
+    // The row cannot be written (its message was shown): the operator chooses between
+    // giving up this one change and staying to mend it, never kept in the window for good.
+    if (platform::MessageBox(site_.boxOwner(), kDiscardQuestion, "提示",
+                             platform::MB_YESNO | platform::MB_ICONQUESTION |
+                                 platform::MB_DEFBUTTON2) != platform::IDYES)
+        return false;
+    discardCurrentRow();
+    return true;
+}
+
+void RowWorkflow::discardCurrentRow() {
+    const int row = grid_.Row();
+    showSaveResult(true); // nothing unsaved is left
+    TAcountUnitArchivesRecords& records = store_->Records;
+    const std::size_t index = static_cast<std::size_t>(row - 1);
+    if (!Adding && !Inserting && row >= 1 && index < records.Count()) {
+        const TAcountUnitArchivesRecord& stored = records.Items(index);
+        grid_.setCells(0, row, stored.Hsdwh);
+        grid_.setCells(1, row, platform::trimBlanks(stored.Hsdwmc));
+    } else {
+        Adding = false;
+        Inserting = false;
+        Deleted = true;
+        grid_.DeleteRow(row);
+        rowRemoved(row);
+    }
+    grid_.setModifed(false);
 }
 
 bool RowWorkflow::hasUnsavedInput() const {
-    if (!mayEdit_ || !store_)
+    if (!editable())
         return false;
     const int row = grid_.Row();
     if (Adding || Inserting)

@@ -52,6 +52,13 @@ public:
     void attach(TAcountUnitArchivesClass* store, bool mayEdit);
     void detach();
     bool mayEdit() const { return mayEdit_; }
+    // False after a load that could not read the table (a failed query, a packet that does
+    // not decode): the grid then shows one blank row, noted kLoadFailedHint, and nothing is
+    // edited until a reload succeeds, so no edit can address a unit the grid no longer
+    // shows.
+    bool loaded() const { return !loadFailed_; }
+    static constexpr const char* kLoadFailedHint =
+        "核算单位档案没有读出：刷新（Ctrl+R）成功之前不能修改";
     TAcountUnitArchivesClass* store() const { return store_; }
 
     // Row flags: Adding / Inserting while the current row is a new row at the end / inside
@@ -83,8 +90,12 @@ public:
     // Showing the window: reloads and makes the last row current, unless the current row
     // holds input that is not stored yet.
     void reloadOnShow();
-    // Closing the window: unsaved input is written first; false when that was refused.
+    // Closing the window: unsaved input is written first. When it cannot be written the
+    // operator is asked (kDiscardQuestion, Yes / No) whether to discard that change and
+    // close; false when the operator stays.
     bool mayClose();
+    static constexpr const char* kDiscardQuestion =
+        "当前行的修改无法保存。\r\n放弃这一行的修改并退出吗？（选“否”留在这一行）";
     // True when the current row holds input that is not stored yet.
     bool hasUnsavedInput() const;
     // A new code was refused as a duplicate: the row is blanked and its code cell current.
@@ -96,6 +107,13 @@ public:
     static constexpr platform::TColor kUnsavedColor = platform::RGB(255, 200, 200);
 
 private:
+    // The operator may edit now: an editing operator, and the rows were read.
+    bool editable() const { return mayEdit_ && store_ && !loadFailed_; }
+    // The grid shows one blank row (an empty or unreadable archive).
+    void showBlankRow();
+    // The current row's change is given up: a stored row shows its stored values again, a
+    // row never stored leaves the grid.
+    void discardCurrentRow();
     std::string codeAt(int row) const;
     std::string nameAt(int row) const;
     void clearFlags();
@@ -109,6 +127,7 @@ private:
     RowWorkflowSite& site_;
     TAcountUnitArchivesClass* store_ = nullptr;
     bool mayEdit_ = false;
+    bool loadFailed_ = false;
     int unsavedRow_ = -1;
 };
 

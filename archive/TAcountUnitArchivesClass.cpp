@@ -29,14 +29,14 @@ TAcountUnitArchivesClass::TAcountUnitArchivesClass(ArchiveStoreSite& site)
 
 TAcountUnitArchivesClass::~TAcountUnitArchivesClass() = default;
 
-void TAcountUnitArchivesClass::LoadRecords() {
+bool TAcountUnitArchivesClass::LoadRecords() {
     Records.Clear();
     platform::Variant data;
     if (!site_.dataService().OpenQuery(sql::selectAll(), data)) {
         platform::MessageBox(site_.windowHandle(),
                              "取核算单位档案时发生异常，可能是没有核算单位表!", "错误",
                              platform::MB_OK | platform::MB_ICONERROR);
-        return;
+        return false;
     }
     platform::TClientDataSet& ds = site_.storeDataSet();
     CloseOnExit closer(ds);
@@ -56,6 +56,7 @@ void TAcountUnitArchivesClass::LoadRecords() {
         Records.Clear();
         throw;
     }
+    return true;
 }
 
 bool TAcountUnitArchivesClass::checkCode(std::string_view code) {

@@ -42,8 +42,9 @@ public:
     TAcountUnitArchivesRecords Records;
 
     // Replaces Records by the table's rows, in the order the service returns them, untrimmed.
-    // A failed query shows its box and leaves Records empty.
-    void LoadRecords();
+    // A failed query shows its box, leaves Records empty and returns false; a packet that
+    // does not decode leaves Records empty and raises its error.
+    bool LoadRecords();
     // The write operations show their box and return false when they refuse or fail; they
     // never change Records. Service and dataset errors propagate to the caller.
     bool AddRecord(const TAcountUnitArchivesRecord& record);

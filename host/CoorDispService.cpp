@@ -39,6 +39,20 @@ const char* CoorDispService::sysParamTable() {
 platform::Variant CoorDispService::invoke(std::int32_t dispId, platform::DispatchArgs& args) {
     Call call;
     call.dispId = dispId;
+    if (const auto fault = faults_.find(dispId);
+        fault != faults_.end() && fault->second.damagedPacket) {
+        if (dispId != PLATFORM_DISPID_OPEN_QUERY)
+            throw platform::EDispatchError(PLATFORM_DISP_TYPE_MISMATCH,
+                                           "only a query answers with a packet");
+        call.result = openQuery(args, call);
+        calls_.push_back(call);
+        if (call.result) {
+            platform::ByteArray bytes = args[1].bytesValue();
+            bytes.resize(bytes.size() / 2);
+            args.set(1, platform::Variant(std::move(bytes)));
+        }
+        return call.result;
+    }
     if (const auto fault = faults_.find(dispId); fault != faults_.end()) {
         if (dispId == PLATFORM_DISPID_OPEN_QUERY && args.size() > 0)
             call.sql = args[0].toString();

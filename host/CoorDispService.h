@@ -37,6 +37,9 @@ public:
     struct Fault {
         bool raise = false;                // raise an error (failing dispatch status)
         std::vector<std::string> messages; // the messages (raise: the first is the error text)
+        // OpenQuery only: answer true with the query's packet cut in half (a packet damaged
+        // on the way), instead of failing.
+        bool damagedPacket = false;
     };
 
     explicit CoorDispService(std::shared_ptr<Database> database);

@@ -502,6 +502,82 @@ TEST_F(RowWorkflowTest, ClosingWritesUnsavedInputOrRefuses) {
     EXPECT_EQ(db.units().front(), (std::vector<std::string>{"0001", "新总部"}));
 }
 
+// A row the database keeps refusing never traps the operator: closing asks whether to give
+// up that change; a stored row keeps its stored values, a new row is dropped.
+TEST_F(RowWorkflowTest, ClosingWithARowThatCannotBeWrittenAsksToDiscardIt) {
+    start();
+    db.fail(PLATFORM_DISPID_EXEC_SQL, {"磁盘已满"});
+    moveTo(1, 1);
+    type("改名");
+    boxes.answer(platform::IDNO);
+    EXPECT_FALSE(rows.mayClose()) << "No: the operator stays";
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.records()[0].text.find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(boxes.last().text, RowWorkflow::kDiscardQuestion);
+    EXPECT_EQ(boxes.last().flags & (platform::MB_TYPEMASK | platform::MB_ICONMASK),
+              platform::MB_YESNO | platform::MB_ICONQUESTION);
+    boxes.clear();
+    EXPECT_EQ(grid.Cells(1, 1), "改名");
+    EXPECT_EQ(rows.unsavedRow(), 1);
+
+    boxes.answer(platform::IDYES);
+    EXPECT_TRUE(rows.mayClose()) << "Yes: the change goes and the window closes";
+    EXPECT_EQ(takeBoxes().back(), RowWorkflow::kDiscardQuestion);
+    EXPECT_EQ(grid.Cells(1, 1), "总部") << "the stored row shows its stored values";
+    EXPECT_EQ(rows.unsavedRow(), -1);
+    EXPECT_FALSE(rows.hasUnsavedInput());
+
+    command(&W::addRow);
+    type("0012");
+    key(platform::VK_RIGHT);
+    type("十二");
+    boxes.answer(platform::IDYES);
+    EXPECT_TRUE(rows.mayClose());
+    EXPECT_EQ(takeBoxes().back(), RowWorkflow::kDiscardQuestion);
+    EXPECT_EQ(grid.RowCount(), 4) << "the new row never stored is dropped";
+    db.clearFaults();
+    EXPECT_EQ(db.units(), (Rows{{"0001", "总部"}, {"0002", "一分部"}, {"0009", "九分部"}}));
+    expectInStep();
+}
+
+// A reload whose packet does not decode keeps no rows it could not write back: the grid is
+// one blank row, noted, and nothing is edited until a reload succeeds.
+TEST_F(RowWorkflowTest, AFailedReloadEditsNothingUntilAReloadSucceeds) {
+    start();
+    const Rows before = db.units();
+    db.service().setFault(PLATFORM_DISPID_OPEN_QUERY, {false, {}, true});
+    command(&W::refresh);
+    const std::vector<std::string> shown = takeBoxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("取核算单位档案时发生异常，数据无法读取：", 0), 0u) << shown[0];
+    EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
+    EXPECT_FALSE(rows.loaded());
+    EXPECT_EQ(grid.RowHint(1), RowWorkflow::kLoadFailedHint);
+    db.clearFaults();
+
+    // What an operator would do to the rows that were on screen: nothing reaches the table.
+    type("0002");
+    key(platform::VK_RIGHT);
+    type("改名");
+    key(platform::VK_DOWN);
+    command(&W::addRow);
+    command(&W::insertRow);
+    command(&W::deleteRow);
+    EXPECT_FALSE(rows.hasUnsavedInput());
+    EXPECT_TRUE(rows.mayClose());
+    EXPECT_TRUE(db.statements().empty());
+    EXPECT_EQ(db.units(), before);
+
+    command(&W::refresh); // the reload succeeds: editing again
+    EXPECT_TRUE(rows.loaded());
+    EXPECT_EQ(grid.RowHint(1), "");
+    expectInStep();
+    moveTo(1, 2);
+    type("一分部改");
+    moveTo(1, 1);
+    EXPECT_EQ(db.units()[1], (std::vector<std::string>{"0002", "一分部改"}));
+}
+
 TEST_F(RowWorkflowTest, ShowingAgainReloadsButKeepsTypedInput) {
     start();
     command(&W::addRow);
