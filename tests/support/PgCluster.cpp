@@ -157,6 +157,26 @@ std::string tail(const std::string& path, std::size_t bytes = 2000) {
     return text.size() > bytes ? text.substr(text.size() - bytes) : text;
 }
 
+void startServerIn(const Account& account, const std::string& folder) {
+    const Outcome started =
+        runAs(account, binDir() + "/pg_ctl",
+              {QStringLiteral("-D"), QString::fromStdString(folder + "/data"), QStringLiteral("-l"),
+               QString::fromStdString(folder + "/server.log"), QStringLiteral("-w"),
+               QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("start")},
+              folder, 90000);
+    if (started.exitCode != 0 || !serverRunning(folder))
+        throw EPgClusterError("the PostgreSQL server did not start: " + started.output +
+                              "\nserver log:\n" + tail(folder + "/server.log"));
+}
+
+void stopServerIn(const Account& account, const std::string& folder) {
+    runAs(account, binDir() + "/pg_ctl",
+          {QStringLiteral("-D"), QString::fromStdString(folder + "/data"), QStringLiteral("-m"),
+           QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+           QStringLiteral("stop")},
+          folder, 90000);
+}
+
 // A cluster this process started because no fixture had; stopped at exit.
 struct OwnCluster {
     std::string stateDir;
@@ -235,15 +255,7 @@ PgCluster PgCluster::start(const std::string& stateDir, Options options) {
         if (!conf)
             throw EPgClusterError("cannot configure the cluster in " + folder);
     }
-    const Outcome started =
-        runAs(account, bin + "/pg_ctl",
-              {QStringLiteral("-D"), QString::fromStdString(folder + "/data"), QStringLiteral("-l"),
-               QString::fromStdString(folder + "/server.log"), QStringLiteral("-w"),
-               QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("start")},
-              folder, 90000);
-    if (started.exitCode != 0 || !serverRunning(folder))
-        throw EPgClusterError("the PostgreSQL server did not start: " + started.output +
-                              "\nserver log:\n" + tail(folder + "/server.log"));
+    startServerIn(account, folder);
 
     PgCluster cluster;
     cluster.folder_ = folder;
@@ -265,11 +277,7 @@ bool PgCluster::stop(const std::string& stateDir) {
     std::error_code ec;
     if (fs::exists(folder->second + "/data/postmaster.pid", ec)) {
         try {
-            runAs(serverAccount(), binDir() + "/pg_ctl",
-                  {QStringLiteral("-D"), QString::fromStdString(folder->second + "/data"),
-                   QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
-                   QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("stop")},
-                  folder->second, 90000);
+            stopServerIn(serverAccount(), folder->second);
         } catch (const EPgClusterError& e) {
             std::fprintf(stderr, "pg cluster: %s\n", e.what());
         }
@@ -305,6 +313,16 @@ PgCluster& PgCluster::shared() {
 
 PgCluster& PgCluster::startPrivate(Options options) {
     return useCluster(std::make_unique<PgCluster>(startOwn(options)));
+}
+
+void PgCluster::stopServer() {
+    stopServerIn(serverAccount(), folder_);
+    if (serverRunning(folder_))
+        throw EPgClusterError("the PostgreSQL server did not stop");
+}
+
+void PgCluster::startServer() {
+    startServerIn(serverAccount(), folder_);
 }
 
 std::string PgCluster::uri(const std::string& user, const std::string& database) const {

@@ -49,6 +49,11 @@ public:
     // (benchmarks that need a durable one).
     static PgCluster& startPrivate(Options options);
 
+    // Stops the server (fast: sessions are ended) and starts it again on the same data, as
+    // an administrator restarting it does; EPgClusterError when it does not come back.
+    void stopServer();
+    void startServer();
+
     // A libpq URI for `user` on `database` (no password in it).
     std::string uri(const std::string& user, const std::string& database) const;
     std::string adminUri(const std::string& database = "postgres") const;
