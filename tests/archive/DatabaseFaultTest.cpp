@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -142,10 +143,13 @@ TEST_F(DatabaseFaultTest, FullDiskKeepsTheRowUntilThereIsRoom) {
 
     open();
     addWhileFaulty("数据库已满或磁盘空间不足");
-    key(Qt::Key_Escape); // closing tries once more: refused, the window stays
-    ASSERT_EQ(boxes.count(), 1u);
+    // Closing tries once more and, refused, asks whether to give the row up: No stays.
+    boxes.answer(platform::IDNO);
+    key(Qt::Key_Escape);
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_TRUE(contains(boxes.last().text, "放弃这一行的修改并退出吗")) << boxes.last().text;
     boxes.clear();
-    EXPECT_NE(plugin(), nullptr);
+    EXPECT_TRUE(isOpen());
 
     ASSERT_TRUE(database->execute("pragma max_page_count=1073741823", errors));
     leaveAndExpectStored();
@@ -162,7 +166,7 @@ TEST_F(DatabaseFaultTest, AnotherConnectionsWriteLockKeepsTheRowUntilReleased) {
     leaveAndExpectStored();
 }
 
-TEST_F(DatabaseFaultTest, ReadOnlyFileSaysSoAndKeepsTheRow) {
+TEST_F(DatabaseFaultTest, ReadOnlyFileSaysSoKeepsTheRowAndSavesOnceWritable) {
     // A rollback journal: a read-only file in WAL mode cannot even be read without its
     // shared-memory file.
     sqlite3* setup = nullptr;
@@ -183,6 +187,14 @@ TEST_F(DatabaseFaultTest, ReadOnlyFileSaysSoAndKeepsTheRow) {
     EXPECT_EQ(cell(0, 3), "0009") << "the archive still reads";
     addWhileFaulty("数据库文件是只读的");
     EXPECT_EQ(table().size(), 3u);
+    // Writable again while the archive stays open: the next save works.
+    if (immutable_) {
+        ASSERT_EQ(QProcess::execute("chattr", {"-i", QString::fromStdString(path)}), 0);
+        immutable_ = false;
+    }
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(path),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    leaveAndExpectStored();
 }
 
 TEST_F(DatabaseFaultTest, AFileThatIsNotADatabaseIsRefusedWithAReason) {
@@ -256,4 +268,70 @@ TEST_F(DatabaseFaultTest, AFailingDataServiceKeepsTheRowUntilItAnswersAgain) {
     EXPECT_EQ(testsupport::takeBoxTexts(boxes), std::vector<std::string>{});
     EXPECT_TRUE(stored("0777"));
     EXPECT_FALSE(stored(before));
+
+    // A change that cannot be written is given up on Esc when the operator says Yes: the
+    // window closes and the table keeps what it had.
+    const Rows kept = table();
+    service->setFault(PLATFORM_DISPID_EXEC_SQL, fault);
+    key(Qt::Key_Right);
+    type("改不了");
+    boxes.answer(platform::IDYES);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(contains(boxes.last().text, "放弃这一行的修改并退出吗")) << boxes.last().text;
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !isOpen(); }));
+    EXPECT_EQ(table(), kept);
+}
+
+// What another program may have left in the table: a code with bytes that are neither UTF-8
+// nor GBK, a name far longer than the grid's column takes, control characters. The archive
+// shows every row (the bad bytes as replacement characters), the operator moves over them
+// without a box, and a rename of such a row is written under its code as stored.
+TEST_F(DatabaseFaultTest, HostileTableContentsShowAndStayWritable) {
+    {
+        host::SqliteDatabase setup(path, host::SqliteDatabase::OpenMode::ExistingOnly);
+        setup.executeOrThrow(
+            "insert into tbHsdwda values(cast(x'3031ff80' as text),'坏编码'),"
+            "('0020','" +
+            std::string(400, 'N') +
+            "'),"
+            "('0021','控制' || char(9) || char(13) || char(10) || char(1) || '字符'),"
+            "('00' || char(7),'铃')");
+    }
+    open();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(boxes.count(), 0u);
+    ASSERT_EQ(rowCount(), 8); // title row + 7 units
+    std::vector<std::string> codes;
+    for (int r = 1; r < rowCount(); ++r)
+        codes.push_back(cell(0, r));
+    EXPECT_NE(std::find(codes.begin(), codes.end(), "01\uFFFD\uFFFD"), codes.end())
+        << "bad bytes show as replacement characters";
+    // Over every row and back: nothing typed, nothing written, no box.
+    for (int r = 1; r < 8; ++r)
+        key(Qt::Key_Up);
+    for (int r = 1; r < 8; ++r)
+        key(Qt::Key_Down);
+    EXPECT_EQ(testsupport::takeBoxTexts(boxes), std::vector<std::string>{});
+    EXPECT_EQ(table().size(), 7u);
+
+    // Rename the unit with the bad code: the statement addresses the code as stored.
+    int bad = 1;
+    while (bad < rowCount() && cell(0, bad) != "01\uFFFD\uFFFD")
+        ++bad;
+    ASSERT_LT(bad, rowCount());
+    while (currentRow() > bad)
+        key(Qt::Key_Up);
+    while (currentRow() < bad)
+        key(Qt::Key_Down);
+    key(Qt::Key_Left);
+    key(Qt::Key_Right);
+    type("已改名");
+    key(bad > 1 ? Qt::Key_Up : Qt::Key_Down);
+    EXPECT_EQ(testsupport::takeBoxTexts(boxes), std::vector<std::string>{});
+    platform::DataPacket renamed;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(database->query("select hex(f_Hsdwh) from tbHsdwda where f_Hsdwmc='已改名'",
+                                renamed, errors));
+    ASSERT_EQ(renamed.rows.size(), 1u) << "the rename reached the row";
+    EXPECT_EQ(renamed.rows[0][0], "3031FF80") << "its code kept as stored";
 }

@@ -124,10 +124,12 @@ TEST_F(RmtoolRender, EmptyDataAndBadBindings) {
         int code;
         QString message;
     };
-    {
-        QFile bad(path("bad.rmf"));
+    for (const auto& [name, bytes] : {std::pair<QString, QByteArray>{"bad.rmf", "not a template"},
+                                      {"open-quote.csv", "code,name\n0001,\"unclosed\n"},
+                                      {"junk.sqlite", QByteArray(4096, 'x')}}) {
+        QFile bad(path(name));
         ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-        bad.write("not a template");
+        bad.write(bytes);
     }
     const std::vector<Case> cases = {
         {{"render", path("units.rmf"), "--data", "Other=" + path("units.csv"), path("x.pdf")},
@@ -144,6 +146,13 @@ TEST_F(RmtoolRender, EmptyDataAndBadBindings) {
           path("x.pdf")},
          2,
          "只能用查询语句"},
+        {{"render", path("units.rmf"), "--data", "Units=" + path("open-quote.csv"), path("x.pdf")},
+         2,
+         "引号没有闭合"},
+        {{"render", path("units.rmf"), "--data", "Units=" + path("junk.sqlite") + ":select 1",
+          path("x.pdf")},
+         2,
+         "not a database"},
         {{"render", path("bad.rmf"), "--data", "Units=" + path("units.csv"), path("x.pdf")},
          2,
          "不是报表模板或已损坏"},
