@@ -33,9 +33,12 @@ bool TAcountUnitArchivesClass::LoadRecords() {
     Records.Clear();
     platform::Variant data;
     if (!site_.dataService().OpenQuery(sql::selectAll(), data)) {
+        // The service's own messages say what happened (a missing table, a lost server,
+        // contents that are no text).
         platform::MessageBox(site_.windowHandle(),
-                             "取核算单位档案时发生异常，可能是没有核算单位表!", "错误",
-                             platform::MB_OK | platform::MB_ICONERROR);
+                             sql::failureText("取核算单位档案时发生异常，可能是没有核算单位表!",
+                                              sql::messageTexts(data)),
+                             "错误", platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     platform::TClientDataSet& ds = site_.storeDataSet();

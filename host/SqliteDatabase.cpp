@@ -236,7 +236,19 @@ bool SqliteDatabase::query(const std::string& sql, platform::DataPacket& result,
             const auto* text =
                 reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), c));
             const int bytes = sqlite3_column_bytes(statement.get(), c);
-            row.emplace_back(std::string(text ? text : "", std::size_t(bytes)));
+            std::string value(text ? text : "", std::size_t(bytes));
+            if (!platform::isValidUtf8(value)) {
+                // Bytes another program stored that are no text: a value shown in their
+                // place could not address the row again, so nothing is handed out.
+                const std::size_t rowNumber = result.rows.size() + 1;
+                result = {};
+                errors.emplace_back("第 " + std::to_string(rowNumber) + " 行「" +
+                                    std::string(sqlite3_column_name(statement.get(), c)) +
+                                    "」列的内容不是有效的 UTF-8 文字，无法读出");
+                errors.emplace_back("数据库中有其他程序写入的文字，请检查数据库内容");
+                return false;
+            }
+            row.emplace_back(std::move(value));
         }
         result.rows.push_back(std::move(row));
     }

@@ -15,42 +15,6 @@ constexpr std::uint32_t kMaxFields = 65535;
 constexpr std::uint8_t kNullCell = 0;
 constexpr std::uint8_t kTextCell = 1;
 
-// Strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
-bool isValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    while (i < n) {
-        unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint32_t cp = 0, min = 0;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, cp = c & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (n - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 void putU16(ByteArray& out, std::uint16_t v) {
     out.push_back(std::uint8_t(v));
     out.push_back(std::uint8_t(v >> 8));
@@ -153,6 +117,41 @@ private:
 } // namespace detail
 
 using namespace detail;
+
+bool isValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    while (i < n) {
+        unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        std::uint32_t cp = 0, min = 0;
+        if ((c & 0xE0) == 0xC0) {
+            length = 2, cp = c & 0x1F, min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3, cp = c & 0x0F, min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4, cp = c & 0x07, min = 0x10000;
+        } else {
+            return false;
+        }
+        if (n - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
 
 ByteArray encodeDataPacket(const DataPacket& packet) {
     ByteArray out = encodeHeader(packet.fields, packet.rows.size());

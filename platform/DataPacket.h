@@ -36,6 +36,10 @@ struct DataPacket {
     std::vector<DataPacketRow> rows;
 };
 
+// Whether `text` is strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF), as
+// every text of a packet must be.
+bool isValidUtf8(std::string_view text);
+
 // Encodes `packet`. EDataPacketError when a row's width differs from the field count or a
 // text is not valid UTF-8.
 ByteArray encodeDataPacket(const DataPacket& packet);

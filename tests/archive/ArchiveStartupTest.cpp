@@ -173,7 +173,9 @@ TEST_F(ArchiveWindowTest, FailedLoadShowsItsBoxWhenShown) {
     db->exec("drop table tbHsdwda");
     openWindow();
     ASSERT_EQ(boxes->count(), 1u);
-    EXPECT_EQ(boxes->last().text, "取核算单位档案时发生异常，可能是没有核算单位表!");
+    EXPECT_EQ(boxes->last().text.rfind("取核算单位档案时发生异常，可能是没有核算单位表!\r\n", 0),
+              0u)
+        << boxes->last().text;
     EXPECT_EQ(boxes->last().owner, platform::handleOf(window.data()));
     EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
 }

@@ -430,8 +430,8 @@ TEST_F(RowWorkflowTest, RefreshReloadsWhatOthersChanged) {
     // A failing load shows its box and leaves the blank row too.
     db.fail(PLATFORM_DISPID_OPEN_QUERY, {"断开"});
     command(&W::refresh);
-    EXPECT_EQ(takeBoxes(),
-              std::vector<std::string>{"取核算单位档案时发生异常，可能是没有核算单位表!"});
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{
+                               "取核算单位档案时发生异常，可能是没有核算单位表!\r\n断开\n\r"});
     EXPECT_EQ(gridRows(), (Rows{{"", ""}}));
 }
 
@@ -509,6 +509,7 @@ TEST_F(RowWorkflowTest, ClosingWithARowThatCannotBeWrittenAsksToDiscardIt) {
     db.fail(PLATFORM_DISPID_EXEC_SQL, {"磁盘已满"});
     moveTo(1, 1);
     type("改名");
+    boxes.answer(platform::IDOK); // the write's failure
     boxes.answer(platform::IDNO);
     EXPECT_FALSE(rows.mayClose()) << "No: the operator stays";
     ASSERT_EQ(boxes.count(), 2u);
@@ -520,8 +521,10 @@ TEST_F(RowWorkflowTest, ClosingWithARowThatCannotBeWrittenAsksToDiscardIt) {
     EXPECT_EQ(grid.Cells(1, 1), "改名");
     EXPECT_EQ(rows.unsavedRow(), 1);
 
+    boxes.answer(platform::IDOK);
     boxes.answer(platform::IDYES);
     EXPECT_TRUE(rows.mayClose()) << "Yes: the change goes and the window closes";
+    ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(takeBoxes().back(), RowWorkflow::kDiscardQuestion);
     EXPECT_EQ(grid.Cells(1, 1), "总部") << "the stored row shows its stored values";
     EXPECT_EQ(rows.unsavedRow(), -1);
@@ -531,8 +534,10 @@ TEST_F(RowWorkflowTest, ClosingWithARowThatCannotBeWrittenAsksToDiscardIt) {
     type("0012");
     key(platform::VK_RIGHT);
     type("十二");
+    boxes.answer(platform::IDOK);
     boxes.answer(platform::IDYES);
     EXPECT_TRUE(rows.mayClose());
+    ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(takeBoxes().back(), RowWorkflow::kDiscardQuestion);
     EXPECT_EQ(grid.RowCount(), 4) << "the new row never stored is dropped";
     db.clearFaults();

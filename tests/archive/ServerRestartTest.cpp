@@ -4,6 +4,7 @@
 // is away, and leaving it once the server is back saves it, without reopening anything.
 
 #include "host/CoorDispService.h"
+#include "host/HostWindow.h"
 #include "host/PostgresDatabase.h"
 #include "platform/MessageBox.h"
 #include "tests/archive/HostArchive.h"

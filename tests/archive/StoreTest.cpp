@@ -83,7 +83,9 @@ TEST_F(StoreTest, FailedLoadShowsOneBoxOwnedByTheWindow) {
     store->LoadRecords();
     EXPECT_EQ(store->Records.Count(), 0u);
     ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.last().text, "取核算单位档案时发生异常，可能是没有核算单位表!");
+    EXPECT_EQ(boxes.last().text, "取核算单位档案时发生异常，可能是没有核算单位表!\r\n"
+                                 "no such table: tbHsdwda\n\r")
+        << "the heading, then the service's reason";
     EXPECT_EQ(boxes.last().caption, "错误");
     EXPECT_EQ(boxes.last().flags, kError);
     EXPECT_EQ(boxes.last().owner, site->windowHandle());

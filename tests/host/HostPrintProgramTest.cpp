@@ -275,11 +275,11 @@ TEST_F(HostPrintProgramTest, UnitNamesThatLookLikeExpressionsPrintAsTyped) {
 // A file-size limit (a quota, ulimit -f) fails the write: the host ignores SIGXFSZ, ends the
 // print with the reason and leaves no file, instead of dying of the signal.
 TEST_F(HostPrintProgramTest, AFileSizeLimitEndsThePrintWithAMessage) {
-    const QString db = archiveWithUnits(120);
+    const QString db = archiveWithUnits(600);
     const QString pdf = dir.path() + QStringLiteral("/limited.pdf");
     const ProgramRun r =
         runProgram(QStringLiteral("prlimit"),
-                   {QStringLiteral("--fsize=40960"), QStringLiteral(HSDW_HOST_PATH),
+                   {QStringLiteral("--fsize=49152"), QStringLiteral(HSDW_HOST_PATH),
                     QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf},
                    env, 240000);
     EXPECT_EQ(r.exitCode, 5) << "a message and exit 5, not the signal: " << r.err.toStdString();
@@ -288,5 +288,5 @@ TEST_F(HostPrintProgramTest, AFileSizeLimitEndsThePrintWithAMessage) {
     // Without the limit the same print completes.
     const ProgramRun full = host({QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf});
     EXPECT_EQ(full.exitCode, 0) << full.err.toStdString();
-    EXPECT_GT(QFileInfo(pdf).size(), 40960) << "the limit was below the file's size";
+    EXPECT_GT(QFileInfo(pdf).size(), 49152) << "the limit was below the file's size";
 }

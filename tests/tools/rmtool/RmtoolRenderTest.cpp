@@ -149,7 +149,7 @@ TEST_F(RmtoolRender, EmptyDataAndBadBindings) {
         {{"render", path("units.rmf"), "--data", "Units=" + path("open-quote.csv"), path("x.pdf")},
          2,
          "引号没有闭合"},
-        {{"render", path("units.rmf"), "--data", "Units=" + path("junk.sqlite") + ":select 1",
+        {{"render", path("units.rmf"), "--data", "Units=" + path("junk.sqlite") + ":select * from units",
           path("x.pdf")},
          2,
          "not a database"},
