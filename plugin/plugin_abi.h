@@ -1,9 +1,13 @@
 /*
  * Public C interface of the accounting-unit archive plug-in (libhsdwarchive.so).
  *
- * A host needs this header, platform/dispatch_abi.h (included) and Qt 6 (Widgets); it
- * links no library of ours. The library exports exactly two functions, both with C
- * linkage, five pointer-sized arguments and no result:
+ * A host needs this header, dispatch_abi.h (which it includes) and Qt 6 (Widgets); it links
+ * no library of ours. Installed, both lie in include/hsdwarchive/ together with
+ * datapacket_writer.h, which writes the data packets a host answers queries with:
+ *     #include <hsdwarchive/plugin_abi.h>
+ * (CMake: find_package(HsdwArchive) and the target HsdwArchive::abi; pkg-config:
+ * hsdwarchive). The library exports exactly two functions, both with C linkage, five
+ * pointer-sized arguments and no result:
  *
  *   GetFormOne       opens the archive window embedded in a container of the host;
  *   GetFormOne_Hsdw  opens it as a free-standing dialog (the container argument is ignored
@@ -53,7 +57,7 @@
  *                     the same invokable windowMessage on the container widget's child that
  *                     has it. GetFormOne_Hsdw: ignored.
  *  5  data_service    The host's data service (ICoorDisp) as a dispatch object
- *                     (platform/dispatch_abi.h) with the operations HSDW_DISPID_*. The
+ *                     (dispatch_abi.h) with the operations HSDW_DISPID_*. The
  *                     plug-in takes its own counted reference and keeps it until the next
  *                     entry call or until the library is unloaded, so the host may release
  *                     its reference right after the call.
@@ -110,7 +114,9 @@
 #ifndef HSDW_PLUGIN_ABI_H
 #define HSDW_PLUGIN_ABI_H
 
-#include "platform/dispatch_abi.h"
+/* Beside this header where it is installed; in the source tree its folder is on the include
+ * path (the plugin_abi target). */
+#include "dispatch_abi.h"
 
 #include <stdint.h>
 #include <stdlib.h>
