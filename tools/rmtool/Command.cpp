@@ -54,6 +54,7 @@ std::string usage() {
            "输出.pdf|.xlsx|.csv|.png|.rmp\n"
            "                [--pages 页码] [--print-if-empty|--no-print-if-empty] "
            "[--double-pass|--single-pass]\n"
+           "  rmtool --help | --version\n"
            "导出选项: --sheet-per-page (xlsx 每页一个工作表), --encoding utf-8|gbk (csv), "
            "--csv-formulas (csv 以 = + - @ 开头的文字照原样写出，不加 ' ), --dpi 分辨率 (png)\n"
            "页码例如 1,3,5-12; 退出码: 0 完成, 1 命令行有误, 2 输入文件缺失或损坏, "
@@ -91,6 +92,12 @@ Command parseCommand(const std::vector<std::string>& args) {
     Command command;
     if (args.empty() || args[0] == "help" || args[0] == "--help" || args[0] == "-h")
         return command;
+    if (args[0] == "--version" || args[0] == "-v") {
+        if (args.size() > 1)
+            throw UsageError("多余的参数 '" + args[1] + "'");
+        command.kind = Command::Version;
+        return command;
+    }
     const std::string& verb = args[0];
     if (verb == "info")
         command.kind = Command::Info;

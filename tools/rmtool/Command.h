@@ -7,6 +7,7 @@
 //   rmtool render TEMPLATE.rmf --data NAME=FILE.csv|NAME=FILE.sqlite:QUERY ... OUT
 //                 [--pages LIST] [--print-if-empty|--no-print-if-empty]
 //                 [--double-pass|--single-pass] [filter options]
+//   rmtool --help | --version
 // Filter options: --sheet-per-page (xlsx), --encoding utf-8|gbk (csv), --csv-formulas (csv:
 // texts that start like a formula are written as they stand), --dpi N (png).
 
@@ -30,7 +31,7 @@ struct DataBinding {
 };
 
 struct Command {
-    enum Kind { Help, Info, Export, Print, Render };
+    enum Kind { Help, Version, Info, Export, Print, Render };
     Kind kind = Help;
     std::string input;
     std::string output;

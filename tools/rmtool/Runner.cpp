@@ -99,6 +99,9 @@ int Runner::run(const Command& command) {
         case Command::Help:
             std::fputs(usage().c_str(), out_);
             return Done;
+        case Command::Version:
+            std::fprintf(out_, "rmtool %s\n", HSDW_VERSION);
+            return Done;
         case Command::Info:
             return info(command);
         case Command::Export:

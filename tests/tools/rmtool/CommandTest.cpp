@@ -28,6 +28,9 @@ std::string usageErrorOf(std::vector<std::string> args) {
 
 TEST(RmtoolCommand, CommandsAndTheirOptions) {
     EXPECT_EQ(parse({}).kind, Command::Help);
+    EXPECT_EQ(parse({"--help"}).kind, Command::Help);
+    EXPECT_EQ(parse({"--version"}).kind, Command::Version);
+    EXPECT_EQ(parse({"-v"}).kind, Command::Version);
     Command c = parse({"export", "a.rmp", "b.XLSX", "--pages", "1,3-4", "--sheet-per-page"});
     EXPECT_EQ(c.kind, Command::Export);
     EXPECT_EQ(c.input, "a.rmp");
@@ -59,6 +62,7 @@ TEST(RmtoolCommand, MistakesAreNamed) {
     EXPECT_EQ(usageErrorOf({"info"}), "rmtool info 缺少输入文件");
     EXPECT_EQ(usageErrorOf({"export", "a.rmp"}), "rmtool export 缺少输出文件");
     EXPECT_EQ(usageErrorOf({"info", "a.rmp", "b"}), "多余的参数 'b'");
+    EXPECT_EQ(usageErrorOf({"--version", "info"}), "多余的参数 'info'");
     EXPECT_NE(usageErrorOf({"export", "a.rmp", "b.docx"}).find("输出文件须为"), std::string::npos);
     EXPECT_EQ(usageErrorOf({"export", "a.rmp", "b.pdf", "--pages"}), "--pages 后面缺少参数");
     EXPECT_EQ(usageErrorOf({"info", "a.rmp", "--printer", "x"}), "rmtool info 没有选项 --printer");

@@ -109,6 +109,12 @@ TEST_F(RmtoolProcess, PrintsOnThePdfPrinter) {
               (std::vector<int>{1, 2, 1, 2}));
 }
 
+TEST_F(RmtoolProcess, SaysItsVersion) {
+    const Outcome r = rmtool({"--version"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("rmtool " HSDW_VERSION "\n"));
+}
+
 TEST_F(RmtoolProcess, BadInputsGiveMessagesAndExitCodes) {
     struct Case {
         QStringList args;
