@@ -45,6 +45,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral("核算单位档案插件的参考宿主"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("显示本帮助"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("显示版本，并加载将使用的插件库、显示其路径"));
     const QCommandLineOption db(
         QStringLiteral("db"),
         QStringLiteral("SQLite 数据库文件，或 PostgreSQL 连接地址 postgresql://用户@主机/数据库"
@@ -61,8 +63,11 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         QStringLiteral("role-prefix"),
         QStringLiteral("PostgreSQL 角色名前缀（默认 hsdw：hsdw_owner、hsdw_operator）"),
         QStringLiteral("NAME"));
-    const QCommandLineOption plugin(QStringLiteral("plugin"), QStringLiteral("插件库路径"),
-                                    QStringLiteral("PATH"));
+    const QCommandLineOption plugin(
+        QStringLiteral("plugin"),
+        QStringLiteral(
+            "插件库路径（默认：从构建目录运行时用构建出的插件库，否则用与本程序一同安装的插件库）"),
+        QStringLiteral("PATH"));
     const QCommandLineOption op(QStringLiteral("operator"),
                                 QStringLiteral("登录操作员编码（默认 0001）"),
                                 QStringLiteral("CODE"));
@@ -90,8 +95,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         QStringLiteral("export-xlsx"),
         QStringLiteral("同 --print-pdf，但由 Excel 导出写入 FILE（.xlsx）"),
         QStringLiteral("FILE"));
-    parser.addOptions({help, db, createDb, initDb, demo, rolePrefix, plugin, op, job, mode, dialog,
-                       dbType, dbTypeError, screenshot, printPdf, exportXlsx});
+    parser.addOptions({help, version, db, createDb, initDb, demo, rolePrefix, plugin, op, job, mode,
+                       dialog, dbType, dbTypeError, screenshot, printPdf, exportXlsx});
 
     if (!parser.parse(arguments)) {
         parsed.error = parser.errorText().toStdString();
@@ -100,6 +105,11 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     if (parser.isSet(help)) {
         parsed.helpShown = true;
         parsed.error = parser.helpText().toStdString();
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.versionShown = true;
+        o.pluginPath = parser.value(plugin).toStdString();
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty()) {

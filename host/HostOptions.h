@@ -19,7 +19,7 @@ struct HostOptions {
     // A SQLite file, or a PostgreSQL connection URI (postgresql://...); empty: the embedded
     // demo database.
     std::string databasePath;
-    std::string pluginPath; // empty: the library built with the host
+    std::string pluginPath; // empty: PluginLibrary::defaultPath()
     std::string operatorCode = "0001";
     std::optional<std::string> jobFlag; // published in "MorvexMapName" when set
     StartMode startMode = StartMode::Embedded;
@@ -37,8 +37,9 @@ struct HostOptions {
 
 struct ParsedOptions {
     HostOptions options;
-    std::string error; // non-empty: bad command line (Chinese text)
+    std::string error; // non-empty: bad command line (Chinese text); with helpShown: the help
     bool helpShown = false;
+    bool versionShown = false; // --version: only options.pluginPath is read
 };
 
 // Whether the --db text names a PostgreSQL database rather than a SQLite file.

@@ -1,6 +1,7 @@
 #include "host/PluginLibrary.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <dlfcn.h>
@@ -25,19 +26,16 @@ PluginLibrary::PluginLibrary(const std::string& path)
 }
 
 std::string PluginLibrary::defaultPath() {
-#ifdef HSDW_DEFAULT_PLUGIN_PATH
-    if (QFileInfo::exists(QStringLiteral(HSDW_DEFAULT_PLUGIN_PATH)))
-        return HSDW_DEFAULT_PLUGIN_PATH;
-#endif
-    const QString besideHost =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../plugin/libhsdwarchive.so");
-    if (QFileInfo::exists(besideHost))
-        return QFileInfo(besideHost).canonicalFilePath().toStdString();
-#ifdef HSDW_DEFAULT_PLUGIN_PATH
-    return HSDW_DEFAULT_PLUGIN_PATH;
-#else
-    return besideHost.toStdString();
-#endif
+    return defaultPathFor(QCoreApplication::applicationDirPath());
+}
+
+std::string PluginLibrary::defaultPathFor(const QString& hostDir) {
+    // An installed host never looks into a build tree, even on the machine that built it.
+    const QString built = QFileInfo(QStringLiteral(HSDW_BUILD_HOST_DIR)).canonicalFilePath();
+    if (!built.isEmpty() && QFileInfo(hostDir).canonicalFilePath() == built)
+        return HSDW_BUILD_PLUGIN_PATH;
+    return QDir::cleanPath(hostDir + QStringLiteral("/" HSDW_INSTALLED_PLUGIN_FROM_BINDIR))
+        .toStdString();
 }
 
 } // namespace host

@@ -5,6 +5,8 @@
 
 #include "plugin/plugin_abi.h"
 
+#include <QString>
+
 #include <stdexcept>
 #include <string>
 
@@ -26,8 +28,13 @@ public:
     HsdwGetFormOneFn getFormOne() const { return getFormOne_; }
     HsdwGetFormOneFn getFormOneHsdw() const { return getFormOneHsdw_; }
 
-    // The library built alongside the host (overridable with --plugin).
+    // The plug-in this host loads unless --plugin names another: defaultPathFor() of the
+    // host's own folder.
     static std::string defaultPath();
+    // The plug-in of a host in `hostDir`: the build tree's when that is the folder the host
+    // was built in, else the installed one in the same tree as the host
+    // (<prefix>/lib/<multiarch>/hsdwarchive/ for <prefix>/bin/), whether or not it exists.
+    static std::string defaultPathFor(const QString& hostDir);
 
 private:
     std::string path_;

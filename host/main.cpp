@@ -1,6 +1,7 @@
 // The reference host: loads the plug-in with dlopen, serves its data from a SQLite file or a
 // PostgreSQL server and opens the accounting-unit archive embedded in its main window (or as
-// a dialog). With --init-db it sets up the database instead and exits.
+// a dialog). With --init-db it sets up the database instead and exits; --help and --version
+// answer without a display.
 
 #include "host/ArchiveSetup.h"
 #include "host/CoorDispService.h"
@@ -32,6 +33,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -46,6 +48,11 @@ bool interactive() {
 // (message HSDW_WM_PRINT_TO_FILE); the boxes it showed go to stderr.
 int printToFile(QWidget* pluginWindow, int format, const std::string& path,
                 const platform::ScriptedMessageBoxes& boxes);
+
+// The plug-in --plugin names, or the one this host finds by default.
+std::string pluginPath(const host::HostOptions& options) {
+    return options.pluginPath.empty() ? host::PluginLibrary::defaultPath() : options.pluginPath;
+}
 
 int fail(int code, const std::string& message, bool showBox) {
     std::fprintf(stderr, "hsdwhost: %s\n", message.c_str());
@@ -145,21 +152,54 @@ int printToFile(QWidget* pluginWindow, int format, const std::string& path,
     return Ok;
 }
 
+// Whether the command line only asks for the help or the version, which need no display.
+bool asksForInformation(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+// --help, or --version: the version and the plug-in this host loads (loaded to prove it).
+int showInformation(const host::ParsedOptions& parsed) {
+    if (!parsed.error.empty() && !parsed.helpShown)
+        return fail(BadArguments, parsed.error, false);
+    if (parsed.helpShown) {
+        std::printf("%s", parsed.error.c_str());
+        return Ok;
+    }
+    std::printf("hsdwhost %s\n", HSDW_VERSION);
+    std::fflush(stdout);
+    try {
+        const host::PluginLibrary plugin(pluginPath(parsed.options));
+        std::printf("插件库：%s\n", plugin.path().c_str());
+    } catch (const std::exception& e) {
+        return fail(PluginUnusable, e.what(), false);
+    }
+    return Ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // A file-size limit fails the write (a database statement, a printed file), which is
     // reported, instead of killing the host with the operator's work.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (asksForInformation(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        return showInformation(host::parseHostOptions(QCoreApplication::arguments()));
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hsdwhost"));
     platform::startGui();
 
     const host::ParsedOptions parsed = host::parseHostOptions(QApplication::arguments());
-    if (parsed.helpShown) {
-        std::printf("%s", parsed.error.c_str());
-        return Ok;
-    }
+    if (parsed.helpShown || parsed.versionShown)
+        return showInformation(parsed);
     if (!parsed.error.empty())
         return fail(BadArguments, parsed.error, false);
     const host::HostOptions& options = parsed.options;
@@ -194,8 +234,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<host::PluginLibrary> plugin;
     try {
-        plugin = std::make_unique<host::PluginLibrary>(
-            options.pluginPath.empty() ? host::PluginLibrary::defaultPath() : options.pluginPath);
+        plugin = std::make_unique<host::PluginLibrary>(pluginPath(options));
     } catch (const std::exception& e) {
         return fail(PluginUnusable, e.what(), showBoxes);
     }

@@ -1,13 +1,17 @@
-// The hsdwhost program as a user runs it: bad databases, a screenshot run, bad options.
+// The hsdwhost program as a user runs it: bad databases, a screenshot run, bad options, the
+// version and the plug-in it finds, from the build tree and from an installed tree.
 
 #include "host/DemoDatabase.h"
+#include "host/PluginLibrary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,13 +24,18 @@ struct ProgramRun {
 
 class HostProgramTest : public ::testing::Test {
 protected:
-    ProgramRun run(const QStringList& arguments) {
+    // `headless`: no display and no Qt platform named, as on a server.
+    ProgramRun run(const QStringList& arguments,
+                   const QString& program = QStringLiteral(HSDW_HOST_PATH), bool headless = false) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (headless)
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QString::fromLatin1(name));
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/data"));
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(HSDW_HOST_PATH), arguments);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(30000));
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),
@@ -86,4 +95,57 @@ TEST_F(HostProgramTest, ScreenshotOfTheDemoDatabase) {
     EXPECT_TRUE(second.err.contains(QStringLiteral("获取数据库类型失败!")))
         << second.err.toStdString();
     EXPECT_FALSE(QImage(again).isNull());
+}
+
+TEST_F(HostProgramTest, VersionNamesThePluginItLoadsAndNeedsNoDisplay) {
+    const QString built = QFileInfo(QStringLiteral(HSDW_PLUGIN_PATH)).canonicalFilePath();
+    const ProgramRun r = run({QStringLiteral("--version")}, QStringLiteral(HSDW_HOST_PATH), true);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("hsdwhost " HSDW_VERSION));
+    EXPECT_EQ(QFileInfo(lines[1].section(QStringLiteral("："), 1)).canonicalFilePath(), built)
+        << "the host in the build tree loads the plug-in built there";
+
+    const QString missing = dir.path() + QStringLiteral("/no.so");
+    const ProgramRun m = run({QStringLiteral("-v"), QStringLiteral("--plugin"), missing});
+    EXPECT_EQ(m.exitCode, 4);
+    EXPECT_TRUE(m.out.startsWith(QStringLiteral("hsdwhost " HSDW_VERSION "\n")));
+    EXPECT_TRUE(m.err.contains(QStringLiteral("找不到插件库：") + missing)) << m.err.toStdString();
+}
+
+// An installed tree on the machine that built it: <prefix>/bin/hsdwhost (the built program,
+// hard-linked, so that it knows itself by the new path) loads <prefix>'s plug-in and never
+// the build tree's, which is still there.
+TEST_F(HostProgramTest, AnInstalledHostLoadsTheInstalledPluginOnly) {
+    namespace fs = std::filesystem;
+    QTemporaryDir prefix(QStringLiteral(PROJECT_BINARY_DIR "/tests/installed-XXXXXX"));
+    ASSERT_TRUE(prefix.isValid());
+    const fs::path bin = fs::path(prefix.path().toStdString()) / "bin";
+    fs::create_directories(bin);
+    std::error_code ec;
+    fs::create_hard_link(HSDW_HOST_PATH, bin / "hsdwhost", ec);
+    if (ec)
+        fs::copy_file(HSDW_HOST_PATH, bin / "hsdwhost");
+    const QString host = QString::fromStdString((bin / "hsdwhost").string());
+    const QString installed =
+        QDir::cleanPath(QString::fromStdString(bin.string()) +
+                        QStringLiteral("/" HSDW_INSTALLED_PLUGIN_FROM_BINDIR));
+    ASSERT_TRUE(installed.startsWith(prefix.path() + QStringLiteral("/lib/")));
+    EXPECT_EQ(host::PluginLibrary::defaultPathFor(QString::fromStdString(bin.string())),
+              installed.toStdString());
+    EXPECT_EQ(host::PluginLibrary::defaultPathFor(QFileInfo(QStringLiteral(HSDW_HOST_PATH)).path()),
+              HSDW_PLUGIN_PATH);
+
+    const ProgramRun none = run({QStringLiteral("--version")}, host);
+    EXPECT_EQ(none.exitCode, 4) << "the build tree's plug-in is no fallback";
+    EXPECT_TRUE(none.err.contains(QStringLiteral("找不到插件库：") + installed))
+        << none.err.toStdString();
+
+    fs::create_directories(fs::path(installed.toStdString()).parent_path());
+    fs::create_symlink(HSDW_PLUGIN_PATH, installed.toStdString());
+    const ProgramRun found = run({QStringLiteral("--version")}, host);
+    ASSERT_EQ(found.exitCode, 0) << found.err.toStdString();
+    EXPECT_TRUE(found.out.endsWith(QStringLiteral("插件库：") + installed + '\n'))
+        << found.out.toStdString();
 }
