@@ -99,7 +99,7 @@ TEST_F(PageFilters, CsvNeverHandsASpreadsheetAFormula) {
         doc.flush();
     }
     TRMCsvExportFilter csv;
-    ASSERT_EQ(exportReport(doc.pages(), csv, path("f.csv").toStdString()).Status,
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("f.csv").toStdString()).status,
               TRMExportStatus::Exported);
     QJsonArray rows = csvRows(path("f.csv"), "utf-8-sig");
     ASSERT_EQ(rows.size(), 1);
@@ -107,7 +107,7 @@ TEST_F(PageFilters, CsvNeverHandsASpreadsheetAFormula) {
                                              "+1.5", "-1,234.50", "-2E3", "'-E3", "a=b"}));
 
     csv.EscapeFormulas = false; // rmtool export --csv-formulas
-    ASSERT_EQ(exportReport(doc.pages(), csv, path("r.csv").toStdString()).Status,
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("r.csv").toStdString()).status,
               TRMExportStatus::Exported);
     rows = csvRows(path("r.csv"), "utf-8-sig");
     ASSERT_EQ(rows.size(), 1);
@@ -133,7 +133,7 @@ TEST_F(PageFilters, StagedFilesOfDeadWritersGoWithTheNextExport) {
     PreparedPages doc;
     tableReport(doc, 1, 2);
     TRMCsvExportFilter csv;
-    ASSERT_EQ(exportReport(doc.pages(), csv, path("c.csv").toStdString()).Status,
+    ASSERT_EQ(exportReport(doc.pages(), csv, path("c.csv").toStdString()).status,
               TRMExportStatus::Exported);
     EXPECT_FALSE(QFile::exists(leftover));
     EXPECT_TRUE(QFile::exists(other));
