@@ -36,6 +36,7 @@ set(LAYERS
     "archive: plugin report/formreport report/export report/preview report/engine/model grid popup platform"
     "library: archive plugin report/export"
     "host: platform plugin/plugin_abi.h"
+    "examples: plugin/plugin_abi.h"
     "tools: report/export report/print report/engine/data report/engine/model platform"
     "fuzz: report/engine/layout report/engine/model platform"
     "tests/support: platform host plugin/plugin_abi.h")
