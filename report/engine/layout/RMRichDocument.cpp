@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <string>
 
 namespace report {
 
@@ -132,8 +133,49 @@ void TRMRichDocument::changed() {
     lines_.clear();
 }
 
+namespace {
+
+// Qt lays a document out in fixed-point units that run out somewhere past ten million twips
+// (a few hundred metres of text), and a layout beyond that can take minutes. No caption or
+// letter comes near this; a rich text whose paragraphs alone, one line each, would reach it
+// is cut at the paragraph that passes it.
+constexpr double tallestTextTwips = 4'000'000;
+
+double lineTwips(const QTextBlock& block, const QFont& documentFont) {
+    double points = std::max(block.charFormat().fontPointSize(), 0.0);
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        points = std::max(points, it.fragment().charFormat().fontPointSize());
+    if (points <= 0)
+        points = documentFont.pointSizeF();
+    return points * (TRMRichDocument::TwipsPerInch / 72.0);
+}
+
+// Removes the paragraphs from the one whose top passes the tallest text on; true when any.
+bool cutTooTall(QTextDocument& doc) {
+    double top = 0;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        top += lineTwips(block, doc.defaultFont());
+        if (top > tallestTextTwips) {
+            QTextCursor cursor(&doc);
+            cursor.setPosition(std::max(0, block.position() - 1));
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 bool TRMRichDocument::loadRtf(std::string_view rtf, std::string* error) {
-    const bool ok = rtf::readRtf(rtf, *doc_, error);
+    bool ok = rtf::readRtf(rtf, *doc_, error);
+    if (cutTooTall(*doc_)) {
+        if (ok && error)
+            *error = "富文本太高，无法排版：第" + std::to_string(doc_->blockCount()) +
+                     "段之后的内容未读入";
+        ok = false;
+    }
     changed();
     return ok;
 }

@@ -273,6 +273,7 @@ TEST(DamagedFiles, ChosenFilesGiveTheExpectedOutcome) {
         {"r_huge_bin.rtf", true},
         {"r_unterminated.rtf", true},
         {"r_many_paragraphs.rtf", true},
+        {"r_too_tall_paragraphs.rtf", true},
     };
     for (const auto& [file, loads] : richTexts)
         EXPECT_EQ(replayRtf(readAll(dir.filePath(file)), file), loads) << file;
