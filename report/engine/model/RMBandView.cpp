@@ -1,5 +1,11 @@
 #include "report/engine/model/RMBandView.h"
 
+#include "report/engine/model/RMBand.h"
+#include "report/engine/model/RMDBDataSet.h"
+#include "report/engine/model/RMNumbers.h"
+
+#include <algorithm>
+
 namespace report {
 
 TRMBandView::TRMBandView() {
@@ -7,6 +13,37 @@ TRMBandView::TRMBandView() {
     BaseName = "Band";
     Flags = bandflag::OnFirstPage | bandflag::OnLastPage | bandflag::PrintColFirst;
     DisplayFormat = 0;
+}
+
+bool TRMBandView::DoMethod(std::string_view name, const std::vector<platform::Variant>& args) {
+    const bool first = sameText(name, "FIRST"), next = sameText(name, "NEXT"),
+               prior = sameText(name, "PRIOR"), moveBy = sameText(name, "MOVEBY");
+    if (!first && !next && !prior && !moveBy)
+        return TRMView::DoMethod(name, args);
+    int distance = next ? 1 : prior ? -1 : 0;
+    if (moveBy && !args.empty() && !args[0].isEmpty())
+        distance = clampedWhole<int>(args[0].toDouble(), -0x7FFFFFFF, 0x7FFFFFFF);
+    TRMBand* band = ParentBand; // a band view's own band while preparing
+    if (band == nullptr || band->DataSetBroken)
+        return true;
+    TRMDataset* data = band->DataSet;
+    if (data == nullptr) { // one record without a data source
+        band->VirtualRow =
+            first ? 0 : static_cast<int>(std::clamp<long long>(band->VirtualRow + distance, 0, 1));
+        return true;
+    }
+    auto* db = dynamic_cast<TRMDBDataSet*>(data);
+    if (first) {
+        data->First();
+    } else if (moveBy && db != nullptr) {
+        db->MoveBy(distance);
+    } else {
+        for (; distance > 0 && !data->Eof(); --distance)
+            data->Next();
+        for (; distance < 0 && data->RecordNo() > 0; ++distance)
+            data->Prior();
+    }
+    return true;
 }
 
 void TRMBandView::setBandFlag(std::uint16_t bit, bool on) {

@@ -13,6 +13,9 @@ public:
     std::unique_ptr<TRMView> clone() const override { return std::make_unique<TRMBandView>(*this); }
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+    // "FIRST", "NEXT", "PRIOR" and "MOVEBY"(n) move the band's data source while a report
+    // is prepared (the loop goes on from where they leave it); "HIDE", "SHOW".
+    bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args) override;
 
     int bandType() const { return BandType & 0x7F; }
     void setBandType(int type) { BandType = static_cast<std::int16_t>(type & 0x7F); }

@@ -1,5 +1,9 @@
 #include "report/engine/model/RMGraphicViews.h"
 
+#include "platform/Picture.h"
+
+#include <stdexcept>
+
 namespace report {
 
 TRMPictureView::TRMPictureView() {
@@ -14,6 +18,36 @@ void TRMPictureView::saveExtra(RMStream& stream) const {
 
 void TRMPictureView::loadExtra(RMStream& stream) {
     Picture = readPicture(stream, &BlobType);
+}
+
+bool TRMPictureView::DoMethod(std::string_view name, const std::vector<platform::Variant>& args) {
+    if (!sameText(name, "LOADFROMFILE"))
+        return TRMView::DoMethod(name, args);
+    const std::string data = loadedFile(args);
+    const QByteArray bytes(data.data(), static_cast<qsizetype>(data.size()));
+    using platform::TPictureKind;
+    switch (platform::Picture::detectKind(bytes)) {
+    case TPictureKind::Bitmap:
+        Picture.kind = TRMPicture::Bitmap;
+        BlobType = btBMP;
+        break;
+    case TPictureKind::Jpeg:
+        Picture.kind = TRMPicture::Jpeg;
+        BlobType = btJPG;
+        break;
+    case TPictureKind::Icon:
+        Picture.kind = TRMPicture::Icon;
+        BlobType = btICO;
+        break;
+    case TPictureKind::Metafile:
+        Picture.kind = TRMPicture::Metafile;
+        BlobType = btWMF;
+        break;
+    case TPictureKind::None:
+        throw std::runtime_error("\"" + args[0].toString() + "\" 不是 BMP、JPEG、图标或图元文件");
+    }
+    Picture.data = data;
+    return true;
 }
 
 bool TRMPictureView::SetPropValue(std::string_view name, const platform::Variant& value) {

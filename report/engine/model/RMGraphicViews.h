@@ -25,6 +25,9 @@ public:
     }
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+    // "LOADFROMFILE"(file): the picture of a BMP, JPEG, icon or metafile file (an error
+    // when the file cannot be read or holds none of them); "HIDE", "SHOW".
+    bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args) override;
     void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
               const TRMDrawContext& context) const override;
     // Target rectangle of a picture of that size in the device rectangle `rect`.

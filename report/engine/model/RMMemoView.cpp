@@ -2,7 +2,19 @@
 
 #include "platform/Gbk.h"
 
+#include <QStringDecoder>
+
 namespace report {
+
+bool TRMMemoView::DoMethod(std::string_view name, const std::vector<platform::Variant>& args) {
+    if (!sameText(name, "LOADFROMFILE"))
+        return TRMStretcheable::DoMethod(name, args);
+    const std::string bytes = loadedFile(args);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    Memo = splitLines(utf8.hasError() ? platform::fromGbk(bytes) : text.toStdString());
+    return true;
+}
 
 TRMMemoView::TRMMemoView() {
     ObjectType = gtMemo;

@@ -22,6 +22,9 @@ public:
     void RestoreState() override;
     bool SetPropValue(std::string_view name, const platform::Variant& value) override;
     bool GetPropValue(std::string_view name, platform::Variant& value) const override;
+    // "LOADFROMFILE"(file): Memo from a text file, UTF-8 or else GBK (an error when it
+    // cannot be read); "HIDE", "SHOW".
+    bool DoMethod(std::string_view name, const std::vector<platform::Variant>& args) override;
     void Draw(platform::TCanvas& canvas, const TRMDrawPlacement& at,
               const TRMDrawContext& context) const override;
 

@@ -150,6 +150,19 @@ const TRMVariables& EngineConstants() {
         };
         for (const auto& [name, value] : more)
             c.SetVariable(name, value);
+        // Calculated totals, pen modes of shapes, and picture blob kinds as the picture
+        // loader reads them (metafile 2, icon 3).
+        const std::pair<const char*, int> views[] = {
+            {"rmdcSum", 0},       {"rmdcCount", 1},    {"rmdcAvg", 2},       {"rmdcMax", 3},
+            {"rmdcMin", 4},       {"rmdcUser", 5},     {"pmBlack", 0},       {"pmWhite", 1},
+            {"pmNop", 2},         {"pmNot", 3},        {"pmCopy", 4},        {"pmNotCopy", 5},
+            {"pmMergePenNot", 6}, {"pmMaskPenNot", 7}, {"pmMergeNotPen", 8}, {"pmMaskNotPen", 9},
+            {"pmMerge", 10},      {"pmNotMerge", 11},  {"pmMask", 12},       {"pmNotMask", 13},
+            {"pmXor", 14},        {"pmNotXor", 15},    {"btBMP", 0},         {"btJPG", 1},
+            {"btWMF", 2},         {"btICO", 3},        {"btGIF", 4},
+        };
+        for (const auto& [name, value] : views)
+            c.SetVariable(name, value);
         return c;
     }();
     return constants;

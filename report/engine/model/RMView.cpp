@@ -3,8 +3,12 @@
 #include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMNumbers.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 namespace report {
 
@@ -309,6 +313,19 @@ bool TRMView::GetPropValue(std::string_view name, platform::Variant& value) cons
         return false;
     }
     return true;
+}
+
+std::string TRMView::loadedFile(const std::vector<platform::Variant>& args) {
+    const std::string path = args.empty() ? std::string() : args[0].toString();
+    const QString name = QString::fromStdString(path);
+    QFile file(name);
+    // Devices and pipes could be read for ever.
+    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("无法打开文件 \"" + path + "\"");
+    if (file.size() > kMaxLoadedFile)
+        throw std::runtime_error("文件 \"" + path + "\" 太大");
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 bool TRMView::DoMethod(std::string_view name, const std::vector<platform::Variant>&) {

@@ -112,6 +112,11 @@ public:
     TRMStrings Memo1; // evaluated text
 
 protected:
+    // The bytes of the file LOADFROMFILE names: a regular file of at most kMaxLoadedFile
+    // bytes, else an error naming it.
+    static std::string loadedFile(const std::vector<platform::Variant>& args);
+    static constexpr long long kMaxLoadedFile = 64LL << 20;
+
     // Record of a concrete class after the common view part.
     virtual void saveExtra(RMStream&) const {}
     virtual void loadExtra(RMStream&) {}

@@ -70,6 +70,7 @@ TRMBand& TRMBandBuilder::addBand(int type, TRMBandView* view) {
     band->View = view;
     band->Page = &page_;
     if (view != nullptr) {
+        view->ParentBand = band.get(); // the band view's methods move its data source
         band->Name = view->Name;
         band->x = view->Left;
         band->y = view->Top;
