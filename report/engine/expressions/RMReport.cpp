@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace report {
 
@@ -161,16 +162,70 @@ TRMObject* TRMReport::FindObject(std::string_view name) const {
     return nullptr;
 }
 
-bool TRMReport::getObjectProperty(std::string_view objectName, std::string_view property,
-                                  Variant& value) const {
-    TRMObject* object = FindObject(objectName);
-    if (object == nullptr)
-        return false;
-    if (auto* view = dynamic_cast<TRMView*>(object))
+namespace {
+
+bool propertyOf(const TRMObject* object, std::string_view property, Variant& value) {
+    if (const auto* view = dynamic_cast<const TRMView*>(object))
         return view->GetPropValue(property, value);
-    if (auto* page = dynamic_cast<TRMPage*>(object))
+    if (const auto* page = dynamic_cast<const TRMPage*>(object))
         return page->GetPropValue(property, value);
     return false;
+}
+
+} // namespace
+
+bool TRMReport::getObjectProperty(std::string_view objectName, std::string_view property,
+                                  Variant& value) const {
+    if (ScriptObject != nullptr && sameText(objectName, "Self"))
+        return propertyOf(ScriptObject, property, value);
+    if (const TRMObject* object = FindObject(objectName))
+        return propertyOf(object, property, value);
+    return isReportName(objectName) && GetPropValue(property, value);
+}
+
+bool TRMReport::isReportName(std::string_view name) const {
+    return sameText(name, "Report") || (!Name.empty() && sameText(name, Name));
+}
+
+bool TRMReport::SetPropValue(std::string_view name, const Variant& value) {
+    if (sameText(name, "Title"))
+        ReportInfo.Strings[0] = value.toString();
+    else if (sameText(name, "PrintIfEmpty"))
+        PrintIfEmpty = value.toBool();
+    else
+        return false;
+    return true;
+}
+
+bool TRMReport::GetPropValue(std::string_view name, Variant& value) const {
+    if (sameText(name, "Title"))
+        value = ReportInfo.Title();
+    else if (sameText(name, "PrintIfEmpty"))
+        value = PrintIfEmpty;
+    else if (sameText(name, "Name"))
+        value = Name;
+    else if (sameText(name, "FileName"))
+        value = FileName;
+    else if (sameText(name, "DoublePass"))
+        value = DoublePass;
+    else if (sameText(name, "FinalPass"))
+        value = FinalPass;
+    else
+        return false;
+    return true;
+}
+
+bool TRMReport::isReservedName(std::string_view name) const {
+    static constexpr std::string_view builtIn[] = {
+        "VALUE",   "Page#",     "ApplicationPath#", "Date#",      "Date",
+        "Time#",   "Time",      "DateTime#",        "Line#",      "LineThough#",
+        "Column#", "Current#",  "TotalPages#",      "TotalPages", "CALCWIDTH",
+        "CURY",    "FREESPACE", "FINALPASS",        "PAGEHEIGHT", "PAGEWIDTH",
+        "TRUE",    "FALSE"};
+    for (std::string_view b : builtIn)
+        if (sameText(name, b))
+            return true;
+    return Dictionary.variable(name) != nullptr || GlobalVariables().find(name) != nullptr;
 }
 
 Variant TRMReport::evaluateGuarded(const std::string& name, const std::string& expression,
@@ -259,6 +314,11 @@ Variant TRMReport::ResolveName(std::string_view rawName) {
     if (name == "PAGEWIDTH")
         return Variant(State.PageWidth);
     const std::size_t dot = name.find('.');
+    if (ScriptObject != nullptr && dot == std::string::npos) {
+        Variant value;
+        if (propertyOf(ScriptObject, name, value))
+            return value;
+    }
     if (dot != std::string::npos && name.find('"') == std::string::npos) {
         Variant value;
         if (getObjectProperty(std::string_view(name).substr(0, dot),
@@ -325,6 +385,27 @@ std::string nameCase(std::string_view text) {
 } // namespace
 
 Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::string>& args) {
+    Variant result;
+    if (!dispatchFunction(name, args, result) && OnUserFunction)
+        OnUserFunction(name, args, result);
+    return result;
+}
+
+bool TRMReport::dispatchFunction(const std::string& name, const std::vector<std::string>& args,
+                                 Variant& result) {
+    if (std::optional<Variant> own = ownFunction(name, args)) {
+        result = std::move(*own);
+        return true;
+    }
+    for (TRMFunctionLibrary* library : FunctionLibraries())
+        if (library->OnFunction(*this, name, args, result))
+            return true;
+    // The script procedures that act on a preparation (NewPage, ShowBand, …).
+    return Preparation != nullptr && Preparation->callFunction(name, args, result);
+}
+
+std::optional<Variant> TRMReport::ownFunction(const std::string& name,
+                                              const std::vector<std::string>& args) {
     auto arg = [&](std::size_t i) { return Evaluate(i < args.size() ? args[i] : std::string()); };
     auto text = [&](std::size_t i) { return valueText(arg(i)); };
     if (name == "FORMATDATETIME")
@@ -373,20 +454,9 @@ Variant TRMReport::CallFunction(const std::string& name, const std::vector<std::
                                             clampedWhole<unsigned>(numberOf(arg(2)))));
     if (name == "SHOWMESSAGE") {
         platform::MessageBox(platform::WindowHandle{0}, text(0), "", platform::MB_OK);
-        return {};
+        return Variant();
     }
-    for (TRMFunctionLibrary* library : FunctionLibraries()) {
-        Variant result;
-        if (library->OnFunction(*this, name, args, result))
-            return result;
-    }
-    // The script procedures that act on a preparation (NewPage, ShowBand, …).
-    Variant result;
-    if (Preparation != nullptr && Preparation->callFunction(name, args, result))
-        return result;
-    if (OnUserFunction)
-        OnUserFunction(name, args, result);
-    return result;
+    return std::nullopt;
 }
 
 } // namespace report

@@ -1,28 +1,55 @@
 #pragma once
 
-// The scripts of views, bands and pages (OnBeforePrint, OnAfterPrint, page scripts): a
-// small statement language over the expression evaluator. Statements end at a line end or
-// ";"; "begin" and "end" only group. A statement is
-//   name := expression            a property of the script's own object, else a variable
-//   Object.Property := expression a property of a named report object
-//   if condition then statement [else statement]
-//   Object.Method[(arguments)]    a method of a named object ("Memo1.Hide")
-//   Name[(arguments)]             a method of the own object, else a function
-//                                 (NewPage, NewColumn, ShowBand('Band1'), StopReport, …)
+// The scripts of views, band views and pages (OnBeforePrint, OnAfterPrint, the page
+// script) in one preparation: each is parsed once (RMScriptParser.h, the language is in
+// docs/scripts.md) and run by the interpreter against the report. A preparation parses
+// every script of its pages before anything runs, so a script that does not parse stops
+// it with one message naming the object and the line.
 
 #include "report/engine/model/RMStream.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace report {
 
 class TRMObject;
 class TRMReport;
+struct TRMScriptProgram;
 
 class TRMScript {
 public:
-    // Runs `script` for `self` (may be null). Errors of the expressions propagate.
-    static void run(TRMReport& report, const TRMStrings& script, TRMObject* self);
+    TRMScript();
+    ~TRMScript();
+    TRMScript(const TRMScript&) = delete;
+    TRMScript& operator=(const TRMScript&) = delete;
+
+    // Parses `script` (of `self`) unless it is parsed already; ERMScriptError naming the
+    // script and the line when it does not parse.
+    void compile(const TRMStrings& script, const TRMObject* self);
+    // Runs `script` for `self` (may be null), parsing it first when it is new. Errors of
+    // its expressions propagate; a cancel, StopReport or an error elsewhere ends its loops.
+    void run(TRMReport& report, const TRMStrings& script, TRMObject* self);
+
     // Whether the script has anything to run.
     static bool empty(const TRMStrings& script);
+    // What `script` is of `self`: "OnBeforePrint" (also a page's script) or "OnAfterPrint".
+    static std::string nameOf(const TRMObject* self, const TRMStrings& script);
+
+    // Scripts running inside scripts (ShowBand from a band's script prints a band whose
+    // scripts run): deeper than this is an error, not a stack overflow.
+    static constexpr int kMaxNesting = 32;
+
+private:
+    struct Compiled;
+    std::shared_ptr<const Compiled> program(const TRMStrings& script, const TRMObject* self);
+
+    // By the script's address; the text is kept to notice a script that changed. Shared, so
+    // that a program stays alive while it runs.
+    std::unordered_map<const TRMStrings*, std::shared_ptr<const Compiled>> compiled_;
+    int nesting_ = 0;
 };
 
 } // namespace report

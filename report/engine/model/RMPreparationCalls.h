@@ -1,7 +1,7 @@
 #pragma once
 
 // What a report asks of the preparation that is filling its pages: the script procedures
-// that act on it (NEWPAGE, NEWCOLUMN, SHOWBAND, STOPREPORT). The preparation stage
+// that act on it (NEWPAGE, NEWCOLUMN, SHOWBAND, STOPREPORT) and whether it goes on. The preparation stage
 // implements it; the model only holds the pointer while a preparation runs.
 
 #include "platform/Variant.h"
@@ -16,6 +16,10 @@ public:
     // False for names that are not the preparation's.
     virtual bool callFunction(const std::string& name, const std::vector<std::string>& args,
                               platform::Variant& result) = 0;
+    // False once the preparation was cancelled, stopped or failed; work that adds no pages
+    // (a script's loop, records that print nothing) asks it often, and it lets the progress
+    // window's events through now and then so that Cancel can arrive.
+    virtual bool keepRunning() = 0;
 
 protected:
     ~TRMPreparationCalls() = default;

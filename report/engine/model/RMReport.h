@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,7 +131,10 @@ public:
     TRMPreparationCalls* Preparation = nullptr; // while preparing
     TRMLayoutCache* LayoutCache = nullptr;      // memo layouts of the preparation in progress
     TRMView* CurrentView = nullptr;             // view being printed
-    platform::Variant CurrentValue;             // "VALUE" in highlight conditions
+    // Object whose script runs: names without an object ("Left", "Visible") and "Self.…"
+    // read its properties.
+    TRMObject* ScriptObject = nullptr;
+    platform::Variant CurrentValue; // "VALUE" in highlight conditions
     TRMPrepareState State;
 
     // Replaces each bracketed group by the text of its value.
@@ -147,6 +151,19 @@ public:
     platform::Variant Evaluate(std::string_view expression);
     // Function dispatch (the parser's function hook).
     platform::Variant CallFunction(const std::string& name, const std::vector<std::string>& args);
+    // The same without OnUserFunction: false when no function of the report, of a library
+    // or of the preparation has the (upper-case) name.
+    bool dispatchFunction(const std::string& name, const std::vector<std::string>& args,
+                          platform::Variant& result);
+    // Names resolved before the report's run-time variables, which a script therefore
+    // cannot set: built-in names, the data dictionary's and the global variables.
+    bool isReservedName(std::string_view name) const;
+    // The report as an object of scripts and expressions: its Name, or "Report".
+    bool isReportName(std::string_view name) const;
+    // Its properties for scripts: "Title" and "PrintIfEmpty"; "Name", "FileName",
+    // "DoublePass" and "FinalPass" to read.
+    bool SetPropValue(std::string_view name, const platform::Variant& value);
+    bool GetPropValue(std::string_view name, platform::Variant& value) const;
     // Object by name: a view on any page, or a page.
     TRMObject* FindObject(std::string_view name) const;
     bool getObjectProperty(std::string_view objectName, std::string_view property,
@@ -202,6 +219,10 @@ private:
     void loadTemplate(RMStream& stream);
     // The display formats of the template's named memo views (EMFPages.TemplateFormats).
     TRMViewFormats templateFormats() const;
+    // The functions the report answers itself (FORMATDATETIME … SHOWMESSAGE); none for
+    // other names.
+    std::optional<platform::Variant> ownFunction(const std::string& name,
+                                                 const std::vector<std::string>& args);
 
     std::unique_ptr<TRMParser> parser_;   // expressions/RMParser.h
     std::vector<std::string> evaluating_; // names being evaluated (recursion stop)

@@ -11,12 +11,15 @@
 // forced page break asked for on such a page is ignored.
 
 #include "platform/Variant.h"
+#include "report/engine/expressions/RMScript.h"
 #include "report/engine/layout/RMLayoutCache.h"
 #include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMProgress.h"
 #include "report/engine/preparation/RMAggregates.h"
 #include "report/engine/preparation/RMBandBuilder.h"
 
+#include <array>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +51,11 @@ public:
     platform::Variant aggregate(const std::string& name, const std::vector<std::string>& args);
     // Runs a script (view, band or page) with `self` as the object its names refer to.
     void runScript(const TRMStrings& script, TRMObject* self);
+    // Whether the preparation goes on: false once it was cancelled, stopped or failed.
+    // Work that adds no pages (script loops) asks it often; it lets pending window events
+    // run, so that the progress window's Cancel can arrive, at most every kEventInterval.
+    bool keepRunning() override;
+    static constexpr std::chrono::milliseconds kEventInterval{50};
 
     bool firstPass() const { return firstPass_; }
     bool cancelled() const { return cancelled_; }
@@ -70,6 +78,9 @@ private:
     struct Member {
         TRMReport* Report = nullptr;
         std::vector<std::unique_ptr<TRMPage>> Template; // the caller's pages, set aside
+        // The report's fields scripts may set, put back with the pages.
+        std::array<std::string, 5> Info;
+        bool PrintIfEmpty = true;
         std::vector<PageRun> Runs;
         TRMAggregates Aggregates;
     };
@@ -85,6 +96,8 @@ private:
     void printPageFooters(bool finalForm);
     void progress();
     void processEvents();
+    // Parses every script of the report's pages; false (and the error) when one does not.
+    bool compileScripts(TRMReport& report);
     void fail(const TRMObject* object, const std::string& message);
     std::string progressLine(int page) const;
 
@@ -147,6 +160,8 @@ private:
     PageRun* run_ = nullptr;         // template page being run
     TRMPageBands* source_ = nullptr; // page of a subreport whose data bands print now
     TRMLayoutCache layouts_;
+    TRMScript scripts_;
+    std::chrono::steady_clock::time_point lastEvents_{};
 
     bool firstPass_ = false;
     bool twoPass_ = false;

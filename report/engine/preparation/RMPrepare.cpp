@@ -5,7 +5,7 @@
 #include "platform/Gbk.h"
 #include "report/engine/expressions/RMDateTime.h"
 #include "report/engine/expressions/RMDisplayFormat.h"
-#include "report/engine/expressions/RMScript.h"
+#include "report/engine/expressions/RMScriptLexer.h"
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMCalcMemoView.h"
 #include "report/engine/model/RMDataset.h"
@@ -69,6 +69,9 @@ bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePe
                 m.Runs.clear(); // bands first: they undo their data sources' ranges
                 TRMReport& r = *m.Report;
                 r.Pages.swapPages(m.Template);
+                r.ReportInfo.Strings = m.Info;
+                r.PrintIfEmpty = m.PrintIfEmpty;
+                r.ScriptObject = nullptr;
                 r.Preparation = nullptr;
                 r.LayoutCache = nullptr;
                 r.OnAggregate = nullptr;
@@ -89,6 +92,8 @@ bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePe
         r->State.StartDateTime = start;
         r->SavedDoublePass = r->DoublePass;
         m.Template = r->Pages.clonePages();
+        m.Info = r->ReportInfo.Strings;
+        m.PrintIfEmpty = r->PrintIfEmpty;
         r->Pages.swapPages(m.Template); // the report now works on the copies
         for (int i = 0; i < r->Pages.Count(); ++i)
             removeRegionViews(*r->Pages[i]);
@@ -172,9 +177,33 @@ bool TRMPreparation::runPasses() {
 
 // ---------------------------------------------------------------- building the bands
 
+bool TRMPreparation::compileScripts(TRMReport& r) {
+    const TRMObject* object = nullptr;
+    try {
+        for (int i = 0; i < r.Pages.Count(); ++i) {
+            TRMPage& page = *r.Pages[i];
+            if (page.Type != ptReport)
+                continue;
+            object = &page;
+            scripts_.compile(page.Script, &page);
+            for (const auto& view : page.Objects()) {
+                object = view.get();
+                scripts_.compile(view->OnBeforePrint, view.get());
+                scripts_.compile(view->OnAfterPrint, view.get());
+            }
+        }
+    } catch (const ERMScriptError& e) {
+        fail(object, e.what());
+        return false;
+    }
+    return true;
+}
+
 void TRMPreparation::buildBands(Member& member) {
     TRMReport& r = *member.Report;
     member.Runs.clear();
+    if (!compileScripts(r))
+        return;
     member.Runs.resize(static_cast<std::size_t>(r.Pages.Count()));
     for (int i = 0; i < r.Pages.Count(); ++i) {
         TRMPage* page = r.Pages[i];
@@ -460,12 +489,26 @@ void TRMPreparation::progress() {
 void TRMPreparation::processEvents() {
     if (progress_ == nullptr)
         return;
+    lastEvents_ = std::chrono::steady_clock::now();
     progress_->processEvents();
     if (progress_->cancelled() && !cancelled_) {
         cancelled_ = true;
         for (Member& m : members_)
             m.Report->Terminated = true;
     }
+}
+
+bool TRMPreparation::keepRunning() {
+    if (progress_ != nullptr) {
+        if (std::chrono::steady_clock::now() - lastEvents_ >= kEventInterval) {
+            processEvents();
+        } else if (progress_->cancelled() && !cancelled_) {
+            cancelled_ = true;
+            for (Member& m : members_)
+                m.Report->Terminated = true;
+        }
+    }
+    return !cancelled_ && !error_ && (report_ == nullptr || !report_->Terminated);
 }
 
 void TRMPreparation::fail(const TRMObject* object, const std::string& message) {
@@ -495,7 +538,7 @@ void TRMPreparation::runScript(const TRMStrings& script, TRMObject* self) {
         return;
     const TRMObject* saved = currentObject_;
     currentObject_ = self;
-    TRMScript::run(*report_, script, self);
+    scripts_.run(*report_, script, self);
     currentObject_ = saved;
 }
 
@@ -515,8 +558,13 @@ bool TRMPreparation::callFunction(const std::string& name, const std::vector<std
         if (bandName.empty())
             bandName = text;
         if (run_ != nullptr)
-            if (TRMBand* b = dataBands().find(bandName); b != nullptr && b != currentBand_)
+            if (TRMBand* b = dataBands().find(bandName); b != nullptr && b != currentBand_) {
+                // The band's own views and scripts are not the calling script's.
+                TRMObject* const scriptObject = report_->ScriptObject;
+                report_->ScriptObject = nullptr;
                 showBand(b);
+                report_->ScriptObject = scriptObject;
+            }
     } else {
         return false;
     }
