@@ -1,23 +1,45 @@
 // Template reader followed by preparation under a page limit: a hostile template may be
 // refused or fail to prepare with a message, but it can neither crash preparation nor make
-// it run away; it never ends with more pages than the limit. A template can also loop over
-// many records without filling a page (a band of no height over a large record count); the
-// operator stops that with the progress window's Cancel, which the fuzzer stands in for after
-// a fixed number of steps.
+// it run away; it never ends with more pages than the limit. A template can also loop
+// without filling a page (a band of no height over a large record count, a script's loop);
+// the operator stops that with the progress window's Cancel, which the fuzzer stands in for
+// after a fixed number of the checks preparation makes.
 
 #include "fuzz/FuzzSupport.h"
 #include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMReportOutput.h"
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 namespace {
+
 constexpr int kPageLimit = 20;
-constexpr int kStepLimit = 200000;
+constexpr int kCheckLimit = 5000;
+
+// The operator: cancels once preparation has looked for a cancel kCheckLimit times.
+class CancelAfterChecks : public report::TRMProgress {
+public:
+    void setCaption(const std::string&) override {}
+    void setLine(const std::string&) override {}
+    void processEvents() override {}
+    bool cancelled() const override { return ++checks_ > kCheckLimit; }
+    void cancel() override { checks_ = kCheckLimit; }
+
+private:
+    mutable int checks_ = 0;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzzsupport::initialize(argc, argv);
+    report::TRMReportWindows windows;
+    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<report::TRMProgress> {
+        return std::make_unique<CancelAfterChecks>();
+    };
+    report::installReportWindows(windows);
     return 0;
 }
 
@@ -30,11 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     report.MaxPages = kPageLimit;
     report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
-    int steps = 0;
-    report.OnProgress = [&report, &steps](int) {
-        if (++steps > kStepLimit)
-            report.Terminated = true;
-    };
+    report.OnProgress = nullptr; // the progress window above, which cancels
+    report.ShowProgress = true;
     try {
         report.PrepareReport();
     } catch (const std::exception&) {

@@ -8,8 +8,10 @@
 #include "report/engine/layout/RMRichDocument.h"
 #include "report/engine/layout/RMRtfReader.h"
 #include "report/engine/layout/RMRtfWriter.h"
+#include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMDrawContext.h"
 #include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMReportOutput.h"
 #include "report/engine/model/RMRichView.h"
 #include "tests/support/TestSupport.h"
 
@@ -125,27 +127,78 @@ void paintPrepared(const std::string& bytes) {
     }
 }
 
-// A stored template that loads is also prepared, under a page limit and with the operator
-// cancelling after a fixed number of steps: it ends, with at most the limit's pages.
-void prepareTemplate(const std::string& bytes, const std::string& label) {
+// The operator, as the fuzz targets stand in for them: cancels once preparation has looked
+// for a cancel a fixed number of times, so that work which adds no pages (a script's loop)
+// ends too.
+class CancelAfterChecks : public TRMProgress {
+public:
+    void setCaption(const std::string&) override {}
+    void setLine(const std::string&) override {}
+    void processEvents() override {}
+    bool cancelled() const override { return ++checks_ > 5000; }
+    void cancel() override {}
+
+private:
+    mutable int checks_ = 0;
+};
+
+// Prepares under a page limit with the operator above: it ends, with at most the limit's
+// pages, and no exception leaves the engine.
+void prepareBounded(TRMReport& report, const std::string& label) {
     constexpr int pageLimit = 20;
-    TRMReport report;
-    RMStream stream(bytes);
-    if (!report.LoadFromStream(stream))
-        return;
     report.MaxPages = pageLimit;
+    report.ShowProgress = true; // whatever the file said: the progress above cancels
     report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
-    int steps = 0;
-    report.OnProgress = [&report, &steps](int) {
-        if (++steps > 200000)
-            report.Terminated = true;
+    TRMReportWindows windows;
+    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<TRMProgress> {
+        return std::make_unique<CancelAfterChecks>();
     };
+    installReportWindows(windows);
     try {
         report.PrepareReport();
     } catch (const std::exception& e) {
         ADD_FAILURE() << label << ": " << e.what() << " escaped the preparation";
     }
+    installReportWindows({});
     EXPECT_LE(report.EMFPages.Count(), pageLimit) << label;
+}
+
+// A stored template that loads is also prepared.
+void prepareTemplate(const std::string& bytes, const std::string& label) {
+    TRMReport report;
+    RMStream stream(bytes);
+    if (report.LoadFromStream(stream))
+        prepareBounded(report, label);
+}
+
+// A script runs as the fuzz target runs it: as a data band's and a memo's script in a small
+// report, under the same bounds.
+void replayScript(const std::string& text, const std::string& label) {
+    TRMReport report;
+    TRMPage& page = *report.Pages.Add();
+    const int left = page.marginsInPixels().left, top = page.marginsInPixels().top;
+    auto add = [&](std::unique_ptr<TRMView> view, const char* name, int y) {
+        view->Name = name;
+        view->SetBounds(left, y, 300, 20);
+        return page.addView(std::move(view));
+    };
+    const TRMStrings script = splitLines(text);
+    auto master = std::make_unique<TRMBandView>();
+    master->setBandType(rmbtMasterData);
+    master->DisplayFormatText = "3";
+    master->OnBeforePrint = script;
+    add(std::move(master), "MasterData1", top);
+    auto cell = std::make_unique<TRMMemoView>();
+    cell->Memo = {"[Line#]"};
+    cell->OnAfterPrint = script;
+    add(std::move(cell), "Cell", top);
+    auto extra = std::make_unique<TRMBandView>();
+    extra->setBandType(rmbtChild);
+    add(std::move(extra), "Extra", top + 40);
+    auto note = std::make_unique<TRMMemoView>();
+    note->Memo = {"附注"};
+    add(std::move(note), "Note", top + 40);
+    prepareBounded(report, label);
 }
 
 std::string readAll(const QString& path) {
@@ -182,7 +235,9 @@ TEST(DamagedFiles, StoredCorpusIsRejectedCleanly) {
         } else if (name.endsWith(".rmf")) {
             replayTemplate(bytes, name.toStdString());
             prepareTemplate(bytes, name.toStdString());
-        } else if (name.endsWith(".txt"))
+        } else if (name.startsWith("script_"))
+            replayScript(bytes, name.toStdString());
+        else if (name.endsWith(".txt"))
             replayExpression(bytes);
         else if (name.endsWith(".rtf"))
             replayRtf(bytes, name.toStdString());
