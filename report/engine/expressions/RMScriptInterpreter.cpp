@@ -147,7 +147,8 @@ TRMScriptInterpreter::Flow TRMScriptInterpreter::loopRound(const TRMScriptStatem
 }
 
 bool TRMScriptInterpreter::checkDue() {
-    if (sinceCheck_ < kCheckEvery)
+    // A round counts as a statement: a loop with an empty body runs none.
+    if (++sinceCheck_ < kCheckEvery)
         return true;
     sinceCheck_ = 0;
     return host_.keepRunning();

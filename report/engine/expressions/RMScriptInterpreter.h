@@ -39,7 +39,8 @@ private:
 
     Flow execute(const TRMScriptStatement& s);
     Flow loopRound(const TRMScriptStatement& body, bool& stop);
-    // The host's check, when kCheckEvery statements have run since the last one.
+    // The host's check, when kCheckEvery statements and loop rounds have run since the
+    // last one.
     bool checkDue();
     void assign(const TRMScriptStatement& s, const std::vector<std::string>& target,
                 const platform::Variant& value);

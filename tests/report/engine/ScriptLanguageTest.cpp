@@ -236,10 +236,14 @@ TEST(ScriptLanguage, LoopsThatNeverEndAreStoppedByCancelOrStopReport) {
     Rows r(3);
     r.master->OnBeforePrint = {"x := 0", "while true do x := x + 1"};
     EXPECT_FALSE(r.report.PrepareReport());
-    installReportWindows({});
     EXPECT_GE(rounds, 3);
     EXPECT_GT(r.report.Variables.find("x")->toInt64(), 100)
         << "events are let through by time, not on every round";
+    rounds = 0;
+    r.master->OnBeforePrint = {"repeat until false"}; // rounds without a statement
+    EXPECT_FALSE(r.report.PrepareReport());
+    EXPECT_GE(rounds, 3);
+    installReportWindows({});
 
     // StopReport ends the loop and the report, which keeps what it printed.
     Rows stopped(3);
