@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kPageLimit = 20;
-constexpr int kCheckLimit = 5000;
+constexpr int kCheckLimit = 1000;
 
 // The operator: cancels once preparation has looked for a cancel kCheckLimit times.
 class CancelAfterChecks : public report::TRMProgress {

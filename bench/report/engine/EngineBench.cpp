@@ -1,16 +1,21 @@
 // Speed of the engine core: bracket expansion of a memo line, expression parse and
-// evaluation, and template writing and reading (10,000 views).
+// evaluation, script parse and script loops (with and without the progress window's
+// cancel check), and template writing and reading (10,000 views).
 
 #include "platform/MessageBox.h"
 #include "report/engine/expressions/RMDateTime.h"
 #include "report/engine/expressions/RMParser.h"
+#include "report/engine/expressions/RMScriptParser.h"
+#include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMReportOutput.h"
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <cstring>
 
 using namespace report;
 
@@ -48,6 +53,58 @@ void BM_ParseAndEvaluate(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ParseAndEvaluate);
+
+const char* const kScript = R"(
+{ stars for the row, a running total, a colour by amount }
+if [Line#] > 2 then
+begin
+  Note.Memo := 'more';
+  Note.FillColor := $FF
+end
+else
+  Note.Memo := 'first';
+s := ''; i := 0
+while i < [Line#] do
+begin
+  s := s + '*';
+  i := i + 1
+end;
+for k := 1 to 3 do total := total + k;
+Stars.Memo := s + STR(total)
+)";
+
+void BM_ScriptParse(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TRMScriptParser::parse(kScript, "OnBeforePrint"));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::strlen(kScript)));
+}
+BENCHMARK(BM_ScriptParse);
+
+// A band's script counting to 100,000 in one preparation; with Arg 1 a progress window is
+// shown, so every 16 statements the loop reads the clock for the cancel check.
+void BM_ScriptLoop(benchmark::State& state) {
+    constexpr int rounds = 100000;
+    if (state.range(0) == 1) {
+        TRMReportWindows windows;
+        windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<TRMProgress> {
+            return std::make_unique<TRMHeadlessProgress>();
+        };
+        installReportWindows(windows);
+    }
+    TRMReport report;
+    TRMPage& page = *report.Pages.Add();
+    auto band = std::make_unique<TRMBandView>();
+    band->setBandType(rmbtReportTitle);
+    band->SetBounds(0, page.marginsInPixels().top, 300, 20);
+    band->OnBeforePrint = {"i := 0", "while i < " + std::to_string(rounds) + " do i := i + 1"};
+    page.addView(std::move(band));
+    for (auto _ : state)
+        report.PrepareReport();
+    installReportWindows({});
+    state.SetItemsProcessed(state.iterations() * rounds);
+    state.SetLabel("items = loop rounds (one statement each)");
+}
+BENCHMARK(BM_ScriptLoop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void buildLargeReport(TRMReport& report, int views) {
     TRMPage* page = report.Pages.Add();

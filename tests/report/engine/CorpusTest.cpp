@@ -132,26 +132,30 @@ void paintPrepared(const std::string& bytes) {
 // ends too.
 class CancelAfterChecks : public TRMProgress {
 public:
+    explicit CancelAfterChecks(int limit)
+        : limit_(limit) {}
     void setCaption(const std::string&) override {}
     void setLine(const std::string&) override {}
     void processEvents() override {}
-    bool cancelled() const override { return ++checks_ > 5000; }
+    bool cancelled() const override { return ++checks_ > limit_; }
     void cancel() override {}
 
 private:
+    int limit_;
     mutable int checks_ = 0;
 };
 
-// Prepares under a page limit with the operator above: it ends, with at most the limit's
-// pages, and no exception leaves the engine.
-void prepareBounded(TRMReport& report, const std::string& label) {
+// Prepares under a page limit with the operator above, as the fuzz targets do (templates
+// after 1,000 checks, scripts after 64): it ends, with at most the limit's pages, and no
+// exception leaves the engine.
+void prepareBounded(TRMReport& report, int checks, const std::string& label) {
     constexpr int pageLimit = 20;
     report.MaxPages = pageLimit;
     report.ShowProgress = true; // whatever the file said: the progress above cancels
     report.OnInput = [](const std::string&, const std::string& preset) { return preset; };
     TRMReportWindows windows;
-    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<TRMProgress> {
-        return std::make_unique<CancelAfterChecks>();
+    windows.ProgressWindow = [checks](const std::string&) -> std::unique_ptr<TRMProgress> {
+        return std::make_unique<CancelAfterChecks>(checks);
     };
     installReportWindows(windows);
     try {
@@ -168,7 +172,7 @@ void prepareTemplate(const std::string& bytes, const std::string& label) {
     TRMReport report;
     RMStream stream(bytes);
     if (report.LoadFromStream(stream))
-        prepareBounded(report, label);
+        prepareBounded(report, 1000, label);
 }
 
 // A script runs as the fuzz target runs it: as a data band's and a memo's script in a small
@@ -198,7 +202,7 @@ void replayScript(const std::string& text, const std::string& label) {
     auto note = std::make_unique<TRMMemoView>();
     note->Memo = {"附注"};
     add(std::move(note), "Note", top + 40);
-    prepareBounded(report, label);
+    prepareBounded(report, 64, label);
 }
 
 std::string readAll(const QString& path) {
