@@ -152,7 +152,9 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
     const bool deeper = level < dataBands().deepestLevel();
     bool groupBroke = false;
     bool extraBlankRow = false;
-    while (!report_->Terminated) {
+    // A record may add no page (a hidden band, a script moving the data source back), so
+    // each one asks for a cancel.
+    while (keepRunning()) {
         queue(&b);
         for (TRMBand* f : b.Followers)
             queue(f);

@@ -243,6 +243,10 @@ TEST(ScriptLanguage, LoopsThatNeverEndAreStoppedByCancelOrStopReport) {
     r.master->OnBeforePrint = {"repeat until false"}; // rounds without a statement
     EXPECT_FALSE(r.report.PrepareReport());
     EXPECT_GE(rounds, 3);
+    rounds = 0;
+    r.master->OnBeforePrint = {"Hide; MasterData1.FIRST"}; // records that print nothing
+    EXPECT_FALSE(r.report.PrepareReport());
+    EXPECT_GE(rounds, 3);
     installReportWindows({});
 
     // StopReport ends the loop and the report, which keeps what it printed.
