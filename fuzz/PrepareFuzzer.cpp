@@ -5,6 +5,7 @@
 // the operator stops that with the progress window's Cancel, which the fuzzer stands in for
 // after a fixed number of the checks preparation makes.
 
+#include "fuzz/CancelAfterChecks.h"
 #include "fuzz/FuzzSupport.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMReportOutput.h"
@@ -18,28 +19,11 @@ namespace {
 constexpr int kPageLimit = 20;
 constexpr int kCheckLimit = 1000;
 
-// The operator: cancels once preparation has looked for a cancel kCheckLimit times.
-class CancelAfterChecks : public report::TRMProgress {
-public:
-    void setCaption(const std::string&) override {}
-    void setLine(const std::string&) override {}
-    void processEvents() override {}
-    bool cancelled() const override { return ++checks_ > kCheckLimit; }
-    void cancel() override { checks_ = kCheckLimit; }
-
-private:
-    mutable int checks_ = 0;
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzzsupport::initialize(argc, argv);
-    report::TRMReportWindows windows;
-    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<report::TRMProgress> {
-        return std::make_unique<CancelAfterChecks>();
-    };
-    report::installReportWindows(windows);
+    fuzzsupport::cancelPreparationsAfterChecks(kCheckLimit);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 // progress window's Cancel, which the fuzzer stands in for after a fixed number of the
 // checks preparation makes (a count, not a clock: the fixed-seed runs stay repeatable).
 
+#include "fuzz/CancelAfterChecks.h"
 #include "fuzz/FuzzSupport.h"
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMMemoView.h"
@@ -20,19 +21,6 @@ namespace {
 constexpr int kPageLimit = 20;
 constexpr int kCheckLimit = 64; // a loop runs some 1,000 statements
 
-// The operator: cancels once preparation has looked for a cancel kCheckLimit times.
-class CancelAfterChecks : public report::TRMProgress {
-public:
-    void setCaption(const std::string&) override {}
-    void setLine(const std::string&) override {}
-    void processEvents() override {}
-    bool cancelled() const override { return ++checks_ > kCheckLimit; }
-    void cancel() override { checks_ = kCheckLimit; }
-
-private:
-    mutable int checks_ = 0;
-};
-
 report::TRMView& add(report::TRMPage& page, std::unique_ptr<report::TRMView> view, const char* name,
                      int top, int height) {
     view->Name = name;
@@ -44,11 +32,7 @@ report::TRMView& add(report::TRMPage& page, std::unique_ptr<report::TRMView> vie
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzzsupport::initialize(argc, argv);
-    report::TRMReportWindows windows;
-    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<report::TRMProgress> {
-        return std::make_unique<CancelAfterChecks>();
-    };
-    report::installReportWindows(windows);
+    fuzzsupport::cancelPreparationsAfterChecks(kCheckLimit);
     return 0;
 }
 
