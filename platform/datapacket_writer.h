@@ -160,7 +160,8 @@ static inline int hsdw_packet_start_cell_(HsdwPacketWriter* w) {
 
 /* ---- the writer ---- */
 
-/* Starts a packet of field_count fields (0 makes an empty packet: no names, no rows). */
+/* Starts a packet of field_count fields (0 makes an empty packet: no names, no rows) in an
+ * empty writer: a new one, or one after hsdw_packet_finish or hsdw_packet_discard. */
 static inline int hsdw_packet_begin(HsdwPacketWriter* w, uint32_t field_count) {
     static const uint8_t head[16] = {'Q', 'D', 'P', 'K', 1, 0, 0, 0};
     memset(w, 0, sizeof *w);
