@@ -72,11 +72,16 @@ void TRMFormReport::buildPageBands(int p, TRMPage& page) {
         return addView(page, std::move(band));
     };
 
-    // 1. Title or page header.
+    // 1. Title or page header. The report title prints at the start of every template page:
+    // the header caption once, on page 0; on the pages of a split grid's further slices it
+    // holds only the slice's column titles, so each slice starts with its titles.
     TRMBandView& title = *newBand(PageHeaderOnly1 ? rmbtPageHeader : rmbtReportTitle, 0);
-    title.Visible = PageHeaderOnly1 || p == 0;
+    const bool withCaption = PageHeaderOnly1 || p == 0;
+    bool hasTitles = false;
+    each(b.TitleObjects, [&](TRMView&) { hasTitles = true; });
+    title.Visible = withCaption || hasTitles;
     int h = 0;
-    if (TRMRichView* caption = captionView(page, PageHeader(), title.Top))
+    if (TRMRichView* caption = withCaption ? captionView(page, PageHeader(), title.Top) : nullptr)
         h = caption->Height + 2;
     title.Height = h;
     each(b.TitleObjects, [&](TRMView& v) {

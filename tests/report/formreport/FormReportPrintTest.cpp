@@ -102,3 +102,24 @@ TEST_F(FormReportPrint, AWideGridRepeatsItsFixedColumnOnTheNextPage) {
     EXPECT_EQ(pages[1], (QStringList{"列0 列3 列4", "0-0 0-3 0-4", "1-0 1-3 1-4"}));
     EXPECT_EQ(printtest::pdfPageCount(dir.filePath(QDir(dir.path()).entryList({"*.pdf"})[0])), 2);
 }
+
+TEST_F(FormReportPrint, EverySliceOfAWideGridStartsWithItsTitles) {
+    TestWindow w;
+    table(w, 0, 0, 580, 5, 200, 60); // slice 1 needs two pages
+    w.report().GridFixedCols = 1;
+    w.report().PageHeader().setCaptionText(
+        "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}"
+        "\\pard\\f0 \\'b1\\'ed\\'cd\\'b7\\par}"); // 表头
+
+    // The slices print one after the other, each on as many pages as its rows need.
+    const std::vector<QStringList> pages = print(w);
+    ASSERT_GE(pages.size(), 4u);
+    ASSERT_EQ(pages.size() % 2, 0u);
+    const std::size_t second = pages.size() / 2;
+    EXPECT_EQ(pages[0].mid(0, 3), (QStringList{"表头", "列0 列1 列2", "0-0 0-1 0-2"}));
+    EXPECT_FALSE(pages[1].contains("列0 列1 列2")); // a report title, not a page header
+    // The second slice's first page: its titles with the repeated column, no header caption.
+    EXPECT_EQ(pages[second].mid(0, 2), (QStringList{"列0 列3 列4", "0-0 0-3 0-4"}));
+    EXPECT_FALSE(pages[second].contains("表头"));
+}
+
