@@ -15,6 +15,7 @@
 #include <QDataWidgetMapper>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -189,8 +190,10 @@ void TRMCustomGridReport::RebuildFromControls() {
     run(RunMode::BuildOnly);
 }
 
-void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
-    engine.ReportInfo.Strings[0] = ReportTitle;
+void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine, RunMode mode) {
+    // The rebuild after page setup keeps the title the operator confirmed there.
+    engine.ReportInfo.Strings[0] =
+        mode == RunMode::RebuildAfterPageSetup ? pageLayout_.Title : ReportTitle;
     engine.InitialZoom = InitialZoom;
     engine.PreviewButtons = PreviewButtons;
     engine.Preview = Preview.data();
@@ -217,7 +220,7 @@ void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
         // the report is built anew from the controls (the preview prepares it again).
         engine.OnPageSetup = [this](const TRMPageSetting& setting) {
             ApplyPageSetting(setting);
-            RebuildFromControls();
+            run(RunMode::RebuildAfterPageSetup);
         };
     } else {
         engine.OnPageSetup = nullptr;
@@ -230,6 +233,10 @@ TRMPage& TRMCustomGridReport::addTemplatePage() {
     const TRMPageLayout& l = pageLayout_;
     page.ChangePaper(l.pgSize, l.Width, l.Height, l.pgBin, l.pgOr);
     page.setMarginsInPixels({l.LeftMargin, l.TopMargin, l.RightMargin, l.BottomMargin});
+    // Page columns as chosen in page setup (0 is one column), the gap in thousandths of a
+    // millimetre.
+    page.Columns = std::max(1, l.Columns);
+    page.ColumnGap = pixelsToMargin(std::max(0, l.ColumnSpace));
     return page;
 }
 
@@ -237,7 +244,7 @@ void TRMCustomGridReport::run(RunMode mode, TRMReportOutput* output) {
     TRMReport& engine = ReportEngine();
     engine.ModalPreview = true;
     clearModelLinks();
-    handSettingsToEngine(engine);
+    handSettingsToEngine(engine, mode);
 
     engine.Pages.Clear();
     engine.DoublePass = pageLayout_.DoublePass;
@@ -258,6 +265,7 @@ void TRMCustomGridReport::run(RunMode mode, TRMReportOutput* output) {
         engine.PrintReport(*output);
         break;
     case RunMode::BuildOnly:
+    case RunMode::RebuildAfterPageSetup:
         break;
     }
 }

@@ -135,7 +135,9 @@ public:
     virtual bool BuildFromControls() { return false; }
 
     // Takes a page setting confirmed in page setup into PageLayout (margins and column gap
-    // converted from millimetres to pixels).
+    // converted from millimetres to pixels). With rmgoRebuildAfterPageChanged the preview's
+    // page setup calls it and rebuilds: the rebuilt template keeps the setting's title, page
+    // columns and column gap.
     void ApplyPageSetting(const TRMPageSetting& setting);
 
     // ---- what the build and the add-ins use
@@ -162,13 +164,14 @@ public:
     void placeView(TRMView& view, const TRMBandView& band, int pageIndex) const;
 
 protected:
-    enum class RunMode { Preview, Print, BuildOnly };
+    // RebuildAfterPageSetup builds only, titled with PageLayout.Title.
+    enum class RunMode { Preview, Print, BuildOnly, RebuildAfterPageSetup };
     void run(RunMode mode, TRMReportOutput* output = nullptr);
     // The template page every build starts from, from PageLayout.
     TRMPage& addTemplatePage();
 
 private:
-    void handSettingsToEngine(TRMReport& engine);
+    void handSettingsToEngine(TRMReport& engine, RunMode mode);
 
     TRMPageLayout pageLayout_;
     TRMPageHeaderFooter pageHeader_{this};

@@ -76,8 +76,8 @@ public:
 
     std::uint16_t pgSize = 9; // paper code; 256 = custom size from Width / Height
     std::int32_t LeftMargin = 0, TopMargin = 0, RightMargin = 0, BottomMargin = 0; // pixels
-    std::int32_t Columns = 0;     // kept for page setup; not applied to pages
-    std::int32_t ColumnSpace = 0; // pixels; kept like Columns
+    std::int32_t Columns = 0;     // page columns of every template page (0: one)
+    std::int32_t ColumnSpace = 0; // pixels; gap between the page columns
     std::int32_t Height = 2970;   // tenths of a millimetre
     std::int32_t Width = 2100;
     std::uint8_t pgOr = poPortrait;
@@ -85,7 +85,7 @@ public:
     std::string PrinterName; // engine text 47007 "默认打印机": the system default printer
     bool DoublePass = false;
     bool PrintBackColor = false; // kept from page setup
-    std::string Title;           // kept from page setup
+    std::string Title;           // from page setup: the title of the rebuild after it
 };
 
 // A caption (RTF whose lines form one document) and the height of its view.

@@ -3,12 +3,21 @@
 // leading column repeated on the page of the columns that did not fit.
 
 #include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "report/engine/model/RMReport.h"
+#include "report/preview/RMPageSetupForm.h"
+#include "report/preview/RMPreview.h"
+#include "report/preview/RMPreviewForm.h"
 #include "report/print/RMPdfPrinter.h"
 #include "tests/report/formreport/FormReportTestSupport.h"
 #include "tests/report/print/PrintTestSupport.h"
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -123,3 +132,43 @@ TEST_F(FormReportPrint, EverySliceOfAWideGridStartsWithItsTitles) {
     EXPECT_FALSE(pages[second].contains("表头"));
 }
 
+TEST_F(FormReportPrint, PageSetupKeepsTheTitleAndTheColumnsInTheRebuiltReport) {
+    TestWindow w;
+    table(w, 0, 0, 300, 2, 100, 60);
+    w.report().ReportTitle = "单位档案";
+    ASSERT_TRUE(w.report().ReportOptions.has(rmgoRebuildAfterPageChanged));
+
+    std::string titleAfter;
+    int pagesBefore = 0, pagesAfter = 0, rightmostAfter = 0;
+    platform::ModalHook hook([&](QWidget* window) {
+        if (auto* setup = qobject_cast<TRMPageSetupForm*>(window)) {
+            EXPECT_EQ(setup->edtTitle->text(), "单位档案");
+            setup->edtTitle->setText("新标题");
+            setup->edtColumns->setValue(2);
+            setup->edtColumnGap->setValue(0.5); // centimetres
+            setup->btnOK->click();
+            return;
+        }
+        auto* form = qobject_cast<TRMPreviewForm*>(window);
+        ASSERT_NE(form, nullptr);
+        TRMPreview* preview = form->Preview();
+        pagesBefore = preview->PageCount();
+        form->btnPageSetup->trigger();
+        titleAfter = preview->document().Print.ReportTitle;
+        pagesAfter = preview->PageCount();
+        for (const auto& v : preview->pages()->pageViews(0)->Objects())
+            if (dynamic_cast<const TRMMemoView*>(v.get()) != nullptr)
+                rightmostAfter = std::max(rightmostAfter, v->Left);
+    });
+    w.report().PreviewFromControls();
+
+    EXPECT_EQ(titleAfter, "新标题");
+    EXPECT_EQ(w.report().ReportEngine().ReportInfo.Title(), "新标题");
+    const TRMPage& rebuilt = page(w.report());
+    EXPECT_EQ(rebuilt.Columns, 2);
+    EXPECT_NEAR(rebuilt.ColumnGap, 5000, 150); // thousandths of a millimetre, via pixels
+    EXPECT_EQ(w.report().PageLayout().Columns, 2);
+    // The rows flow into the second page column: 38 + 349 + 19 at 96 dpi, half the pages.
+    EXPECT_GE(rightmostAfter, 38 + 349 + 19);
+    EXPECT_LT(pagesAfter, pagesBefore);
+}
