@@ -439,7 +439,8 @@ void TRMPreviewForm::btnPageSetupClick() {
 }
 
 void TRMPreviewForm::btnSuperExpClick() {
-    ShowSuperExpForm(this);
+    if (preview_->hasPages())
+        ShowSuperExpForm(this, preview_->pages(), preview_->document().Print.ReportTitle);
 }
 
 void TRMPreviewForm::formKeyDown(std::uint16_t& key, std::uint8_t shiftBits) {

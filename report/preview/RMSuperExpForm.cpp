@@ -3,18 +3,19 @@
 #include "platform/Guard.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "report/engine/model/RMEMFPages.h"
+#include "report/engine/model/RMExportFilter.h"
 #include "report/preview/RMEngineFont.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace report {
 
@@ -23,14 +24,22 @@ namespace {
 constexpr const char* failedCaption = "转换失败";
 constexpr const char* copyFailedText = "错误原因1：目标文件属性不可以为只读。\n"
                                        "错误原因2：目标路径不存在或没有写入权限。\n"
-                                       "错误原因3：没有可转换的数据（转换文件不存在）。";
+                                       "错误原因3：没有可转换的数据。";
+
+// The registered cell filter that writes comma-separated files.
+TRMFileFormat* csvFilter() {
+    for (TRMFileFormat* format : exportFilters())
+        if (QString::fromStdString(format->fileMask()).compare("*.csv", Qt::CaseInsensitive) == 0)
+            return format;
+    return nullptr;
+}
 
 } // namespace
 
-std::string TRM_SuperExp::SourceFolder;
-
-TRM_SuperExp::TRM_SuperExp(QWidget* owner)
-    : QDialog(owner) {
+TRM_SuperExp::TRM_SuperExp(const TRMEMFPages* pages, std::string title, QWidget* owner)
+    : QDialog(owner)
+    , pages_(pages)
+    , title_(std::move(title)) {
     setObjectName("TRM_SuperExp");
     setWindowTitle("数据转换");
     auto* label = new QLabel("目标路径:", this);
@@ -75,45 +84,49 @@ void TRM_SuperExp::btnBrowseClick() {
 }
 
 void TRM_SuperExp::accept() {
-    bool copied = false;
-    platform::guarded(this, [&] { copied = SuperExport(this, edtPath->text().toStdString()); });
-    if (copied)
+    bool written = false;
+    platform::guarded(
+        this, [&] { written = SuperExport(this, pages_, edtPath->text().toStdString(), title_); });
+    if (written)
         QDialog::accept();
 }
 
-bool SuperExport(QWidget* owner, const std::string& target) {
+bool SuperExport(QWidget* owner, const TRMEMFPages* pages, const std::string& target,
+                 const std::string& title) {
     const QString path = QString::fromStdString(target).trimmed();
     if (path.isEmpty()) {
         platform::MessageBox(owner, "目标路径非法。", failedCaption,
                              platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
-    const QString folder = TRM_SuperExp::SourceFolder.empty()
-                               ? QDir::currentPath()
-                               : QString::fromStdString(TRM_SuperExp::SourceFolder);
-    QFile source(QDir(folder).filePath("~superfile.tmp"));
     // A target without write permission counts as read-only even for a user who could
-    // write it anyway.
+    // write it anyway (the filter would replace it).
     const QFileInfo existing(path);
     constexpr auto writable =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     const bool readOnly =
         existing.exists() && (existing.isDir() || !(existing.permissions() & writable));
-    bool ok = !readOnly && source.open(QIODevice::ReadOnly);
+    TRMFileFormat* filter = csvFilter();
+    std::string reason;
+    bool ok = !readOnly && filter != nullptr && pages != nullptr && pages->Count() > 0;
     if (ok) {
-        // Written whole or not at all: an existing file is replaced only by a full copy.
-        QSaveFile out(path);
-        ok = out.open(QIODevice::WriteOnly) && out.write(source.readAll()) == source.size() &&
-             out.commit();
+        // Written whole or not at all: the filter replaces an existing file only when done.
+        const TRMExportResult result =
+            filter->writeFile(*pages, path.toStdString(), {}, nullptr, title);
+        ok = result.status == TRMExportStatus::Exported;
+        reason = result.message;
     }
-    if (!ok)
-        platform::MessageBox(owner, copyFailedText, failedCaption,
-                             platform::MB_OK | platform::MB_ICONERROR);
+    if (!ok) {
+        std::string text = copyFailedText;
+        if (!reason.empty())
+            text += "\n" + reason;
+        platform::MessageBox(owner, text, failedCaption, platform::MB_OK | platform::MB_ICONERROR);
+    }
     return ok;
 }
 
-void ShowSuperExpForm(QWidget* owner) {
-    TRM_SuperExp form(owner);
+void ShowSuperExpForm(QWidget* owner, const TRMEMFPages* pages, const std::string& title) {
+    TRM_SuperExp form(pages, title, owner);
     platform::execModal(form);
 }
 

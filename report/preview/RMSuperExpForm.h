@@ -1,7 +1,8 @@
 #pragma once
 
-// Data conversion "数据转换": copies the engine's conversion file "~superfile.tmp" from
-// its working folder to a comma-separated file the user names.
+// Data conversion "数据转换": writes the prepared pages shown in the preview to a
+// comma-separated file the user names, through the registered CSV export filter (the cells
+// that saving as CSV writes).
 
 #include <QDialog>
 
@@ -12,30 +13,34 @@ class QPushButton;
 
 namespace report {
 
+class TRMEMFPages;
+
 class TRM_SuperExp : public QDialog {
     Q_OBJECT
 public:
-    explicit TRM_SuperExp(QWidget* owner = nullptr);
+    // `pages` (not owned) are converted; `title` is the report title.
+    TRM_SuperExp(const TRMEMFPages* pages, std::string title, QWidget* owner = nullptr);
 
     QLineEdit* edtPath;
     QPushButton* btnBrowse;
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
-    // Where the engine leaves the conversion file (the process's working folder unless
-    // set).
-    static std::string SourceFolder;
-
 protected:
     void accept() override;
 
 private:
     void btnBrowseClick();
+
+    const TRMEMFPages* pages_;
+    std::string title_;
 };
 
-// Copies the conversion file to `target`; false with the message box ("转换失败") when
-// the path is empty or the copy fails.
-bool SuperExport(QWidget* owner, const std::string& target);
-void ShowSuperExpForm(QWidget* owner);
+// Writes `pages` to `target` through the CSV filter; false with the message box ("转换失败")
+// when the path is empty, or when there is nothing to convert, no CSV filter is registered,
+// the target is read-only or the write fails (an existing file is then kept as it was).
+bool SuperExport(QWidget* owner, const TRMEMFPages* pages, const std::string& target,
+                 const std::string& title = {});
+void ShowSuperExpForm(QWidget* owner, const TRMEMFPages* pages, const std::string& title);
 
 } // namespace report
