@@ -215,9 +215,12 @@ void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine, RunMode mode) 
     engine.OnBeforePrintBand = nullptr;
     // Only a grid add-in's row data set drives the report; it sets this again.
     engine.Dataset = nullptr;
+    // A setting confirmed in the preview's page setup comes back into PageLayout and the
+    // report is built anew from the controls (the preview prepares it again). That rebuild
+    // runs inside the hook and leaves it as it is.
+    if (mode == RunMode::RebuildAfterPageSetup)
+        return;
     if (ReportOptions.has(rmgoRebuildAfterPageChanged)) {
-        // A setting confirmed in the preview's page setup comes back into PageLayout and
-        // the report is built anew from the controls (the preview prepares it again).
         engine.OnPageSetup = [this](const TRMPageSetting& setting) {
             ApplyPageSetting(setting);
             run(RunMode::RebuildAfterPageSetup);
