@@ -113,14 +113,12 @@ void TRMPreparation::forgetCrossMerges(const TRMBand& b) {
 void TRMPreparation::collectBand(TRMBand& b, int x, int height) {
     Collection& c = *collect_;
     Collection::Band& entry = c.Bands.emplace_back();
-    entry.Begin = c.Views.size();
     entry.Y = c.Y;
     entry.Height = height;
     b.PlacedY = c.Y;
     writeBand(b, x, c.Y, height, INT_MAX);
     if (!b.CrossViews.empty())
         printCross(b, c.Y, height);
-    c.Bands.back().End = c.Views.size();
     c.Y += height;
 }
 
@@ -134,14 +132,21 @@ void TRMPreparation::collectWritten(const TRMView& v, std::size_t start) {
         cls.writeString(v.ClassName());
         top += cls.size();
     }
-    collect_->Bands.back().Tops.push_back(top);
+    collect_->Bands.back().Records.push_back({start, top, collect_->Views.position()});
 }
 
 int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
     TRMPrepareState& state = report_->State;
+    struct Run { // a merged cell written on the page now being filled
+        const Collection::Record* Record;
+        int StripBottom;           // where the run ends in the strip
+        std::size_t HeightPos = 0; // its Height field in the page stream
+        int Top = 0;               // its Top on the page
+    };
     struct Sub {
         Collection Bands;
         int Y = 0;
+        std::vector<Run> Runs, Carried;
     };
     std::vector<std::unique_ptr<Sub>> subs;
     for (TRMView* v : b.Objects) {
@@ -192,6 +197,53 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
     if (subs.empty())
         return y;
 
+    // Top and Height of a collected view in the strip (a merged run's Height reaches down
+    // to the last row it covers).
+    auto stripPlace = [](Collection& c, const Collection::Record& record) {
+        c.Views.seek(record.Top);
+        const std::int32_t top = c.Views.readInt32();
+        c.Views.skip(4);
+        return std::pair<int, int>(top, c.Views.readInt32());
+    };
+    // Writes a collected view at `top` on the page; one too tall for the page is cut at
+    // its bottom limit.
+    auto placeRecord = [&](Sub& sub, const Collection::Record& record, int top, int height,
+                           int stripBottom) {
+        RMStream view(sub.Bands.Views.bytes().substr(record.Start, record.End - record.Start));
+        const std::size_t at = record.Top - record.Start;
+        view.seek(at + 12); // Top, Width, Height: then Flags
+        constexpr std::uint16_t kMerged = flag::Suppress | flag::MergeRepeated;
+        const bool merged = (view.readUInt16() & kMerged) == kMerged;
+        const bool cut = !merged && height > 0 && top + height > state.PageBottom;
+        view.seek(at);
+        view.writeInt32(top);
+        view.skip(4);
+        view.writeInt32(cut ? std::max(0, state.PageBottom - top) : height);
+        RMStream& page = pageStream();
+        const std::size_t start = page.position();
+        page.writeBytes(view.bytes());
+        if (merged)
+            sub.Runs.push_back({&record, stripBottom, start + at + 8, top});
+    };
+    // A merged run that goes on below the last band of the page ends with that band and
+    // starts again on the next page.
+    auto cutRuns = [&](Sub& sub) {
+        if (sub.Runs.empty())
+            return;
+        const Collection& c = sub.Bands;
+        const int from = c.Next < c.Bands.size() ? c.Bands[c.Next].Y : INT_MAX;
+        RMStream& page = pageStream();
+        const std::size_t end = page.position();
+        for (const Run& run : sub.Runs) {
+            if (run.StripBottom <= from)
+                continue;
+            page.seek(run.HeightPos);
+            page.writeInt32(std::max(0, sub.Y - run.Top));
+            sub.Carried.push_back(run);
+        }
+        page.seek(end);
+        sub.Runs.clear();
+    };
     // Place the collected bands side by side, page by page: a band that does not fit
     // reports back and its subreport goes on below the next page's headers. Subreports in
     // the bands a page starts or ends with print what fits on that page.
@@ -204,32 +256,27 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
         for (auto& sub : subs) {
             Collection& c = sub->Bands;
             bool placed = false;
+            // Merged runs cut at the last page's bottom go on at the top of this one.
+            const std::vector<Run> carried = std::move(sub->Carried);
+            sub->Carried.clear();
+            if (c.Next < c.Bands.size())
+                for (const Run& run : carried)
+                    placeRecord(*sub, *run.Record, sub->Y, run.StripBottom - c.Bands[c.Next].Y,
+                                run.StripBottom);
             for (; c.Next < c.Bands.size(); ++c.Next) {
                 const Collection::Band& entry = c.Bands[c.Next];
                 const bool fits = sub->Y + entry.Height + columnFooterRoom() <= state.PageBottom;
                 // The first band of a page is placed even when it is too tall for any.
                 if (!fits && (firstPage || placed || !mayBreak))
                     break;
-                std::string bytes = c.Views.bytes().substr(entry.Begin, entry.End - entry.Begin);
-                RMStream views(std::move(bytes));
-                for (const std::size_t at : entry.Tops) {
-                    // Top, Width, Height.
-                    views.seek(at - entry.Begin);
-                    const std::int32_t top = views.readInt32() - entry.Y + sub->Y;
-                    views.skip(4);
-                    const std::int32_t height = views.readInt32();
-                    views.seek(at - entry.Begin);
-                    views.writeInt32(top);
-                    views.skip(4);
-                    // A merged cell whose run goes on below the page ends at its bottom.
-                    views.writeInt32(height > 0 && top + height > state.PageBottom
-                                         ? std::max(0, state.PageBottom - top)
-                                         : height);
+                for (const Collection::Record& record : entry.Records) {
+                    const auto [top, height] = stripPlace(c, record);
+                    placeRecord(*sub, record, top - entry.Y + sub->Y, height, top + height);
                 }
-                pageStream().writeBytes(views.bytes());
                 sub->Y += entry.Height;
                 placed = true;
             }
+            cutRuns(*sub);
             left = left || c.Next < c.Bands.size();
         }
         if (!left || !mayBreak)

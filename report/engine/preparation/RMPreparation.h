@@ -174,10 +174,12 @@ private:
     // strip of views (y from 0 down) cut into bands, placed later at the subreport's
     // position, as many bands a page as fit.
     struct Collection {
+        struct Record {
+            std::size_t Start = 0, Top = 0, End = 0; // a view in Views, its Top field
+        };
         struct Band {
-            std::size_t Begin = 0, End = 0; // the band's views in Views
-            std::vector<std::size_t> Tops;  // offsets of their Top fields
-            int Y = 0, Height = 0;          // place and height in the strip
+            std::vector<Record> Records; // the band's views
+            int Y = 0, Height = 0;       // place and height in the strip
         };
         RMStream Views;
         std::vector<Band> Bands;

@@ -291,6 +291,9 @@ TEST(PrepareBands, SubreportsPrintInTheirRectangleOverPages) {
     subData.DisplayFormatText = "RMDialogForm." + lines.Name;
     t.memo(subData, 0, 0, 250, 20, {lines.ref("v")}, "SubCell");
     t.memo(subData, 0, 0, 40, 20, {"右"}, "SubRight").BandAlign = baRight;
+    auto& merged = t.memo(subData, 0, 0, 30, 20, {"同"}, "SubMerged");
+    merged.setFlag(flag::Suppress, true);
+    merged.setFlag(flag::MergeRepeated, true);
     report.DoublePass = true; // the first pass counts the same pages
     ASSERT_TRUE(report.PrepareReport());
     EXPECT_EQ(report.State.TotalPages, 2);
@@ -315,6 +318,10 @@ TEST(PrepareBands, SubreportsPrintInTheirRectangleOverPages) {
             printed.push_back(cells[i].text);
         }
         EXPECT_EQ(named(report, page, "HeaderText").size(), 1u);
+        const std::vector<Placed> runs = named(report, page, "SubMerged");
+        ASSERT_EQ(runs.size(), 1u) << "the merged run starts again on page " << page + 1;
+        EXPECT_EQ(runs[0].top, top);
+        EXPECT_EQ(runs[0].top + runs[0].height, cells.back().top + 20);
     }
     EXPECT_EQ(printed, [&] {
         std::vector<std::string> all;
