@@ -173,9 +173,18 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
                 }
         };
         forgetMerges();
-        TRMPageBands* savedSource = source_;
-        const int savedX = run_->CurX;
-        const int savedY = state.CurY;
+        // Back to the parent page afterwards, also when an error leaves the collection.
+        struct Restore {
+            TRMPreparation& p;
+            TRMPageBands* source;
+            int x, y;
+            ~Restore() {
+                p.collect_ = nullptr;
+                p.source_ = source;
+                p.run_->CurX = x;
+                p.report_->State.CurY = y;
+            }
+        } restore{*this, source_, run_->CurX, state.CurY};
         source_ = target.Bands.get();
         collect_ = &sub->Bands;
         run_->CurX = x + view->Left - targetLeft;
@@ -188,11 +197,7 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
             dataLoop(1);
             showBand(band(rmbtReportSummary));
         }
-        collect_ = nullptr;
         forgetMerges();
-        source_ = savedSource;
-        run_->CurX = savedX;
-        state.CurY = savedY;
     }
     if (subs.empty())
         return y;
