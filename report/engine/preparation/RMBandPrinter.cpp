@@ -31,7 +31,7 @@ bool isStretchedView(const TRMView& v) {
 } // namespace
 
 bool TRMPreparation::multiColumn(const TRMBand& b) const {
-    return b.Columns > 1 && b.NewColumnAfter == 1 && !isFixed(b.BandType);
+    return collect_ == nullptr && b.Columns > 1 && b.NewColumnAfter == 1 && !isFixed(b.BandType);
 }
 
 int TRMPreparation::bandX(const TRMBand& b) const {
@@ -86,8 +86,9 @@ void TRMPreparation::showBand(TRMBand* b, bool repeated) {
     } else if (b->View != nullptr || b->BandType == rmbtNone) {
         if (b->BandType == rmbtColumnHeader)
             run_->ColumnTop = r.State.CurY;
+        // A collected band is placed later: whether it fits is decided there.
         if (!isFixed(b->BandType) && b->BandType != rmbtColumnFooter &&
-            !b->flag(bandflag::Breaked)) {
+            !b->flag(bandflag::Breaked) && collect_ == nullptr) {
             if (r.State.CurY + neededHeight(*b) > r.State.PageBottom && !multiColumn(*b))
                 breakPage(*b);
         }
@@ -157,6 +158,14 @@ void TRMPreparation::closeColumns() {
 
 void TRMPreparation::placeBand(TRMBand& b) {
     TRMPrepareState& state = report_->State;
+    if (collect_ != nullptr) {
+        const int height = b.flag(bandflag::Stretched) ? bandHeight(b) : b.dy;
+        b.CalcHeight = height;
+        collectBand(b, bandX(b), height);
+        if (b.isDataBand())
+            countRow(b);
+        return;
+    }
     const bool fixed = isFixed(b.BandType);
     const bool multi = multiColumn(b);
     if (!fixed && openColumns_ != nullptr && openColumns_ != &b)
@@ -201,13 +210,13 @@ void TRMPreparation::placeBand(TRMBand& b) {
         writeBand(b, x, y, height, clip);
     if (!b.CrossViews.empty())
         printCross(b, y, height);
+    if (!isPageFurniture(b.BandType) && !b.Repeated && !inPageSetup_)
+        freshPage_ = false;
     const int pageBefore = state.PageNo;
     const int subBottom = printSubReports(b, x, y);
     if (b.isDataBand())
         countRow(b);
     run_->LastBand = &b;
-    if (!isPageFurniture(b.BandType) && !b.Repeated && !inPageSetup_)
-        freshPage_ = false;
     if (fixed)
         return;
     if (!multi) {
@@ -290,8 +299,9 @@ void TRMPreparation::breakPage(TRMBand& b) {
 }
 
 void TRMPreparation::newPage(TRMBand* cause) {
-    if (freshPage_)
-        return; // a forced break on an empty page would only add empty pages
+    if (freshPage_ || collect_ != nullptr)
+        return; // a forced break on an empty page would only add empty pages; a collected
+                // page has no pages of its own
     closeColumns();
     newPageCore(cause);
     if (cause != nullptr)
@@ -330,6 +340,8 @@ void TRMPreparation::newPageCore(TRMBand* cause) {
 }
 
 void TRMPreparation::newColumn(TRMBand* cause) {
+    if (collect_ != nullptr)
+        return;
     const int columns = run_->Page->columnCount();
     if (run_->Column >= columns - 1) {
         newPage(cause);
@@ -401,6 +413,12 @@ void TRMPreparation::appendBlank(TRMBand& b, bool forced, int room, bool spaceCh
     const int lines = b.LinesPerPage;
     if (b.dy <= 0 && lines <= 0)
         return; // rows without height would never fill the page
+    if (collect_ != nullptr) {
+        // A collected page has no bottom: only LinesPerPage tells how many rows to add.
+        if (lines <= 0)
+            return;
+        spaceCheck = false;
+    }
     const bool savedMode = state.BlankRowMode;
     state.BlankRowMode = true;
     const TRMBand* columnFooter = band(rmbtColumnFooter);
@@ -411,6 +429,8 @@ void TRMPreparation::appendBlank(TRMBand& b, bool forced, int room, bool spaceCh
     auto mayAdd = [&](int needed) {
         if (report_->Terminated)
             return false;
+        if (collect_ != nullptr)
+            return b.RowCount < lines;
         const bool notLastColumn = multi && !colFirst && b.ColumnIndex < b.Columns;
         if (lines > 0) {
             if (notLastColumn ? b.RowCount > lines

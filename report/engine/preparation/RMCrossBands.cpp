@@ -1,13 +1,19 @@
 // Bands printed inside another band: cross columns (one column per record of the cross
-// data band, continued on the next page when they pass the right edge) and subreports
-// (another template page's bands printed at the subreport view's place).
+// data band, continued on the next page when they pass the right edge; merged cells run
+// per page and column) and subreports (another template page collected band by band, then
+// placed at the subreport view's position and width, over as many pages as it takes).
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/preparation/RMPreparation.h"
 
 #include <algorithm>
 #include <climits>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace report {
 
@@ -19,7 +25,8 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
     TRMBand* data = bands.head(rmbtCrossData);
     TRMBand* footer = bands.head(rmbtCrossFooter);
     const int savedPage = state.PageNo;
-    auto writeColumn = [&](const TRMBand* cross, int columnX) {
+    // `column`: 0 the cross header, 1… the cross-data columns, −1 the cross footer.
+    auto writeColumn = [&](const TRMBand* cross, int columnX, int column) {
         for (TRMView* v : b.CrossViews) {
             auto it = bands.CrossOf.find(v);
             if (it == bands.CrossOf.end() || it->second != cross)
@@ -27,16 +34,30 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
             const int designHeight = v->Height;
             if (b.flag(bandflag::Stretched) && v->flag(flag::Stretched))
                 v->Height = height - v->Top;
+            // A merged cell continues the run of the same column on the same page only.
+            auto* memo = dynamic_cast<TRMMemoView*>(v);
+            CrossMerge* merge = nullptr;
+            if (memo != nullptr && memo->flag(flag::MergeRepeated) && collect_ == nullptr) {
+                merge = &crossMerges_[{v, state.PageNo, column}];
+                memo->LastValue = merge->LastValue;
+                memo->Merge = merge->Merge;
+            }
             writeView(*v, b, columnX + run_->Left, y, INT_MAX);
+            if (merge != nullptr) {
+                merge->LastValue = memo->LastValue;
+                merge->Merge = memo->Merge;
+            }
             v->Height = designHeight;
         }
     };
     // Continues the row on the next prepared page (a new one gets the overlay band and
-    // the page header).
+    // the page header). A collected subreport page has no other page: false.
     auto nextPage = [&] {
+        if (collect_ != nullptr)
+            return false;
         if (state.PageNo + 1 < out_.Count()) {
             ++state.PageNo;
-            return;
+            return true;
         }
         const int savedY = state.CurY;
         addPage();
@@ -46,10 +67,11 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
         showBand(band(rmbtPageHeader));
         inPageSetup_ = false;
         state.CurY = savedY;
+        return true;
     };
     int x = header != nullptr ? header->x : (data != nullptr ? data->x : run_->Left);
     if (header != nullptr) {
-        writeColumn(header, header->x);
+        writeColumn(header, header->x, 0);
         x = header->x + header->dx;
     }
     if (data != nullptr) {
@@ -62,45 +84,112 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
             if (r.OnPrintColumn)
                 r.OnPrintColumn(column, width);
             if (x + width > run_->Right && x > run_->Left) {
-                nextPage();
+                if (!nextPage())
+                    break;
                 x = run_->Left;
             }
-            writeColumn(data, x);
+            writeColumn(data, x, column);
             x += std::max(width, 1);
             dsNext(*data);
         }
     }
-    if (footer != nullptr) {
-        if (x + footer->dx > run_->Right && x > run_->Left) {
-            nextPage();
-            x = run_->Left;
-        }
-        writeColumn(footer, x);
+    if (footer != nullptr && !report_->Terminated) {
+        const bool past = x + footer->dx > run_->Right && x > run_->Left;
+        if (!past || nextPage())
+            writeColumn(footer, past ? run_->Left : x, -1);
     }
     state.ColumnNo = 1;
     state.PageNo = savedPage;
 }
 
+void TRMPreparation::forgetCrossMerges(const TRMBand& b) {
+    for (TRMView* v : b.CrossViews)
+        std::erase_if(crossMerges_,
+                      [v](const auto& entry) { return std::get<0>(entry.first) == v; });
+}
+
+// ---------------------------------------------------------------- subreports
+
+void TRMPreparation::collectBand(TRMBand& b, int x, int height) {
+    Collection& c = *collect_;
+    Collection::Band& entry = c.Bands.emplace_back();
+    entry.Y = c.Y;
+    entry.Height = height;
+    b.PlacedY = c.Y;
+    writeBand(b, x, c.Y, height, INT_MAX);
+    if (!b.CrossViews.empty())
+        printCross(b, c.Y, height);
+    c.Y += height;
+}
+
+void TRMPreparation::collectWritten(const TRMView& v, std::size_t start) {
+    // Type byte, class name of an add-in, Name, two version bytes, Left: then Top.
+    RMStream name;
+    name.writeString(v.Name);
+    std::size_t top = start + 1 + name.size() + 2 + 4;
+    if (v.ObjectType == gtAddIn) {
+        RMStream cls;
+        cls.writeString(v.ClassName());
+        top += cls.size();
+    }
+    collect_->Bands.back().Records.push_back({start, top, collect_->Views.position()});
+}
+
 int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
-    int bottom = y;
+    TRMPrepareState& state = report_->State;
+    struct Run { // a merged cell written on the page now being filled
+        const Collection::Record* Record;
+        int StripBottom;           // where the run ends in the strip
+        std::size_t HeightPos = 0; // its Height field in the page stream
+        int Top = 0;               // its Top on the page
+    };
+    struct Sub {
+        Collection Bands;
+        int Y = 0;
+        std::vector<Run> Runs, Carried;
+    };
+    std::vector<std::unique_ptr<Sub>> subs;
     for (TRMView* v : b.Objects) {
-        auto* sub = dynamic_cast<TRMSubReportView*>(v);
-        if (sub == nullptr || !sub->Visible)
+        auto* view = dynamic_cast<TRMSubReportView*>(v);
+        if (view == nullptr || !view->Visible)
             continue;
-        if (sub->SubPage < 0 || sub->SubPage >= static_cast<int>(member_->Runs.size()))
+        if (view->SubPage < 0 || view->SubPage >= static_cast<int>(member_->Runs.size()))
             continue;
-        PageRun& target = member_->Runs[static_cast<std::size_t>(sub->SubPage)];
+        PageRun& target = member_->Runs[static_cast<std::size_t>(view->SubPage)];
         if (!target.Bands || &target == run_ || source_ == target.Bands.get())
             continue;
-        TRMPrepareState& state = report_->State;
-        TRMPageBands* savedSource = source_;
-        const int savedX = run_->CurX;
-        const int savedY = state.CurY;
-        const int savedPage = state.PageNo;
+        // Collect: the target page's bands are evaluated into the collection, at the
+        // subreport's x and within its width.
+        auto& sub = subs.emplace_back(std::make_unique<Sub>());
+        const int targetLeft = target.Page->marginsInPixels().left;
+        sub->Bands.AreaLeft = targetLeft;
+        sub->Bands.AreaRight = targetLeft + std::max(0, view->Width);
+        sub->Y = y + view->Top;
+        auto forgetMerges = [&] {
+            for (const auto& owned : target.Page->Objects())
+                if (auto* memo = dynamic_cast<TRMMemoView*>(owned.get())) {
+                    memo->LastValue.clear();
+                    memo->Merge = {};
+                }
+        };
+        forgetMerges();
+        // Back to the parent page afterwards, also when an error leaves the collection.
+        struct Restore {
+            TRMPreparation& p;
+            TRMPageBands* source;
+            int x, y;
+            ~Restore() {
+                p.collect_ = nullptr;
+                p.source_ = source;
+                p.run_->CurX = x;
+                p.report_->State.CurY = y;
+            }
+        } restore{*this, source_, run_->CurX, state.CurY};
         source_ = target.Bands.get();
-        // The subreport's bands start at its own place in the band and keep its offset.
-        run_->CurX = x + sub->Left - target.Page->marginsInPixels().left;
-        state.CurY = y + sub->Top;
+        collect_ = &sub->Bands;
+        run_->CurX = x + view->Left - targetLeft;
+        for (const auto& owned : target.Bands->all())
+            owned->ColumnIndex = 1;
         if (TRMBand* master = band(rmbtMasterData);
             master == nullptr || master->DataSet == nullptr ||
             (dsFirst(*master), !dsEof(*master)) || report_->PrintIfEmpty) {
@@ -108,13 +197,107 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
             dataLoop(1);
             showBand(band(rmbtReportSummary));
         }
-        closeColumns();
-        bottom = state.PageNo == savedPage ? std::max(bottom, state.CurY) : state.CurY;
-        source_ = savedSource;
-        run_->CurX = savedX;
-        if (state.PageNo == savedPage)
-            state.CurY = savedY;
+        forgetMerges();
     }
+    if (subs.empty())
+        return y;
+
+    // Top and Height of a collected view in the strip (a merged run's Height reaches down
+    // to the last row it covers).
+    auto stripPlace = [](Collection& c, const Collection::Record& record) {
+        c.Views.seek(record.Top);
+        const std::int32_t top = c.Views.readInt32();
+        c.Views.skip(4);
+        return std::pair<int, int>(top, c.Views.readInt32());
+    };
+    // Writes a collected view at `top` on the page; one too tall for the page is cut at
+    // its bottom limit.
+    auto placeRecord = [&](Sub& sub, const Collection::Record& record, int top, int height,
+                           int stripBottom) {
+        RMStream view(sub.Bands.Views.bytes().substr(record.Start, record.End - record.Start));
+        const std::size_t at = record.Top - record.Start;
+        view.seek(at + 12); // Top, Width, Height: then Flags
+        constexpr std::uint16_t kMerged = flag::Suppress | flag::MergeRepeated;
+        const bool merged = (view.readUInt16() & kMerged) == kMerged;
+        const bool cut = !merged && height > 0 && top + height > state.PageBottom;
+        view.seek(at);
+        view.writeInt32(top);
+        view.skip(4);
+        view.writeInt32(cut ? std::max(0, state.PageBottom - top) : height);
+        RMStream& page = pageStream();
+        const std::size_t start = page.position();
+        page.writeBytes(view.bytes());
+        if (merged)
+            sub.Runs.push_back({&record, stripBottom, start + at + 8, top});
+    };
+    // A merged run that goes on below the last band of the page ends with that band and
+    // starts again on the next page.
+    auto cutRuns = [&](Sub& sub) {
+        if (sub.Runs.empty())
+            return;
+        const Collection& c = sub.Bands;
+        const int from = c.Next < c.Bands.size() ? c.Bands[c.Next].Y : INT_MAX;
+        RMStream& page = pageStream();
+        const std::size_t end = page.position();
+        for (const Run& run : sub.Runs) {
+            if (run.StripBottom <= from)
+                continue;
+            page.seek(run.HeightPos);
+            page.writeInt32(std::max(0, sub.Y - run.Top));
+            sub.Carried.push_back(run);
+        }
+        page.seek(end);
+        sub.Runs.clear();
+    };
+    // Place the collected bands side by side, page by page: a band that does not fit
+    // reports back and its subreport goes on below the next page's headers. Subreports in
+    // the bands a page starts or ends with print what fits on that page.
+    const bool mayBreak = !inPageSetup_ && b.BandType != rmbtPageHeader &&
+                          b.BandType != rmbtPageFooter && b.BandType != rmbtColumnHeader &&
+                          b.BandType != rmbtColumnFooter && b.BandType != rmbtOverlay &&
+                          b.BandType != rmbtNone;
+    for (bool firstPage = true; !report_->Terminated; firstPage = false) {
+        bool left = false;
+        for (auto& sub : subs) {
+            Collection& c = sub->Bands;
+            bool placed = false;
+            // Merged runs cut at the last page's bottom go on at the top of this one.
+            const std::vector<Run> carried = std::move(sub->Carried);
+            sub->Carried.clear();
+            if (c.Next < c.Bands.size())
+                for (const Run& run : carried)
+                    placeRecord(*sub, *run.Record, sub->Y, run.StripBottom - c.Bands[c.Next].Y,
+                                run.StripBottom);
+            for (; c.Next < c.Bands.size(); ++c.Next) {
+                const Collection::Band& entry = c.Bands[c.Next];
+                const bool fits = sub->Y + entry.Height + columnFooterRoom() <= state.PageBottom;
+                // The first band of a page is placed even when it is too tall for any.
+                if (!fits && (firstPage || placed || !mayBreak))
+                    break;
+                for (const Collection::Record& record : entry.Records) {
+                    const auto [top, height] = stripPlace(c, record);
+                    placeRecord(*sub, record, top - entry.Y + sub->Y, height, top + height);
+                }
+                sub->Y += entry.Height;
+                placed = true;
+            }
+            cutRuns(*sub);
+            left = left || c.Next < c.Bands.size();
+        }
+        if (!left || !mayBreak)
+            break;
+        // The column footer goes below the band and what its subreports printed.
+        state.CurY = y + (b.CalcHeight >= 0 ? b.CalcHeight : b.dy);
+        for (const auto& sub : subs)
+            state.CurY = std::max(state.CurY, sub->Y);
+        freshPage_ = false;
+        newPage(&b);
+        for (auto& sub : subs)
+            sub->Y = state.CurY;
+    }
+    int bottom = y;
+    for (const auto& sub : subs)
+        bottom = std::max(bottom, sub->Y);
     return bottom;
 }
 

@@ -108,6 +108,7 @@ void TRMPreparation::resetBandRows(TRMBand& b, int rowNo) {
     for (TRMView* v : b.Objects)
         if (auto* memo = dynamic_cast<TRMMemoView*>(v))
             memo->LastValue.clear();
+    forgetCrossMerges(b);
 }
 
 void TRMPreparation::recordCalcMemos(const TRMBand* b) {
@@ -209,7 +210,8 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
         }
         if (atEnd) {
             // A footer that will not fit after the last row gets one more blank row first.
-            if (!extraBlankRow && b.flag(bandflag::AutoAppendBlank) && b.FooterBand != nullptr &&
+            if (!extraBlankRow && collect_ == nullptr && b.flag(bandflag::AutoAppendBlank) &&
+                b.FooterBand != nullptr &&
                 state.CurY + bandHeight(*b.FooterBand) > state.PageBottom) {
                 extraBlankRow = true;
                 const bool savedMode = state.BlankRowMode;

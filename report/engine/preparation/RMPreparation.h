@@ -13,6 +13,7 @@
 #include "platform/Variant.h"
 #include "report/engine/expressions/RMScript.h"
 #include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMProgress.h"
 #include "report/engine/preparation/RMAggregates.h"
@@ -20,8 +21,10 @@
 
 #include <array>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace report {
@@ -138,6 +141,7 @@ private:
     RMStream& pageStream();
     void countRow(TRMBand& band);
     void layoutBandAlign(TRMView& view, const TRMBand& band, int height) const;
+    void alignInBand(TRMView& view, const TRMBand& band, int height, int left, int right) const;
     int columnFooterRoom() const;
     TRMBand* band(int type) const;
     int bandX(const TRMBand& band) const;
@@ -147,8 +151,15 @@ private:
 
     // --- bands inside bands (RMCrossBands.cpp)
     void printCross(TRMBand& band, int y, int height);
-    // Subreport views of the band; returns the lowest y their bands reached.
+    // Merged memos of the band's cross cells forget their runs.
+    void forgetCrossMerges(const TRMBand& band);
+    // Subreport views of the band; returns the lowest y their bands reached on the page the
+    // preparation is on afterwards.
     int printSubReports(TRMBand& band, int x, int y);
+    // A band of a page collected as a subreport: written into the collection, not the page.
+    void collectBand(TRMBand& band, int x, int height);
+    // The view's Top field in the collection, for a view just written into it.
+    void collectWritten(const TRMView& view, std::size_t start);
     TRMPageBands& dataBands() const { return source_ ? *source_ : *run_->Bands; }
 
     TRMReport& top_;
@@ -159,6 +170,30 @@ private:
     TRMReport* report_ = nullptr;
     PageRun* run_ = nullptr;         // template page being run
     TRMPageBands* source_ = nullptr; // page of a subreport whose data bands print now
+    // The bands of a page used as a subreport, queued with their views evaluated: one
+    // strip of views (y from 0 down) cut into bands, placed later at the subreport's
+    // position, as many bands a page as fit.
+    struct Collection {
+        struct Record {
+            std::size_t Start = 0, Top = 0, End = 0; // a view in Views, its Top field
+        };
+        struct Band {
+            std::vector<Record> Records; // the band's views
+            int Y = 0, Height = 0;       // place and height in the strip
+        };
+        RMStream Views;
+        std::vector<Band> Bands;
+        int Y = 0;                       // next free line of the strip
+        int AreaLeft = 0, AreaRight = 0; // the subreport's width, in its page's pixels
+        std::size_t Next = 0;            // first band not yet placed
+    };
+    Collection* collect_ = nullptr; // set while a subreport page is collected
+    // Merged memos of cross cells: their run per prepared page and cross column.
+    struct CrossMerge {
+        std::string LastValue;
+        TRMMemoView::MergeAnchor Merge;
+    };
+    std::map<std::tuple<const TRMView*, int, int>, CrossMerge> crossMerges_;
     TRMLayoutCache layouts_;
     TRMScript scripts_;
     std::chrono::steady_clock::time_point lastEvents_{};

@@ -144,6 +144,7 @@ bool TRMPreparation::runPasses() {
         continuePage_ = {};
         packedPages_ = 0;
         footed_.clear();
+        crossMerges_.clear();
         for (Member& m : members_) {
             m.Report->Terminated = false;
             m.Report->FinalPass = !first;

@@ -39,17 +39,28 @@ bool isStretchedView(const TRMView& v) {
 } // namespace
 
 RMStream& TRMPreparation::pageStream() {
+    if (collect_ != nullptr)
+        return collect_->Views;
     const int index = std::clamp(report_->State.PageNo, 0, std::max(0, out_.Count() - 1));
     if (out_.Count() == 0)
         out_.AddPage(*run_->Page);
     return out_[index]->Stream;
 }
 
-// The view laid out across the page or the band by BandAlign.
+// The view laid out across the page or the band by BandAlign; on a collected subreport
+// page the subreport's width stands for the page's, and a view is cut at its right edge.
 void TRMPreparation::layoutBandAlign(TRMView& v, const TRMBand& b, int height) const {
+    const int left = collect_ != nullptr ? collect_->AreaLeft : run_->Left;
+    const int right = collect_ != nullptr ? collect_->AreaRight : run_->Right;
+    alignInBand(v, b, height, left, right);
+    if (collect_ != nullptr && v.Left + v.Width > right)
+        v.Width = std::max(0, right - v.Left);
+}
+
+void TRMPreparation::alignInBand(TRMView& v, const TRMBand& b, int height, int left,
+                                 int right) const {
     if (v.BandAlign == baNone)
         return;
-    const int left = run_->Left, right = run_->Right;
     int leftEdge = left, rightEdge = right;
     for (const TRMView* w : b.Objects) {
         if (w == &v)
@@ -192,7 +203,11 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
                 if (!below) {
                     if (auto* box = dynamic_cast<TRMCheckBoxView*>(&v))
                         box->EvaluateState(r);
-                    written = v.PrintToStream(r, pageStream());
+                    RMStream& stream = pageStream();
+                    const std::size_t start = stream.position();
+                    written = v.PrintToStream(r, stream);
+                    if (written && collect_ != nullptr)
+                        collectWritten(v, start);
                 }
                 runScript(v.OnAfterPrint, &v);
                 if (r.OnAfterPrint)

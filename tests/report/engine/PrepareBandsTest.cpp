@@ -236,6 +236,108 @@ TEST(PrepareBands, CrossColumnsOnePerRecord) {
     EXPECT_EQ(widths, (std::vector<int>{1, 2, 3}));
 }
 
+TEST(PrepareBands, MergedCrossCellsRestartOnEveryPage) {
+    RowsDataset months("Months" + std::to_string(++Table::serial), {"m"},
+                       {{Variant("一月")}, {Variant("二月")}});
+    TRMReport report;
+    months.attachTo(report);
+    TemplateBuilder t(report);
+    auto& row = t.band(rmbtMasterData, 20, "Row");
+    row.DisplayFormatText = "70";
+    auto& cross = t.band(rmbtCrossData, 0, "CrossData");
+    cross.SetBounds(t.leftMargin() + 80, 0, 60, 0);
+    cross.DisplayFormatText = "RMDialogForm." + months.Name;
+    t.memo(row, 0, 0, 80, 20, {"[Line#]"}, "Line");
+    auto& cell = t.memo(row, 80, 0, 60, 20, {months.ref("m")}, "Month");
+    cell.setFlag(flag::Suppress, true);
+    cell.setFlag(flag::MergeRepeated, true);
+    ASSERT_TRUE(report.PrepareReport());
+    ASSERT_EQ(report.EMFPages.Count(), 2);
+    for (int page = 0; page < 2; ++page) {
+        const std::vector<Placed> lines = named(report, page, "Line");
+        const std::vector<Placed> cells = named(report, page, "Month");
+        ASSERT_EQ(cells.size(), 2u) << "one merged cell per column on page " << page + 1;
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(cells[i].text, i == 0 ? "一月" : "二月");
+            EXPECT_EQ(cells[i].left, t.leftMargin() + 80 + 60 * static_cast<int>(i));
+            EXPECT_EQ(cells[i].top, lines.front().top) << "the run starts again at the top";
+            EXPECT_EQ(cells[i].top + cells[i].height, lines.back().top + 20)
+                << "and spans the rows of its page";
+        }
+    }
+}
+
+TEST(PrepareBands, SubreportsPrintInTheirRectangleOverPages) {
+    std::vector<std::vector<Variant>> rows;
+    for (int i = 1; i <= 70; ++i)
+        rows.push_back({Variant("行" + std::to_string(i))});
+    RowsDataset lines("Lines" + std::to_string(++Table::serial), {"v"}, rows);
+    TRMReport report;
+    lines.attachTo(report);
+    TemplateBuilder t(report);
+    auto& header = t.band(rmbtPageHeader, 30, "Header");
+    t.memo(header, 0, 0, 100, 20, {"页眉"}, "HeaderText");
+    auto& parent = t.band(rmbtMasterData, 40, "Parent");
+    t.memo(parent, 0, 0, 250, 20, {"左边"}, "Beside");
+    auto sub = std::make_unique<TRMSubReportView>();
+    sub->Name = "Sub";
+    sub->SetBounds(t.leftMargin() + 300, parent.Top + 10, 200, 20);
+    sub->SubPage = 1;
+    t.page().addView(std::move(sub));
+    auto& after = t.band(rmbtMasterData, 20, "After");
+    t.memo(after, 0, 0, 100, 20, {"之后"}, "AfterText");
+    t.nextPage();
+    auto& subData = t.band(rmbtMasterData, 20, "SubData");
+    subData.DisplayFormatText = "RMDialogForm." + lines.Name;
+    t.memo(subData, 0, 0, 250, 20, {lines.ref("v")}, "SubCell");
+    t.memo(subData, 0, 0, 40, 20, {"右"}, "SubRight").BandAlign = baRight;
+    auto& merged = t.memo(subData, 0, 0, 30, 20, {"同"}, "SubMerged");
+    merged.setFlag(flag::Suppress, true);
+    merged.setFlag(flag::MergeRepeated, true);
+    report.DoublePass = true; // the first pass counts the same pages
+    ASSERT_TRUE(report.PrepareReport());
+    EXPECT_EQ(report.State.TotalPages, 2);
+    ASSERT_EQ(report.EMFPages.Count(), 2) << "the subreport's page is not prepared alone";
+
+    const int left = t.leftMargin() + 300, right = left + 200;
+    const int bottom = t.page().paperHeightPixels() - t.page().marginsInPixels().bottom;
+    std::vector<std::string> printed;
+    for (int page = 0; page < 2; ++page) {
+        const std::vector<Placed> cells = named(report, page, "SubCell");
+        const std::vector<Placed> marks = named(report, page, "SubRight");
+        ASSERT_FALSE(cells.empty());
+        ASSERT_EQ(marks.size(), cells.size());
+        const int top = page == 0 ? t.topMargin() + 30 + 10 : t.topMargin() + 30;
+        EXPECT_EQ(cells.front().top, top) << "page " << page + 1;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            EXPECT_EQ(cells[i].left, left);
+            EXPECT_EQ(cells[i].width, 200) << "cut at the subreport's width";
+            EXPECT_EQ(cells[i].top, top + 20 * static_cast<int>(i));
+            EXPECT_LE(cells[i].top + cells[i].height, bottom);
+            EXPECT_EQ(marks[i].left, right - 40) << "aligned to the subreport's right edge";
+            printed.push_back(cells[i].text);
+        }
+        EXPECT_EQ(named(report, page, "HeaderText").size(), 1u);
+        const std::vector<Placed> runs = named(report, page, "SubMerged");
+        ASSERT_EQ(runs.size(), 1u) << "the merged run starts again on page " << page + 1;
+        EXPECT_EQ(runs[0].top, top);
+        EXPECT_EQ(runs[0].top + runs[0].height, cells.back().top + 20);
+    }
+    EXPECT_EQ(printed, [&] {
+        std::vector<std::string> all;
+        for (const auto& r : rows)
+            all.push_back(r[0].stringValue());
+        return all;
+    }());
+    const std::vector<Placed> beside = named(report, 0, "Beside");
+    ASSERT_EQ(beside.size(), 1u);
+    EXPECT_EQ(beside[0].left, t.leftMargin());
+    const std::vector<Placed> last = named(report, 1, "SubCell");
+    const std::vector<Placed> afterText = named(report, 1, "AfterText");
+    ASSERT_EQ(afterText.size(), 1u) << "the next band follows the subreport on page 2";
+    EXPECT_EQ(afterText[0].top, last.back().top + 20);
+}
+
 TEST(PrepareBands, SubreportsPrintAnotherPageAtTheirPlace) {
     RowsDataset lines("Lines" + std::to_string(++Table::serial), {"v"},
                       {{Variant("x")}, {Variant("y")}});
