@@ -103,6 +103,11 @@ public:
     std::function<void(TRMPage& Page)> OnManualBuild;
     // Progress (the page number) instead of the progress window.
     std::function<void(int n)> OnProgress;
+    // Printing the prepared pages (on a printer, the PDF printer or from the preview):
+    // OnPrintReport once before the first job; OnEndPrintPage after each printed page with
+    // its index from 0, the job ended before it so that the next page starts a new one.
+    std::function<void()> OnPrintReport;
+    std::function<void(int& pg)> OnEndPrintPage;
 
     // --- fields
     TRMVariables Variables; // run-time list, emptied when preparation starts
