@@ -87,8 +87,10 @@ TRMCustomGridReport::~TRMCustomGridReport() {
 }
 
 TRMReport& TRMCustomGridReport::ReportEngine() {
-    if (!engine_)
+    if (!engine_) {
         engine_ = std::make_unique<TRMReport>();
+        engine_->OwnerForm = OwnerWindow();
+    }
     return *engine_;
 }
 
@@ -144,7 +146,7 @@ std::string TRMCustomGridReport::dataSetPath(const QAbstractItemModel& model) {
 QWidget* TRMCustomGridReport::OwnerWindow() const {
     for (QObject* o = parent(); o != nullptr; o = o->parent())
         if (auto* w = qobject_cast<QWidget*>(o))
-            return w;
+            return w->window();
     return nullptr;
 }
 
@@ -190,6 +192,7 @@ void TRMCustomGridReport::RebuildFromControls() {
 }
 
 void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine) {
+    engine.OwnerForm = OwnerWindow();
     engine.ReportInfo.Strings[0] = ReportTitle;
     engine.InitialZoom = InitialZoom;
     engine.PreviewButtons = PreviewButtons;

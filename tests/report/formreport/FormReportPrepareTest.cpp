@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTableWidget>
@@ -278,4 +279,25 @@ TEST(FormReportPrepare, PicturesFromTheModelPrintPerRowAndBlankRowsClearThem) {
     EXPECT_EQ(sizeOf(*pictures[2]), QSize(4, 4));
     for (std::size_t i = 3; i < pictures.size(); ++i)
         EXPECT_TRUE(pictures[i]->Picture.data.empty()) << "blank row " << i;
+}
+
+TEST(FormReportPrepare, ExpressionsNameTheControlsOfTheOwnerWindow) {
+    QWidget window;
+    window.setObjectName("frmUnits");
+    window.resize(400, 300);
+    auto* edit = new QLineEdit(QStringLiteral("核算一部"), &window);
+    edit->setObjectName("edtUnit");
+    auto* count = new QSpinBox(&window);
+    count->setObjectName("spnCount");
+    count->setValue(7);
+    auto* panel = new QWidget(&window);
+    panel->setGeometry(0, 50, 400, 100);
+    new QLabel(QStringLiteral("单位：[EDTUNIT.Text] 共[frmUnits.spnCount.value]个"), panel);
+    TRMFormReport r(&window);
+    r.PrintControl = panel;
+    r.RebuildFromControls();
+    TRMReport& engine = r.ReportEngine();
+    EXPECT_EQ(engine.OwnerForm.data(), &window);
+    ASSERT_TRUE(engine.PrepareReport());
+    EXPECT_EQ(preparedTexts(engine, 0), (std::vector<std::string>{"单位：核算一部 共7个"}));
 }
