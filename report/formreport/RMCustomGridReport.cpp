@@ -88,8 +88,10 @@ TRMCustomGridReport::~TRMCustomGridReport() {
 }
 
 TRMReport& TRMCustomGridReport::ReportEngine() {
-    if (!engine_)
+    if (!engine_) {
         engine_ = std::make_unique<TRMReport>();
+        engine_->OwnerForm = OwnerWindow();
+    }
     return *engine_;
 }
 
@@ -145,7 +147,7 @@ std::string TRMCustomGridReport::dataSetPath(const QAbstractItemModel& model) {
 QWidget* TRMCustomGridReport::OwnerWindow() const {
     for (QObject* o = parent(); o != nullptr; o = o->parent())
         if (auto* w = qobject_cast<QWidget*>(o))
-            return w;
+            return w->window();
     return nullptr;
 }
 
@@ -191,6 +193,7 @@ void TRMCustomGridReport::RebuildFromControls() {
 }
 
 void TRMCustomGridReport::handSettingsToEngine(TRMReport& engine, RunMode mode) {
+    engine.OwnerForm = OwnerWindow();
     // The rebuild after page setup keeps the title the operator confirmed there.
     engine.ReportInfo.Strings[0] =
         mode == RunMode::RebuildAfterPageSetup ? pageLayout_.Title : ReportTitle;

@@ -156,7 +156,8 @@ public:
     std::string gridDataSetPath();
     TRMGridBuildState& Build() { return build_; }
     const TRMGridBuildState& Build() const { return build_; }
-    // The window that owns this report (expressions may name its components).
+    // The window of the widget that owns this report (expressions may name its
+    // components: the engine's OwnerForm).
     QWidget* OwnerWindow() const;
 
     // Places `view` into `band` with the scaling, fitting and centring of ScaleMode, for

@@ -11,9 +11,7 @@
 #include <QAbstractItemModel>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QImage>
 #include <QItemSelectionModel>
-#include <QPixmap>
 #include <QTableView>
 
 #include <set>
@@ -31,11 +29,6 @@ int alignmentOf(const QVariant& value) {
     if (a & Qt::AlignHCenter)
         return 2;
     return 0;
-}
-
-bool isPicture(const QVariant& value) {
-    return value.canConvert<QPixmap>() &&
-           (value.typeId() == QMetaType::QPixmap || value.typeId() == QMetaType::QImage);
 }
 
 } // namespace
@@ -142,8 +135,9 @@ std::unique_ptr<TRMView> TRMFormPrintDBGrid::dataCell(TRMFormReport& report, int
     const std::string field = model->headerData(source, Qt::Horizontal).toString().toStdString();
     const std::string reference = "[" + path_ + ".\"" + field + "\"]";
     const QModelIndex first = model->index(0, source);
+    const TRMFieldFormat format = fieldFormat(*model, source);
     std::unique_ptr<TRMView> view;
-    if (isPicture(first.data(Qt::EditRole))) {
+    if (format.Picture) {
         auto picture = std::make_unique<TRMPictureView>();
         picture->Memo = {reference};
         setAllFrames(*picture, report.ReportOptions.has(rmgoGridLines) && view_->showGrid());
@@ -154,7 +148,7 @@ std::unique_ptr<TRMView> TRMFormPrintDBGrid::dataCell(TRMFormReport& report, int
         if (report.GridFontOptions().UseCustomFontSize)
             cell->Font.Size = std::abs(report.GridFontOptions().Font.size());
         setExpression(*cell, reference);
-        cell->setAlignment(alignmentOf(first.data(Qt::TextAlignmentRole)));
+        applyFieldFormat(*cell, format);
         if (report.ReportOptions.has(rmgoUseColor)) {
             const QVariant fill = first.data(Qt::BackgroundRole);
             if (fill.isValid())

@@ -1,8 +1,11 @@
 #include "report/formreport/RMFormReportControls.h"
 
 #include "platform/Colors.h"
+#include "platform/Picture.h"
+#include "report/engine/expressions/RMDateTime.h"
+#include "report/engine/expressions/RMDisplayFormat.h"
 #include "report/engine/model/RMDBDataSet.h"
-#include "report/engine/model/RMView.h"
+#include "report/engine/model/RMMemoView.h"
 #include "report/formreport/RMFormReport.h"
 
 #include <QAbstractItemModel>
@@ -110,6 +113,105 @@ std::string fieldReference(TRMFormReport& report, const QWidget& control) {
     if (!dataFieldOf(control, mapper, field))
         return {};
     return "[" + report.dataSetPath(*mapper->model()) + ".\"" + field + "\"]";
+}
+
+namespace {
+
+QVariant firstValue(const QAbstractItemModel& model, int column) {
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex cell = model.index(row, column);
+        QVariant value = model.data(cell, Qt::EditRole);
+        if (!value.isValid())
+            value = model.data(cell, Qt::DisplayRole);
+        if (value.isValid() && !value.isNull())
+            return value;
+    }
+    return {};
+}
+
+int alignmentOf(const QVariant& value) {
+    const auto a = Qt::Alignment(value.toInt());
+    if (a & Qt::AlignRight)
+        return 1;
+    if (a & Qt::AlignHCenter)
+        return 2;
+    return 0;
+}
+
+} // namespace
+
+TRMFieldFormat fieldFormat(const QAbstractItemModel& model, int column) {
+    TRMFieldFormat f;
+    const QVariant value = firstValue(model, column);
+    const TRMFormatSettings& settings = defaultFormatSettings();
+    if (value.metaType() == QMetaType::fromType<platform::Currency>()) {
+        f.Code = makeFormatCode(fkNumber, 4, 2, '.');
+        f.Text = "￥#,##0.00";
+        f.Alignment = 1;
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            f.Alignment = 1;
+            break;
+        case QMetaType::Float:
+        case QMetaType::Double:
+            f.Code = makeFormatCode(fkNumber, 3, 2, '.');
+            f.Alignment = 1;
+            break;
+        case QMetaType::QDate:
+            f.Code = makeFormatCode(fkDate, 7, 0, 0);
+            f.Text = settings.ShortDateFormat;
+            break;
+        case QMetaType::QTime:
+            f.Code = makeFormatCode(fkTime, 4, 0, 0);
+            f.Text = settings.LongTimeFormat;
+            break;
+        case QMetaType::Bool:
+            f.Code = makeFormatCode(fkBoolean, 1, 0, 0);
+            break;
+        case QMetaType::QImage:
+        case QMetaType::QPixmap:
+            f.Picture = true;
+            break;
+        case QMetaType::QByteArray:
+            f.Picture =
+                platform::Picture::detectKind(value.toByteArray()) != platform::TPictureKind::None;
+            break;
+        default:
+            break;
+        }
+    }
+    if (model.rowCount() > 0) {
+        const QVariant align = model.index(0, column).data(Qt::TextAlignmentRole);
+        if (align.isValid())
+            f.Alignment = alignmentOf(align);
+    }
+    return f;
+}
+
+void applyFieldFormat(TRMMemoView& memo, const TRMFieldFormat& format) {
+    memo.DisplayFormat = format.Code;
+    memo.DisplayFormatText = format.Text;
+    memo.setAlignment(format.Alignment);
+    // False is a value of its own ("否"), not a zero to hide.
+    if (formatKind(format.Code) == fkBoolean)
+        memo.setFlag(flag::HideZeros, false);
+}
+
+void applyFieldFormat(TRMMemoView& memo, const QWidget& control) {
+    QDataWidgetMapper* mapper = nullptr;
+    std::string field;
+    if (!dataFieldOf(control, mapper, field))
+        return;
+    applyFieldFormat(
+        memo, fieldFormat(*mapper->model(), mapper->mappedSection(const_cast<QWidget*>(&control))));
 }
 
 int placeX(const TRMFormReport& report, const QWidget& control) {

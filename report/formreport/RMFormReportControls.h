@@ -9,9 +9,11 @@
 
 #include <QRect>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+class QAbstractItemModel;
 class QColor;
 class QDataWidgetMapper;
 class QFont;
@@ -20,6 +22,7 @@ class QWidget;
 namespace report {
 
 class TRMFormReport;
+class TRMMemoView;
 class TRMView;
 
 // Direct child controls of `control`: child widgets that are not windows of their own,
@@ -50,6 +53,25 @@ bool dataFieldOf(const QWidget& control, QDataWidgetMapper*& mapper, std::string
 // The field reference "[Owner.DataSet."Field"]" of a data-aware control, through the
 // report's grid data set; "" when the control has no data source.
 std::string fieldReference(TRMFormReport& report, const QWidget& control);
+
+// How a field of an item model prints, chosen from the field's type: item models declare
+// no column types, so the type is that of the column's first value that is not null.
+// Whole numbers print plain and floating-point amounts with two decimals and thousands
+// separators ("1,234.50"), currency (platform::Currency) with "￥" before that, all
+// right-aligned; dates in the short date format, times in the long time format, Booleans
+// as "否" / "是" (false is not hidden as a zero); anything else as its text. A column alignment the
+// model gives (Qt::TextAlignmentRole of its first row) wins over the type's.
+struct TRMFieldFormat {
+    std::int32_t Code = '.' + 512; // a memo view's default: plain text
+    std::string Text;
+    int Alignment = 0;    // 0 left, 1 right, 2 centre
+    bool Picture = false; // images, pixmaps and picture bytes print in picture views
+};
+TRMFieldFormat fieldFormat(const QAbstractItemModel& model, int column);
+void applyFieldFormat(TRMMemoView& memo, const TRMFieldFormat& format);
+// The format of the field a data-aware control shows, applied to its memo; nothing for a
+// control without a data source.
+void applyFieldFormat(TRMMemoView& memo, const QWidget& control);
 
 // The control's position in the report (its place plus the walk offset).
 int placeX(const TRMFormReport& report, const QWidget& control);

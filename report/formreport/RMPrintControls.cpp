@@ -145,8 +145,11 @@ void TRMPrintControl::PlaceControl(TRMFormReport& report, TRMPage& page, TRMView
         memo->setFlag(flag::TextOnly, false);
         memo->Top -= 2;
         memo->setFlag(flag::Wordwrap, label->wordWrap());
-        memo->setAlignment(horizontalAlignment(label->alignment()));
         memo->setLayout(verticalLayout(label->alignment()));
+        if (reference.empty())
+            memo->setAlignment(horizontalAlignment(label->alignment()));
+        else
+            applyFieldFormat(*memo, control);
     } else {
         const QVariant text = control.property("text");
         memo->Memo = {text.isValid() ? text.toString().toStdString()
@@ -169,8 +172,8 @@ void TRMPrintEdit::PlaceControl(TRMFormReport& report, TRMPage& page, TRMView*& 
     const std::string reference = fieldReference(report, control);
     if (!reference.empty()) {
         bindField(*memo, reference);
-        if (auto* edit = qobject_cast<QLineEdit*>(&control))
-            memo->setAlignment(horizontalAlignment(edit->alignment()));
+        if (qobject_cast<QLineEdit*>(&control) != nullptr)
+            applyFieldFormat(*memo, control);
     } else if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
         // What the edit shows: a password prints masked.
         memo->Memo = {edit->displayText().toStdString()};

@@ -5,6 +5,7 @@
 // setup asks for new ones.
 
 #include "report/engine/model/RMEMFPages.h"
+#include "report/preview/RMReportPrinting.h"
 #include "report/print/RMReportPrintSettings.h"
 
 #include <functional>
@@ -25,11 +26,8 @@ struct TRMPreviewDocument {
     std::function<bool(const TRMPageSetting& setting, TRMPreviewDocument& document)> PrepareAgain;
     // Print offsets changed in the print dialog.
     std::function<void(int left, int top)> OffsetsChanged;
-    // Told each printed page number instead of the progress window (the report's
-    // OnProgress).
-    std::function<void(int pageNo)> OnProgress;
-    // Set when the user cancels printing (the report's stop flag; may be null).
-    bool* Terminated = nullptr;
+    // The report's calls its print runs make (progress, print events, stop flag).
+    TRMPrintCalls Calls;
 };
 
 } // namespace report

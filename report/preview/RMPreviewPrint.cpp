@@ -14,8 +14,7 @@ bool TRMPreview::canPrint() const {
 }
 
 void TRMPreview::printWith(const TRMPrintRunOptions& options) {
-    printPreparedPages(this, *document_.Pages, document_.Print, options, document_.OnProgress,
-                       document_.Terminated);
+    printPreparedPages(this, *document_.Pages, document_.Print, options, document_.Calls);
     viewport()->update();
 }
 

@@ -64,20 +64,30 @@ askPrintOptions(QWidget* owner, const TRMReportPrintSettings& settings, int curr
     return options;
 }
 
+TRMPrintCalls printCallsOf(TRMReport& report) {
+    TRMPrintCalls calls;
+    calls.OnProgress = report.OnProgress;
+    calls.OnPrintReport = report.OnPrintReport;
+    calls.OnEndPrintPage = report.OnEndPrintPage;
+    calls.Terminated = &report.Terminated;
+    return calls;
+}
+
 TRMPrintResult printPreparedPages(QWidget* owner, const TRMEMFPages& pages,
                                   const TRMReportPrintSettings& settings,
-                                  const TRMPrintRunOptions& options,
-                                  const std::function<void(int)>& onProgress, bool* terminated) {
+                                  const TRMPrintRunOptions& options, const TRMPrintCalls& calls) {
     TRMPreparedPageSource source(pages);
-    HandlerProgress progress(onProgress);
+    HandlerProgress progress(calls.OnProgress);
     TRMPrintRequest request;
     request.options = options;
     request.showProgress = settings.Options.ShowProgress;
-    if (onProgress)
+    if (calls.OnProgress)
         request.progress = &progress;
-    request.terminated = terminated;
-    if (terminated != nullptr)
-        *terminated = false;
+    request.onPrintReport = calls.OnPrintReport;
+    request.onEndPrintPage = calls.OnEndPrintPage;
+    request.terminated = calls.Terminated;
+    if (calls.Terminated != nullptr)
+        *calls.Terminated = false;
     return PrintPages(owner, source, request);
 }
 
@@ -98,8 +108,7 @@ void TRMPrinterOutput::Deliver(TRMReport& report) {
         options_ ? options_ : askPrintOptions(owner, settings, 0, storeOffsetsIn(report));
     if (!options)
         return;
-    result_ = printPreparedPages(owner, report.EMFPages, settings, *options, report.OnProgress,
-                                 &report.Terminated);
+    result_ = printPreparedPages(owner, report.EMFPages, settings, *options, printCallsOf(report));
 }
 
 TRMPreviewDocument previewDocument(TRMReport& report) {
@@ -128,8 +137,7 @@ TRMPreviewDocument previewDocument(TRMReport& report) {
         return true;
     };
     document.OffsetsChanged = storeOffsetsIn(report);
-    document.OnProgress = report.OnProgress;
-    document.Terminated = &report.Terminated;
+    document.Calls = printCallsOf(report);
     return document;
 }
 

@@ -17,6 +17,7 @@ class QWidget;
 namespace report {
 
 class TRMEMFPages;
+class TRMReport;
 struct TRMPreviewDocument;
 
 // The print dialog filled from `settings` when its ShowPrintDialog is on, else the choices
@@ -27,19 +28,29 @@ std::optional<TRMPrintRunOptions>
 askPrintOptions(QWidget* owner, const TRMReportPrintSettings& settings, int currentPage = 0,
                 const std::function<void(int left, int top)>& offsetsChanged = {});
 
-// Prints prepared pages: in the progress window unless `onProgress` is given (the report's
-// own OnProgress handler, told each page number) or the settings' ShowProgress is off; a
-// cancel sets *terminated. Messages as PrintPages shows them.
+// What a print run tells the report that made the pages: its OnProgress handler (told each
+// page number, in the place of the progress window), OnPrintReport and OnEndPrintPage, and
+// its stop flag, set when the user cancels.
+struct TRMPrintCalls {
+    std::function<void(int pageNo)> OnProgress;
+    std::function<void()> OnPrintReport;
+    std::function<void(int& pg)> OnEndPrintPage;
+    bool* Terminated = nullptr;
+};
+// The calls of `report` (which must outlive the run).
+TRMPrintCalls printCallsOf(TRMReport& report);
+
+// Prints prepared pages: in the progress window unless `calls` has OnProgress or the
+// settings' ShowProgress is off. Messages as PrintPages shows them.
 TRMPrintResult printPreparedPages(QWidget* owner, const TRMEMFPages& pages,
                                   const TRMReportPrintSettings& settings,
                                   const TRMPrintRunOptions& options,
-                                  const std::function<void(int pageNo)>& onProgress = {},
-                                  bool* terminated = nullptr);
+                                  const TRMPrintCalls& calls = {});
 
 // The printer as a report's output: nothing without a real printer, else the print dialog
 // (askPrintOptions; offsets changed there go back into the report) or, when given, fixed
-// options, then printPreparedPages (the report's OnProgress told each page number; a cancel
-// sets its Terminated flag). Windows are owned by `owner`, else by the active window.
+// options, then printPreparedPages with the report's calls (printCallsOf). Windows are owned by
+// `owner`, else by the active window.
 class TRMPrinterOutput : public TRMReportOutput {
 public:
     explicit TRMPrinterOutput(QWidget* owner = nullptr);

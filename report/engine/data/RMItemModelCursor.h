@@ -6,6 +6,7 @@
 // lives leaves it without rows; opening it then fails.
 
 #include "report/engine/data/RMRowCursor.h"
+#include "report/engine/model/RMQtValue.h"
 
 #include <QPointer>
 
@@ -31,9 +32,5 @@ protected:
 private:
     QPointer<const QAbstractItemModel> model_;
 };
-
-// A Qt value as the engine's Variant: numbers, Booleans, texts and byte arrays keep their
-// kind, dates and times become day numbers, an invalid or null value becomes Null.
-platform::Variant variantFromQt(const QVariant& value);
 
 } // namespace report

@@ -10,9 +10,11 @@
 #include "report/engine/model/RMInputQuery.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMNumbers.h"
+#include "report/engine/model/RMQtValue.h"
 #include "report/engine/model/RMTextScan.h"
 
 #include <QCoreApplication>
+#include <QMetaProperty>
 
 #include <algorithm>
 #include <cmath>
@@ -180,7 +182,56 @@ bool TRMReport::getObjectProperty(std::string_view objectName, std::string_view 
         return propertyOf(ScriptObject, property, value);
     if (const TRMObject* object = FindObject(objectName))
         return propertyOf(object, property, value);
-    return isReportName(objectName) && GetPropValue(property, value);
+    if (isReportName(objectName) && GetPropValue(property, value))
+        return true;
+    return getOwnerProperty(objectName, property, value);
+}
+
+namespace {
+
+QObject* componentNamed(QObject& window, std::string_view name) {
+    const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    if (window.objectName().compare(wanted, Qt::CaseInsensitive) == 0)
+        return &window;
+    for (QObject* o : window.findChildren<QObject*>())
+        if (o->objectName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return o;
+    return nullptr;
+}
+
+bool qtProperty(const QObject& object, std::string_view name, Variant& value) {
+    const QMetaObject& meta = *object.metaObject();
+    for (int i = 0; i < meta.propertyCount(); ++i) {
+        const QMetaProperty p = meta.property(i);
+        if (sameText(p.name(), name)) {
+            value = variantFromQt(p.read(&object));
+            return true;
+        }
+    }
+    for (const QByteArray& dynamic : object.dynamicPropertyNames())
+        if (sameText(dynamic.toStdString(), name)) {
+            value = variantFromQt(object.property(dynamic.constData()));
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+bool TRMReport::getOwnerProperty(std::string_view objectName, std::string_view property,
+                                 Variant& value) const {
+    if (OwnerForm.isNull() || objectName.empty())
+        return false;
+    QObject* component = componentNamed(*OwnerForm, objectName);
+    if (component == OwnerForm.data()) {
+        // "Window.Control.Property"
+        const std::size_t dot = property.find('.');
+        if (dot != std::string_view::npos) {
+            component = componentNamed(*OwnerForm, property.substr(0, dot));
+            property = property.substr(dot + 1);
+        }
+    }
+    return component != nullptr && qtProperty(*component, property, value);
 }
 
 bool TRMReport::isReportName(std::string_view name) const {

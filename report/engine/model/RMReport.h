@@ -15,6 +15,9 @@
 #include "report/engine/model/RMVariables.h"
 #include "report/engine/model/RMViewFactory.h"
 
+#include <QObject>
+#include <QPointer>
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -103,6 +106,11 @@ public:
     std::function<void(TRMPage& Page)> OnManualBuild;
     // Progress (the page number) instead of the progress window.
     std::function<void(int n)> OnProgress;
+    // Printing the prepared pages (on a printer, the PDF printer or from the preview):
+    // OnPrintReport once before the first job; OnEndPrintPage after each printed page with
+    // its index from 0, the job ended before it so that the next page starts a new one.
+    std::function<void()> OnPrintReport;
+    std::function<void(int& pg)> OnEndPrintPage;
 
     // --- fields
     TRMVariables Variables; // run-time list, emptied when preparation starts
@@ -113,6 +121,11 @@ public:
     // The adapters band data sources and field references name ("RMDialogForm.Name");
     // attached to Dictionary, so [Owner.DataSet."Field"] reads the current record.
     TRMDatasetList Datasets;
+    // The window whose components expressions and scripts may name after the report's own
+    // objects: "Control.Property" or "Window.Control.Property", the control found among
+    // the window's descendants by object name and the property among its Qt properties,
+    // both without regard to case (the form report sets the window that owns it).
+    QPointer<QObject> OwnerForm;
     std::string PrinterName = "Default Printer";
     bool DoublePass = false;
     bool SavedDoublePass = false;
@@ -168,6 +181,10 @@ public:
     TRMObject* FindObject(std::string_view name) const;
     bool getObjectProperty(std::string_view objectName, std::string_view property,
                            platform::Variant& value) const;
+    // A property of a component of OwnerForm; false when there is no such component or
+    // property.
+    bool getOwnerProperty(std::string_view objectName, std::string_view property,
+                          platform::Variant& value) const;
 
     // --- preparation and output (preparation/RMReportRun.cpp)
     // Builds the prepared pages from the template (which is left exactly as it was). True

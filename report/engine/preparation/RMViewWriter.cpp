@@ -172,14 +172,19 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
             if (auto* picture = dynamic_cast<TRMPictureView*>(&v)) {
                 const auto& bindings = dataBands().Bindings;
                 if (auto it = bindings.find(&v); it != bindings.end()) {
+                    // A blank row, a null field or a value that is no picture clears the
+                    // picture, so a record never shows the one before it.
                     platform::Variant blob;
-                    if (it->second.DataSet->FieldValue(it->second.FieldName, blob)) {
-                        if (blob.isBytes())
-                            picture->LoadBlob(
-                                std::string(blob.bytesValue().begin(), blob.bytesValue().end()));
-                        else if (blob.isString())
-                            picture->LoadBlob(blob.stringValue());
-                    }
+                    if (r.State.BlankRowMode ||
+                        !it->second.DataSet->FieldValue(it->second.FieldName, blob))
+                        blob = platform::null;
+                    if (blob.isBytes())
+                        picture->LoadBlob(
+                            std::string(blob.bytesValue().begin(), blob.bytesValue().end()));
+                    else if (blob.isString())
+                        picture->LoadBlob(blob.stringValue());
+                    else
+                        picture->LoadBlob({});
                 }
             }
             if (memo == nullptr) {

@@ -301,4 +301,40 @@ TEST_F(PreviewPrint, PrintReportPreparesAndPrintsToThePdfPrinter) {
     EXPECT_EQ(newPrints(), (Pages{{2, 3}}));
 }
 
+TEST_F(PreviewPrint, PrintEventsComeFromEveryPrintRun) {
+    Listing l(100);
+    l.report.ShowPrintDialog = false;
+    int runs = 0;
+    std::vector<int> printed;
+    l.report.OnPrintReport = [&] {
+        ++runs;
+        EXPECT_TRUE(newPrints().empty()) << "before the first job";
+    };
+    l.report.OnEndPrintPage = [&](int& pg) { printed.push_back(pg); };
+
+    // Through the report on the PDF printer: each page ends its job, so the next one starts
+    // a new file.
+    TRMPrinterOutput printer;
+    l.report.PrintReport(printer);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(printed, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(printer.Result().jobs, 3);
+    EXPECT_EQ(newPrints().size(), 3u);
+
+    // From the preview's print and print-current-page commands.
+    ASSERT_TRUE(l.report.PrepareReport());
+    auto preview = show(l.report);
+    printed.clear();
+    preview->Print();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(printed, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(newPrints().size(), 3u);
+    printed.clear();
+    preview->GoToPage(2);
+    preview->PrintCurrentPage();
+    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(printed, (std::vector<int>{1}));
+    EXPECT_EQ(newPrints(), (Pages{{2}}));
+}
+
 } // namespace
