@@ -66,6 +66,15 @@ public:
     std::string IntalizeValue;  // start expression of a user aggregate
     std::string AggregateValue; // step expression of a user aggregate
 
+    // Start values of a maximum and a minimum: while the value is still one of them no
+    // row was counted, and the view prints nothing for it.
+    static constexpr double kNoMaximum = -1e300;
+    static constexpr double kNoMinimum = 1e300;
+    bool NothingCounted(double value) const {
+        return (DBCalcType == rmdcMax && value == kNoMaximum) ||
+               (DBCalcType == rmdcMin && value == kNoMinimum);
+    }
+
     double CurrentValue = 0;
     double AvgSum = 0;
     std::int32_t AvgCount = 0;

@@ -214,8 +214,8 @@ Variant TRMAggregates::value(const TRMBand* band, const std::string& name,
     case Avg:
         return Variant(item->rows == 0 ? 0.0 : item->sum / static_cast<double>(item->rows));
     case Max:
-    case Min:
-        return Variant(item->extreme);
+    case Min: // over no rows there is no extreme: nothing prints
+        return item->rows == 0 ? Variant() : Variant(item->extreme);
     default:
         return Variant(item->sum);
     }

@@ -232,10 +232,10 @@ void TRMCalcMemoView::CountRow(TRMReport& report, const TRMBand& band) {
             CurrentValue = 0;
             break;
         case rmdcMax:
-            CurrentValue = -1e300;
+            CurrentValue = kNoMaximum;
             break;
         case rmdcMin:
-            CurrentValue = 1e300;
+            CurrentValue = kNoMinimum;
             break;
         case rmdcUser:
             CurrentValue = evaluateNumber(report, IntalizeValue);
@@ -329,7 +329,7 @@ void TRMCalcMemoView::FirstPassOutput(int bandType) {
 }
 
 std::string TRMCalcMemoView::formatShown(double value, std::string_view inlineFormat) const {
-    if (value == 0 && flag(flag::HideZeros))
+    if ((value == 0 && flag(flag::HideZeros)) || NothingCounted(value))
         return {};
     std::string text;
     if (!inlineFormat.empty()) {
