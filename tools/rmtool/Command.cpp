@@ -54,6 +54,7 @@ std::string usage() {
            "输出.pdf|.xlsx|.csv|.png|.rmp\n"
            "                [--pages 页码] [--print-if-empty|--no-print-if-empty] "
            "[--double-pass|--single-pass]\n"
+           "                [--timeout 秒数]\n"
            "  rmtool --help | --version\n"
            "导出选项: --sheet-per-page (xlsx 每页一个工作表), --encoding utf-8|gbk (csv), "
            "--csv-formulas (csv 以 = + - @ 开头的文字照原样写出，不加 ' ), --dpi 分辨率 (png)\n"
@@ -144,6 +145,9 @@ Command parseCommand(const std::vector<std::string>& args) {
         } else if (a == "--double-pass" || a == "--single-pass") {
             only({Command::Render});
             command.doublePass = a == "--double-pass";
+        } else if (a == "--timeout") {
+            only({Command::Render});
+            command.timeout = number(a, value(), 0, 86400);
         } else if (a == "--sheet-per-page") {
             only({Command::Export, Command::Render});
             command.sheetPerPage = true;

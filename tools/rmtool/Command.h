@@ -6,7 +6,7 @@
 //   rmtool print FILE.rmp [--printer NAME] [--pages LIST] [--copies N] [--collate]
 //   rmtool render TEMPLATE.rmf --data NAME=FILE.csv|NAME=FILE.sqlite:QUERY ... OUT
 //                 [--pages LIST] [--print-if-empty|--no-print-if-empty]
-//                 [--double-pass|--single-pass] [filter options]
+//                 [--double-pass|--single-pass] [--timeout SECONDS] [filter options]
 //   rmtool --help | --version
 // Filter options: --sheet-per-page (xlsx), --encoding utf-8|gbk (csv), --csv-formulas (csv:
 // texts that start like a formula are written as they stand), --dpi N (png).
@@ -42,6 +42,7 @@ struct Command {
     std::vector<DataBinding> data;
     std::optional<bool> printIfEmpty;
     std::optional<bool> doublePass;
+    int timeout = 0; // seconds the preparation may take (0: no limit)
     bool sheetPerPage = false;
     bool gbk = false;
     bool csvFormulas = false; // no apostrophe before formula-like texts

@@ -309,6 +309,7 @@ int Runner::render(const Command& command) {
         report.PrintIfEmpty = *command.printIfEmpty;
     if (command.doublePass)
         report.DoublePass = *command.doublePass;
+    report.MaxSeconds = command.timeout;
 
     // Every dataset a band names must be bound, and every binding's data must be readable
     // before preparing: preparation takes a source that cannot open as an empty one.

@@ -134,6 +134,10 @@ public:
     // Preparation fails with a message once it would start a page beyond this many (0: no
     // limit), so that a template whose bands never run out cannot prepare for ever.
     int MaxPages = 0;
+    // Likewise once it has run this many seconds (0: no limit), so that a template that
+    // loops without filling pages (records that print nothing, a script's endless loop)
+    // ends by itself where no one is there to press Cancel.
+    int MaxSeconds = 0;
     bool Preparing = false;
     std::string FileName;
     TRMClassNotFoundLog ClassNotFound;

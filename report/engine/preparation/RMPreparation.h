@@ -23,6 +23,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -99,6 +100,8 @@ private:
     void printPageFooters(bool finalForm);
     void progress();
     void processEvents();
+    // Ends the preparation with the time limit's message once TRMReport::MaxSeconds passed.
+    void checkTimeLimit();
     // Parses every script of the report's pages; false (and the error) when one does not.
     bool compileScripts(TRMReport& report);
     void fail(const TRMObject* object, const std::string& message);
@@ -197,6 +200,7 @@ private:
     TRMLayoutCache layouts_;
     TRMScript scripts_;
     std::chrono::steady_clock::time_point lastEvents_{};
+    std::optional<std::chrono::steady_clock::time_point> deadline_; // MaxSeconds from the start
 
     bool firstPass_ = false;
     bool twoPass_ = false;

@@ -58,6 +58,9 @@ TRMPreparation::~TRMPreparation() = default;
 
 bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePerPage) {
     pagePerPage_ = pagePerPage;
+    deadline_.reset();
+    if (top_.MaxSeconds > 0)
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(top_.MaxSeconds);
     const double start = currentDateTime();
     members_.clear();
     members_.reserve(reports.size());
@@ -487,7 +490,17 @@ void TRMPreparation::progress() {
     processEvents();
 }
 
+void TRMPreparation::checkTimeLimit() {
+    if (!deadline_ || error_ || cancelled_ || std::chrono::steady_clock::now() < *deadline_)
+        return;
+    error_ = true;
+    errorMessage_ = "报表准备超过 " + std::to_string(top_.MaxSeconds) + " 秒的上限";
+    for (Member& m : members_)
+        m.Report->Terminated = true;
+}
+
 void TRMPreparation::processEvents() {
+    checkTimeLimit();
     if (progress_ == nullptr)
         return;
     lastEvents_ = std::chrono::steady_clock::now();
@@ -500,6 +513,7 @@ void TRMPreparation::processEvents() {
 }
 
 bool TRMPreparation::keepRunning() {
+    checkTimeLimit();
     if (progress_ != nullptr) {
         if (std::chrono::steady_clock::now() - lastEvents_ >= kEventInterval) {
             processEvents();

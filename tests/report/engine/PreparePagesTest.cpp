@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "report/engine/model/RMReportOutput.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -388,4 +389,49 @@ TEST(PreparePages, PageLimitEndsPreparationWithAMessageInEveryPass) {
         EXPECT_EQ(l.pageCount(), pages);
         EXPECT_EQ(boxes.count(), 1u);
     }
+}
+
+TEST(PreparePages, RecordsThatPrintNothingEndAtTheTimeLimitOrACancel) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::seconds;
+    // A band of no height over two thousand million records never fills a page.
+    TRMReport report;
+    TemplateBuilder t(report);
+    t.band(rmbtMasterData, 0, "Rows").DisplayFormatText = "2000000000";
+    platform::ScriptedMessageBoxes boxes;
+
+    for (const bool doublePass : {false, true}) {
+        report.DoublePass = doublePass;
+        report.MaxSeconds = 1;
+        const Clock::time_point start = Clock::now();
+        EXPECT_FALSE(report.PrepareReport());
+        const Clock::duration took = Clock::now() - start;
+        EXPECT_GE(took, seconds(1));
+        EXPECT_LT(took, seconds(2)) << "ends within a second of the limit";
+        EXPECT_EQ(report.EMFPages.Count(), 0);
+        EXPECT_EQ(report.ErrorMessage, "报表准备超过 1 秒的上限");
+        EXPECT_EQ(boxes.last().text, report.ErrorMessage);
+    }
+    EXPECT_EQ(boxes.count(), 2u);
+
+    // Without a limit the operator's Cancel ends it, here one second in.
+    struct CancelLater : TRMHeadlessProgress {
+        Clock::time_point at = Clock::now() + seconds(1);
+        void processEvents() override {
+            if (Clock::now() >= at)
+                cancel();
+        }
+    };
+    TRMReportWindows windows;
+    windows.ProgressWindow = [](const std::string&) -> std::unique_ptr<TRMProgress> {
+        return std::make_unique<CancelLater>();
+    };
+    installReportWindows(windows);
+    report.MaxSeconds = 0;
+    report.DoublePass = false;
+    const Clock::time_point start = Clock::now();
+    EXPECT_FALSE(report.PrepareReport());
+    installReportWindows({});
+    EXPECT_LT(Clock::now() - start, seconds(2));
+    EXPECT_EQ(boxes.count(), 2u) << "a cancel shows nothing";
 }

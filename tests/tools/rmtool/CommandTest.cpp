@@ -43,7 +43,7 @@ TEST(RmtoolCommand, CommandsAndTheirOptions) {
     EXPECT_TRUE(c.collate);
     c = parse({"render", "t.rmf", "--data", "Units=u.csv", "--data",
                "Orders=o.sqlite:select * from t where a = 'x:y'", "out.rmp", "--no-print-if-empty",
-               "--double-pass"});
+               "--double-pass", "--timeout", "30"});
     ASSERT_EQ(c.data.size(), 2u);
     EXPECT_EQ(c.data[0].name, "Units");
     EXPECT_EQ(c.data[0].file, "u.csv");
@@ -51,6 +51,7 @@ TEST(RmtoolCommand, CommandsAndTheirOptions) {
     EXPECT_EQ(c.data[1].query, "select * from t where a = 'x:y'");
     EXPECT_EQ(c.printIfEmpty, false);
     EXPECT_EQ(c.doublePass, true);
+    EXPECT_EQ(c.timeout, 30);
     EXPECT_EQ(parse({"export", "a.rmp", "b.png", "--dpi", "300"}).dpi, 300);
     EXPECT_TRUE(parse({"export", "a.rmp", "b.csv", "--encoding", "gbk"}).gbk);
     EXPECT_FALSE(parse({"export", "a.rmp", "b.csv"}).csvFormulas);

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -167,4 +168,20 @@ TEST_F(RmtoolRender, EmptyDataAndBadBindings) {
                                                << r.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(path("x.pdf")));
+}
+
+TEST_F(RmtoolRender, TimeoutEndsAPreparationThatPrintsNothingAndWritesNothing) {
+    // A band of no height over two thousand million records.
+    TRMReport report;
+    testreport::TemplateBuilder t(report);
+    t.band(rmbtMasterData, 0, "Rows").DisplayFormatText = "2000000000";
+    ASSERT_TRUE(report.SaveToFile(path("endless.rmf").toStdString()));
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome r = rmtool({"render", path("endless.rmf"), "--data", "Units=" + path("units.csv"),
+                              path("out.pdf"), "--timeout", "1"});
+    // The limit, starting the process and writing the message: well below 10 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("报表准备超过 1 秒的上限"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("out.pdf")));
 }
