@@ -310,9 +310,15 @@ bool TRMPreview::SaveToFile(const std::string& fileName, int filterIndex) {
     if (filterIndex <= 0 || filterIndex > static_cast<int>(filters.size())) {
         const std::string name = withExtension(fileName, ".rmp");
         document_.Pages->Taoda = document_.Print.Options.Taoda;
-        if (document_.Pages->SaveToFile(name))
+        std::string error;
+        std::vector<std::string> warnings;
+        if (document_.Pages->SaveToFile(name, &error, &warnings)) {
+            if (!warnings.empty())
+                platform::MessageBox(this, replacedCharactersMessage(warnings), "警告",
+                                     platform::MB_OK | platform::MB_ICONWARNING);
             return true;
-        showError(this, "无法写入文件 " + name);
+        }
+        showError(this, error);
         return false;
     }
     TRMFileFormat& filter = *filters[filterIndex - 1];

@@ -360,8 +360,13 @@ int Runner::render(const Command& command) {
                                   (report.ErrorMessage.empty() ? "" : "：" + report.ErrorMessage));
 
     if (suffixOf(command.output) == "rmp") {
-        if (!report.EMFPages.SaveToFile(command.output))
-            return fail(OutputFailed, "无法写入文件 " + command.output);
+        std::string error;
+        std::vector<std::string> warnings;
+        if (!report.EMFPages.SaveToFile(command.output, &error, &warnings))
+            return fail(OutputFailed, error);
+        if (!warnings.empty())
+            std::fprintf(err_, "rmtool: 警告: %s\n",
+                         report::replacedCharactersMessage(warnings).c_str());
         std::fprintf(out_, "已准备 %d 页到 %s\n", report.EMFPages.pageCount(),
                      command.output.c_str());
         return Done;

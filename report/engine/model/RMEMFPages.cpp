@@ -182,6 +182,7 @@ TRMBkPicture* TRMEMFPages::Background(int index) const {
 }
 
 void TRMEMFPages::WriteView(RMStream& stream, const TRMView& view) {
+    stream.setSubject(view.Name);
     stream.writeByte(view.ObjectType);
     if (view.ObjectType == gtAddIn)
         stream.writeString(view.ClassName());
@@ -189,6 +190,7 @@ void TRMEMFPages::WriteView(RMStream& stream, const TRMView& view) {
     const_cast<TRMView&>(view).StreamMode = smPrepared;
     view.SaveToStream(stream);
     const_cast<TRMView&>(view).StreamMode = mode;
+    stream.setSubject({});
 }
 
 std::unique_ptr<TRMPage> TRMEMFPages::decode(const TRMEMFPage& record) const {
@@ -415,17 +417,37 @@ bool TRMEMFPages::LoadFromStream(RMStream& s, std::string* error) {
     return true;
 }
 
-bool TRMEMFPages::SaveToFile(const std::string& fileName) {
+bool TRMEMFPages::SaveToFile(const std::string& fileName, std::string* error,
+                             std::vector<std::string>* warnings) {
     RMStream stream;
     SaveToStream(stream);
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    std::vector<std::string> cut = lossNames(stream.losses().cut);
+    std::vector<std::string> replaced = lossNames(stream.losses().replaced);
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        const RMWriteLosses& losses = pages_[i]->Stream.losses();
+        const std::string prefix = "第" + std::to_string(i + 1) + "页 ";
+        for (std::string& name : lossNames(losses.cut, prefix))
+            cut.push_back(std::move(name));
+        for (std::string& name : lossNames(losses.replaced, prefix))
+            replaced.push_back(std::move(name));
+    }
+    auto fail = [&](std::string message) {
+        if (error != nullptr)
+            *error = std::move(message);
         return false;
+    };
+    if (!cut.empty())
+        return fail(cutTextsMessage(cut));
+    QSaveFile file(QString::fromStdString(fileName)); // the old file stays until commit
     const std::string& bytes = stream.bytes();
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size()))
-        return false;
-    return file.commit();
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit())
+        return fail("无法写入文件 " + fileName);
+    if (warnings != nullptr)
+        *warnings = std::move(replaced);
+    return true;
 }
 
 bool TRMEMFPages::LoadFromFile(const std::string& fileName, std::string* error) {

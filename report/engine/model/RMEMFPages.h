@@ -129,7 +129,11 @@ public:
     // it).
     void SaveToStream(RMStream& stream);
     bool LoadFromStream(RMStream& stream, std::string* error = nullptr);
-    bool SaveToFile(const std::string& fileName);
+    // Saving fails, leaving an older file of that name as it was and the reason in *error,
+    // when a text of a page is longer than its length field holds. Texts with characters
+    // GBK cannot hold are saved with "?" for them; *warnings gets their views ("第N页 名称").
+    bool SaveToFile(const std::string& fileName, std::string* error = nullptr,
+                    std::vector<std::string>* warnings = nullptr);
     bool LoadFromFile(const std::string& fileName, std::string* error = nullptr);
 
     // A composite report redirects clearing to itself.

@@ -213,13 +213,20 @@ public:
     // Reads a template; on failure shows the message, records ErrorMessage, clears the
     // pages and returns false.
     bool LoadFromStream(RMStream& stream);
+    // Saving a file fails, leaving an older file of that name as it was and the reason in
+    // ErrorMessage, when the report cannot be stored whole: more than kMaxFilePages pages
+    // (a view's page index is one byte) or a text longer than its length field holds.
+    // Characters GBK cannot hold are saved as "?"; SaveWarnings names their views.
+    static constexpr int kMaxFilePages = 255;
     bool SaveToFile(const std::string& fileName);
     bool LoadFromFile(const std::string& fileName);
     // Template inside stored form data: int32 43, then (StoreInDFM) int32 length and bytes.
     std::string SaveToFormData() const;
     bool LoadFromFormData(const std::string& data);
-    // Prepared report files (".rmp").
+    // Prepared report files (".rmp"); saving fails and warns as SaveToFile does.
     bool SavePreparedReport(const std::string& fileName);
+    // Views of the last successful save whose texts had characters GBK cannot hold.
+    std::vector<std::string> SaveWarnings;
     bool LoadPreparedReport(const std::string& fileName);
 
     // Empties pages, dictionary and information; DoublePass off.

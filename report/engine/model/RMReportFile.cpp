@@ -65,14 +65,17 @@ void TRMReport::SaveToStream(RMStream& s) const {
     s.writeBool(Taoda);
     s.writeBool16(DoublePass);
     s.writeString(printerNameForFile(PrinterName));
-    // The page index of a view is one byte: pages beyond 255 cannot be stored.
-    const int pageCount = std::min(Pages.Count(), 255);
+    // The page index of a view is one byte: pages beyond 255 cannot be stored (SaveToFile
+    // refuses such a report).
+    const int pageCount = std::min(Pages.Count(), kMaxFilePages);
     for (int i = 0; i < pageCount; ++i) {
         s.writeByte(255);
+        s.setSubject(Pages[i]->Name);
         Pages[i]->SaveHeaderToStream(s);
     }
     for (int i = 0; i < pageCount; ++i) {
         for (const auto& view : Pages[i]->Objects()) {
+            s.setSubject(view->Name);
             s.writeByte(view->ObjectType);
             if (view->ObjectType == gtAddIn)
                 s.writeString(view->ClassName());
@@ -85,6 +88,7 @@ void TRMReport::SaveToStream(RMStream& s) const {
             s.patchEndOffset(slot);
         }
     }
+    s.setSubject({});
     s.writeByte(252);
     Dictionary.SaveToStream(s);
 }
@@ -247,10 +251,23 @@ void TRMReport::loadTemplate(RMStream& s) {
 }
 
 bool TRMReport::SaveToFile(const std::string& fileName) {
+    SaveWarnings.clear();
+    if (Pages.Count() > kMaxFilePages) {
+        ErrorMessage = "报表有 " + std::to_string(Pages.Count()) + " 页，报表文件最多保存 " +
+                       std::to_string(kMaxFilePages) + " 页，未保存";
+        return false;
+    }
     RMStream stream;
     SaveToStream(stream);
-    if (!writeFile(fileName, stream.bytes()))
+    if (!stream.losses().cut.empty()) {
+        ErrorMessage = cutTextsMessage(lossNames(stream.losses().cut));
         return false;
+    }
+    if (!writeFile(fileName, stream.bytes())) {
+        ErrorMessage = "无法写入文件 " + fileName;
+        return false;
+    }
+    SaveWarnings = lossNames(stream.losses().replaced);
     FileName = fileName;
     return true;
 }
@@ -298,7 +315,12 @@ bool TRMReport::LoadFromFormData(const std::string& data) {
 
 bool TRMReport::SavePreparedReport(const std::string& fileName) {
     EMFPages.Taoda = Taoda;
-    return EMFPages.SaveToFile(fileName);
+    SaveWarnings.clear();
+    std::string error;
+    if (EMFPages.SaveToFile(fileName, &error, &SaveWarnings))
+        return true;
+    ErrorMessage = error;
+    return false;
 }
 
 bool TRMReport::LoadPreparedReport(const std::string& fileName) {

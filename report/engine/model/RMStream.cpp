@@ -101,21 +101,39 @@ std::string_view cutGbk(std::string_view gbk, std::size_t limit) {
 
 } // namespace
 
+void RMStream::noteLoss(std::vector<std::string>& list) {
+    if (std::find(list.begin(), list.end(), subject_) == list.end())
+        list.push_back(subject_);
+}
+
+std::string RMStream::storedText(std::string_view utf8) {
+    std::string gbk = platform::toGbk(utf8);
+    // toGbk writes "?" for what GBK cannot hold; "?" is never part of a double-byte
+    // character (trail bytes start at 0x40), so more of them than in the text means a loss.
+    if (std::count(gbk.begin(), gbk.end(), '?') > std::count(utf8.begin(), utf8.end(), '?'))
+        noteLoss(losses_.replaced);
+    if (gbk.size() > 0xFFFF) {
+        noteLoss(losses_.cut);
+        gbk.resize(cutGbk(gbk, 0xFFFF).size());
+    }
+    return gbk;
+}
+
 void RMStream::writeString(std::string_view utf8) {
-    const std::string gbk = platform::toGbk(utf8);
-    const std::string_view stored = cutGbk(gbk, 0xFFFF);
+    const std::string stored = storedText(utf8);
     writeUInt16(static_cast<std::uint16_t>(stored.size()));
     writeBytes(stored);
     writeByte(0);
 }
 
 void RMStream::writeStrings(const TRMStrings& lines) {
+    if (lines.size() > 0xFFFF)
+        noteLoss(losses_.cut);
     writeUInt16(static_cast<std::uint16_t>(lines.size() > 0xFFFF ? 0xFFFF : lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             writeByte(13);
-        const std::string gbk = platform::toGbk(lines[i]);
-        const std::string_view stored = cutGbk(gbk, 0xFFFF);
+        const std::string stored = storedText(lines[i]);
         writeUInt16(static_cast<std::uint16_t>(stored.size()));
         writeBytes(stored);
     }
@@ -217,6 +235,34 @@ std::size_t RMStream::readEndOffset(std::size_t from) {
         static_cast<std::size_t>(value) < from || static_cast<std::size_t>(value) < pos_)
         throw EStreamError("end offset out of range");
     return static_cast<std::size_t>(value);
+}
+
+std::vector<std::string> lossNames(const std::vector<std::string>& names,
+                                   const std::string& prefix) {
+    std::vector<std::string> out;
+    out.reserve(names.size());
+    for (const std::string& name : names)
+        out.push_back(name.empty() ? std::string("报表") : prefix + name);
+    return out;
+}
+
+namespace {
+
+std::string listed(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : "，") + name;
+    return list;
+}
+
+} // namespace
+
+std::string cutTextsMessage(const std::vector<std::string>& names) {
+    return "文字超过 65535 字节，文件保存不下，未保存: " + listed(names);
+}
+
+std::string replacedCharactersMessage(const std::vector<std::string>& names) {
+    return "已保存；GBK 不能表示的字符存为 \"?\": " + listed(names);
 }
 
 std::string joinLines(const TRMStrings& lines) {

@@ -21,6 +21,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What writing could not keep as it was, by the name of the object whose texts they were
+// (RMStream::setSubject; "" for the stream's own texts), each name once.
+struct RMWriteLosses {
+    // A text longer than its uint16 length holds (stored cut) or a list of more lines.
+    std::vector<std::string> cut;
+    // Characters GBK cannot hold (stored as "?").
+    std::vector<std::string> replaced;
+};
+
 class RMStream {
 public:
     RMStream() = default;
@@ -58,6 +67,7 @@ public:
         packedBytes_.clear();
         isPacked_ = false;
         pos_ = 0;
+        losses_ = {};
         touch();
     }
 
@@ -79,8 +89,13 @@ public:
     void writeInt32(std::int32_t value);
     void writeBytes(std::string_view bytes);
     // UTF-8 text stored as GBK; longer texts are cut at 65535 bytes on a character boundary.
+    // Both, and characters GBK cannot hold, are noted in losses() for the current subject.
     void writeString(std::string_view utf8);
     void writeStrings(const TRMStrings& lines);
+    // The object whose texts are written from now on (a view's name; "" for none).
+    void setSubject(std::string name) { subject_ = std::move(name); }
+    const std::string& subject() const { return subject_; }
+    const RMWriteLosses& losses() const { return losses_; }
     // Reserves an int32 for an absolute end offset; patchEndOffset fills it with the position.
     std::size_t beginEndOffset();
     void patchEndOffset(std::size_t slot);
@@ -110,13 +125,27 @@ private:
     void need(std::size_t count) const;
     void touch();
     void unpack() const;
+    // GBK bytes of `utf8`, at most 65535 of them; what was lost is noted.
+    std::string storedText(std::string_view utf8);
+    void noteLoss(std::vector<std::string>& list);
 
     mutable std::string buffer_;
     mutable std::string packedBytes_; // zlib form while packed
     mutable bool isPacked_ = false;
     std::size_t pos_ = 0; // invariant: pos_ <= buffer_.size()
     std::uint64_t rev_ = 0;
+    std::string subject_;
+    RMWriteLosses losses_;
 };
+
+// Why a file cannot be saved whole: texts of these objects are longer than their length
+// field holds ("" names the file's own texts).
+std::string cutTextsMessage(const std::vector<std::string>& names);
+// What a caller shows after a save that wrote "?" for characters of these objects.
+std::string replacedCharactersMessage(const std::vector<std::string>& names);
+// The objects named in a list of losses: "" becomes "报表", others get `prefix` in front.
+std::vector<std::string> lossNames(const std::vector<std::string>& names,
+                                   const std::string& prefix = {});
 
 // Encoding of a GBK string list as stored (helpers for memo text).
 std::string joinLines(const TRMStrings& lines); // lines joined by CR LF

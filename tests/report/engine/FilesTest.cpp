@@ -260,6 +260,87 @@ TEST(TemplateFile, FilesAndFormData) {
     EXPECT_EQ(report.SaveToFormData().size(), 4u);
 }
 
+namespace {
+
+std::string fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// "😀" is outside GBK; a text of 70,000 bytes is longer than a uint16 length holds.
+const std::string outsideGbk = "单位\xF0\x9F\x98\x80";
+const std::string tooLong(70'000, 'x');
+
+} // namespace
+
+TEST(TemplateFile, SaveRefusesWhatTheFormatCannotHoldAndKeepsTheOlderFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.rmf");
+    TRMReport report;
+    TRMPage* page = report.Pages.Add();
+    auto memo = std::make_unique<TRMMemoView>();
+    memo->Name = "Memo1";
+    TRMMemoView& text = *memo;
+    page->addView(std::move(memo));
+    ASSERT_TRUE(report.SaveToFile(path.toStdString()));
+    const std::string older = fileBytes(path);
+
+    text.Memo = {"a", tooLong};
+    EXPECT_FALSE(report.SaveToFile(path.toStdString()));
+    EXPECT_EQ(report.ErrorMessage, "文字超过 65535 字节，文件保存不下，未保存: Memo1");
+    EXPECT_EQ(fileBytes(path), older);
+
+    text.Memo = {"a"};
+    for (int i = 1; i < 256; ++i)
+        report.Pages.Add();
+    EXPECT_FALSE(report.SaveToFile(path.toStdString()));
+    EXPECT_EQ(report.ErrorMessage, "报表有 256 页，报表文件最多保存 255 页，未保存");
+    EXPECT_EQ(fileBytes(path), older);
+    report.Pages.Delete(255);
+    ASSERT_TRUE(report.SaveToFile(path.toStdString()));
+    EXPECT_TRUE(report.SaveWarnings.empty());
+
+    // What GBK cannot hold is saved as "?", and the save says where.
+    text.Memo = {outsideGbk};
+    ASSERT_TRUE(report.SaveToFile(path.toStdString()));
+    EXPECT_EQ(report.SaveWarnings, (std::vector<std::string>{"Memo1"}));
+    TRMReport back;
+    ASSERT_TRUE(back.LoadFromFile(path.toStdString()));
+    EXPECT_EQ(back.Pages.Count(), 255);
+    EXPECT_EQ(back.Pages[0]->FindObject("Memo1")->Memo, (TRMStrings{"单位?"}));
+}
+
+TEST(PreparedFile, SaveRefusesTooLongTextsAndNamesTheViewsThatLostCharacters) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.rmp");
+    TRMReport report;
+    TRMPage paper;
+    for (int i = 0; i < 2; ++i)
+        report.EMFPages.AddPage(paper)->Stream.writeByte(rmCurrentVersion);
+    TRMMemoView memo;
+    memo.Name = "Cell";
+    memo.Memo1 = {"0001"}; // what a prepared view keeps
+    TRMEMFPages::WriteView(report.EMFPages[0]->Stream, memo);
+    ASSERT_TRUE(report.SavePreparedReport(path.toStdString()));
+    const std::string older = fileBytes(path);
+
+    memo.Memo1 = {tooLong};
+    TRMEMFPages::WriteView(report.EMFPages[1]->Stream, memo);
+    EXPECT_FALSE(report.SavePreparedReport(path.toStdString()));
+    EXPECT_EQ(report.ErrorMessage, "文字超过 65535 字节，文件保存不下，未保存: 第2页 Cell");
+    EXPECT_EQ(fileBytes(path), older);
+
+    report.EMFPages[1]->Stream.clear();
+    report.EMFPages[1]->Stream.writeByte(rmCurrentVersion);
+    memo.Memo1 = {outsideGbk};
+    TRMEMFPages::WriteView(report.EMFPages[1]->Stream, memo);
+    ASSERT_TRUE(report.SavePreparedReport(path.toStdString()));
+    EXPECT_EQ(report.SaveWarnings, (std::vector<std::string>{"第2页 Cell"}));
+    TRMReport back;
+    ASSERT_TRUE(back.LoadPreparedReport(path.toStdString()));
+    EXPECT_EQ(back.EMFPages.LoadPageViews(1)->FindObject("Cell")->Memo, (TRMStrings{"单位?"}));
+}
+
 TEST(PreparedFile, ZeroPagesHasHeaderBackgroundsAndCount) {
     platform::ScriptedMessageBoxes boxes;
     TRMReport report;
