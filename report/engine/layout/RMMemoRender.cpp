@@ -153,6 +153,12 @@ public:
         case rt180:
             drawStacked();
             break;
+        case rt360:
+            if (ctx_.Export != nullptr)
+                drawHorizontal(); // an export takes the lines as they read
+            else
+                drawTurnedCharacters();
+            break;
         default:
             drawHorizontal();
             break;
@@ -302,6 +308,41 @@ private:
                 y += step;
             }
             x += widest + v_.LineSpacing * sx();
+        }
+    }
+
+    // rt360: lines run as usual, each character turned by 90° and taking its height
+    // along the line.
+    void drawTurnedCharacters() {
+        const double em = (layout_.LineHeight - v_.LineSpacing) * sx();
+        const double lineStep = layout_.LineHeight * sy();
+        const double textHeight = layout_.TextHeight * sy();
+        double y = rect_.Top + v_.GapY * sy();
+        if (v_.Layout() == 8)
+            y = rect_.Top + (rect_.height() - textHeight) / 2;
+        else if (v_.Layout() == 16)
+            y = rect_.Bottom - v_.GapY * sy() - textHeight;
+        for (std::size_t i = 0; i < layout_.Lines.size(); ++i, y += lineStep) {
+            const std::string& line = layout_.Lines[i];
+            std::vector<std::pair<std::size_t, std::size_t>> chars;
+            for (std::size_t pos = 0; pos < line.size();) {
+                const std::size_t begin = pos;
+                nextCodePoint(line, pos);
+                chars.emplace_back(begin, pos - begin);
+            }
+            const double length = static_cast<double>(chars.size()) * em;
+            double x = rect_.Left + v_.GapX * sx();
+            if (v_.Alignment() == 1)
+                x = rect_.Right - length - v_.GapX * sx();
+            else if (v_.Alignment() == 2)
+                x = rect_.Left + (rect_.width() - length) / 2;
+            for (const auto& [begin, size] : chars) {
+                const std::string_view c(line.data() + begin, size);
+                const double cw = layout_.Font.width(c) * sy();
+                // A 90° font draws upwards from its origin: the character's foot is there.
+                drawLine(c, lround(x), lround(y + cw), cw, 900);
+                x += em;
+            }
         }
     }
 

@@ -127,6 +127,30 @@ TEST(MemoDrawing, AlignmentsJustifyRotationAndUnderlines) {
     EXPECT_EQ(ys, (std::vector<int>{216, 230, 244, 258}));
 }
 
+TEST(MemoDrawing, Rt360TurnsEachCharacterAndAdvancesByItsHeight) {
+    OnePage doc;
+    auto left = testdraw::framedMemo(0, 0, 100, 40, {"竖排", "三"});
+    left->RotationType = rt360;
+    auto right = testdraw::framedMemo(0, 100, 100, 40, {"竖排"});
+    right->RotationType = rt360;
+    right->setAlignment(1);
+    doc.add(*left);
+    doc.add(*right);
+    const platform::TMetafile m = doc.paint();
+    const auto texts = m.textRecords();
+    ASSERT_EQ(texts.size(), 5u) << m.dump();
+    for (const auto* t : texts)
+        EXPECT_EQ(t->Font.Escapement, 900);
+    // 12-pixel characters, lines 14 apart; a character's foot is 12 below its line's top.
+    EXPECT_EQ(texts[0]->Text, "竖");
+    EXPECT_EQ(texts[0]->Points[0], QPoint(2, 2 + 12));
+    EXPECT_EQ(texts[1]->Points[0], QPoint(2 + 12, 2 + 12));
+    EXPECT_EQ(texts[2]->Text, "三");
+    EXPECT_EQ(texts[2]->Points[0], QPoint(2, 2 + 14 + 12));
+    EXPECT_EQ(texts[3]->Points[0], QPoint(100 - 2 - 24, 100 + 2 + 12));
+    EXPECT_EQ(texts[4]->Points[0], QPoint(100 - 2 - 12, 100 + 2 + 12));
+}
+
 TEST(MemoDrawing, TooWideLinesAreClippedAndSqueezedOnlyOnScreen) {
     OnePage doc;
     auto memo = testdraw::framedMemo(0, 0, 30, 20, {"一二三四五"});
