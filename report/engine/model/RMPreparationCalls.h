@@ -11,6 +11,8 @@
 
 namespace report {
 
+class TRMView;
+
 class TRMPreparationCalls {
 public:
     // False for names that are not the preparation's.
@@ -20,6 +22,9 @@ public:
     // (a script's loop, records that print nothing) asks it often, and it lets the progress
     // window's events through now and then so that Cancel can arrive.
     virtual bool keepRunning() = 0;
+    // The display text of the data field `view` is bound to (its Memo is one bracketed
+    // field reference); false when it is bound to none.
+    virtual bool boundFieldText(const TRMView& view, std::string& text) = 0;
 
 protected:
     ~TRMPreparationCalls() = default;

@@ -4,6 +4,7 @@
 #include "report/engine/layout/RMMemoLayout.h"
 #include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMPreparationCalls.h"
 #include "report/engine/model/RMReport.h"
 
 #include <algorithm>
@@ -66,6 +67,11 @@ void TRMMemoView::ExpandMemo(TRMReport& report) {
     const bool blankRows = state.BlankRowMode && inDataBand(*this);
     if (blankRows && !flag2(flag2::PrintAtAppendBlank))
         return;
+    if (std::string field; flag2(flag2::DataFieldOnly) && report.Preparation != nullptr &&
+                           report.Preparation->boundFieldText(*this, field)) {
+        Memo1 = splitLines(field); // the field as it reads: no format, zeros shown
+        return;
+    }
     const bool savedBlank = state.BlankRowMode;
     if (blankRows)
         state.BlankRowMode = false;

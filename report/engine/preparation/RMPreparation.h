@@ -60,6 +60,7 @@ public:
     // run, so that the progress window's Cancel can arrive, at most every kEventInterval.
     bool keepRunning() override;
     static constexpr std::chrono::milliseconds kEventInterval{50};
+    bool boundFieldText(const TRMView& view, std::string& text) override;
 
     bool firstPass() const { return firstPass_; }
     bool cancelled() const { return cancelled_; }

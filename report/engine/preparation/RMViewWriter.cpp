@@ -146,6 +146,18 @@ void TRMPreparation::writeBand(TRMBand& b, int x, int y, int height, int clipBot
     }
 }
 
+bool TRMPreparation::boundFieldText(const TRMView& view, std::string& text) {
+    if (run_ == nullptr || (source_ == nullptr && !run_->Bands))
+        return false;
+    const auto& bindings = dataBands().Bindings;
+    const auto it = bindings.find(&view);
+    platform::Variant value;
+    if (it == bindings.end() || !it->second.DataSet->FieldValue(it->second.FieldName, value))
+        return false;
+    text = value.isEmptyOrNull() ? std::string() : value.toString();
+    return true;
+}
+
 // Writes one view of a band at (x, y), laid out by BandAlign: in a first pass only its
 // scripts run and its totals record; else its text is expanded, OnBeforePrint runs and the
 // view goes into the page stream, clipped at `clipBottom`.

@@ -172,3 +172,22 @@ TEST(PrepareTemplates, DialogPagesAreSkippedAndMissingAddInsStopThePreparation) 
     EXPECT_EQ(boxes.last().caption, "错误");
     EXPECT_EQ(broken.EMFPages.Count(), 0);
 }
+
+TEST(PrepareTemplates, DataFieldOnlyPrintsTheBoundFieldAsItReads) {
+    RowsDataset rows("Amounts", {"v"}, {{Variant(0)}, {Variant(1234.5)}});
+    TRMReport report;
+    rows.attachTo(report);
+    TemplateBuilder t(report);
+    auto& master = t.band(rmbtMasterData, 20, "MasterData1");
+    master.DisplayFormatText = "RMDialogForm.Amounts";
+    t.memo(master, 0, 0, 100, 20, {rows.ref("v")}, "Expanded");
+    t.memo(master, 100, 0, 100, 20, {rows.ref("v")}, "FieldOnly")
+        .setFlag2(flag2::DataFieldOnly, true);
+    // Not one bracketed field: not bound, so expanded as usual.
+    t.memo(master, 200, 0, 100, 20, {"值" + rows.ref("v")}, "NotBound")
+        .setFlag2(flag2::DataFieldOnly, true);
+    ASSERT_TRUE(report.PrepareReport());
+    EXPECT_EQ(textsNamed(report, "Expanded"), (std::vector<std::string>{"", "1234.5"}));
+    EXPECT_EQ(textsNamed(report, "FieldOnly"), (std::vector<std::string>{"0", "1234.5"}));
+    EXPECT_EQ(textsNamed(report, "NotBound"), (std::vector<std::string>{"值", "值1234.5"}));
+}
