@@ -1,6 +1,7 @@
 // Template files, form-data storage and prepared-report files of TRMReport.
 
 #include "platform/EngineTexts.h"
+#include "report/engine/model/RMCalcMemoView.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
@@ -229,6 +230,9 @@ void TRMReport::loadTemplate(RMStream& s) {
                 view->Top = convertOldUnit(view->Top);
                 view->Width = convertOldUnit(view->Width);
                 view->Height = convertOldUnit(view->Height);
+                // Totals of these files count the rows of hidden bands too.
+                if (auto* calc = dynamic_cast<TRMCalcMemoView*>(view.get()))
+                    calc->setFlag(calcflag::CalcNoVisible, true);
             }
             page->addView(std::move(view));
         } catch (const std::exception&) {

@@ -2,6 +2,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
@@ -181,6 +182,30 @@ TEST(TemplateFile, OldVersionsReadWithTheirRules) {
     ASSERT_TRUE(c.LoadFromStream(in20));
     EXPECT_EQ(c.Pages[0]->Objects().size(), 1u);
     EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST(TemplateFile, TotalsOfVersion38AndOlderCountHiddenRows) {
+    TRMCalcMemoView calc;
+    calc.Name = "Total";
+    ASSERT_FALSE(calc.flag(calcflag::CalcNoVisible));
+    OldTemplate v35(35);
+    v35.addView(calc, true);
+    TRMReport old;
+    RMStream in35(v35.s.bytes());
+    ASSERT_TRUE(old.LoadFromStream(in35));
+    const auto* loaded = dynamic_cast<const TRMCalcMemoView*>(old.Pages[0]->FindObject("Total"));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(loaded->flag(calcflag::CalcNoVisible));
+
+    // The current format keeps the flag as it was saved.
+    TRMReport current;
+    current.Pages.Add()->addView(std::make_unique<TRMCalcMemoView>(calc));
+    RMStream in(writeTemplate(current));
+    TRMReport back;
+    ASSERT_TRUE(back.LoadFromStream(in));
+    const auto* kept = dynamic_cast<const TRMCalcMemoView*>(back.Pages[0]->FindObject("Total"));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_FALSE(kept->flag(calcflag::CalcNoVisible));
 }
 
 TEST(TemplateFile, MissingAddInsAreSkippedAndListed) {
