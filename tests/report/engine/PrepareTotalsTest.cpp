@@ -174,3 +174,21 @@ TEST(PrepareTotals, PageFooterTotalsCountTheRowsOfTheirPage) {
     EXPECT_EQ(g.textsOf("PageCount"),
               (std::vector<std::string>{std::to_string(first), std::to_string(60 - first)}));
 }
+
+TEST(PrepareTotals, CalcValueIsWritableOnlyWhilePreparing) {
+    for (const bool twoPasses : {false, true}) {
+        Grouped g(values({10, 20, 30}));
+        g.report.DoublePass = twoPasses;
+        auto& total = g.total(*g.masterFooter, "[" + g.data.ref("v") + "]", rmdcSum, "Total");
+        // Outside a preparation the value stays.
+        EXPECT_TRUE(total.SetPropValue("CalcValue", Variant(5)));
+        Variant value;
+        ASSERT_TRUE(total.GetPropValue("calcvalue", value));
+        EXPECT_EQ(value.toDouble(), 0);
+        // Before the footer prints, a script replaces the total; in a two-pass run only the
+        // final pass may, and there the total recorded in the first pass is shown.
+        g.masterFooter->OnBeforePrint = {"Total.CalcValue := 42"};
+        ASSERT_TRUE(g.report.PrepareReport());
+        EXPECT_EQ(g.textsOf("Total"), (std::vector<std::string>{twoPasses ? "60" : "42"}));
+    }
+}
