@@ -6,7 +6,11 @@
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
-#include "report/engine/preparation/RMPreparation.h"
+#include "report/engine/preparation/RMBandPrinter.h"
+#include "report/engine/preparation/RMBuildState.h"
+#include "report/engine/preparation/RMDataLoop.h"
+#include "report/engine/preparation/RMPageBreaks.h"
+#include "report/engine/preparation/RMTotals.h"
 
 #include <algorithm>
 #include <climits>
@@ -17,10 +21,10 @@
 
 namespace report {
 
-void TRMPreparation::printCross(TRMBand& b, int y, int height) {
-    TRMReport& r = *report_;
+void TRMBandPrinter::printCross(TRMBand& b, int y, int height) {
+    TRMReport& r = *state_.Report;
     TRMPrepareState& state = r.State;
-    TRMPageBands& bands = dataBands();
+    TRMPageBands& bands = state_.dataBands();
     TRMBand* header = bands.head(rmbtCrossHeader);
     TRMBand* data = bands.head(rmbtCrossData);
     TRMBand* footer = bands.head(rmbtCrossFooter);
@@ -42,7 +46,7 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
                 memo->LastValue = merge->LastValue;
                 memo->Merge = merge->Merge;
             }
-            writeView(*v, b, columnX + run_->Left, y, INT_MAX);
+            writeView(*v, b, columnX + state_.Run->Left, y, INT_MAX);
             if (merge != nullptr) {
                 merge->LastValue = memo->LastValue;
                 merge->Merge = memo->Merge;
@@ -55,21 +59,21 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
     auto nextPage = [&] {
         if (collect_ != nullptr)
             return false;
-        if (state.PageNo + 1 < out_.Count()) {
+        if (state.PageNo + 1 < state_.Out.Count()) {
             ++state.PageNo;
             return true;
         }
         const int savedY = state.CurY;
-        addPage();
-        inPageSetup_ = true;
-        showBand(band(rmbtOverlay));
-        state.CurY = run_->Top;
-        showBand(band(rmbtPageHeader));
-        inPageSetup_ = false;
+        breaks_.addPage();
+        state_.InPageSetup = true;
+        showBand(state_.band(rmbtOverlay));
+        state.CurY = state_.Run->Top;
+        showBand(state_.band(rmbtPageHeader));
+        state_.InPageSetup = false;
         state.CurY = savedY;
         return true;
     };
-    int x = header != nullptr ? header->x : (data != nullptr ? data->x : run_->Left);
+    int x = header != nullptr ? header->x : (data != nullptr ? data->x : state_.Run->Left);
     if (header != nullptr) {
         writeColumn(header, header->x, 0);
         x = header->x + header->dx;
@@ -77,32 +81,32 @@ void TRMPreparation::printCross(TRMBand& b, int y, int height) {
     if (data != nullptr) {
         if (r.OnBeginColumn)
             r.OnBeginColumn(b);
-        dsFirst(*data);
-        for (int column = 1; !dsEof(*data) && !r.Terminated; ++column) {
+        TRMDataLoop::dsFirst(*data);
+        for (int column = 1; !TRMDataLoop::dsEof(*data) && !r.Terminated; ++column) {
             state.ColumnNo = column;
             int width = data->dx;
             if (r.OnPrintColumn)
                 r.OnPrintColumn(column, width);
-            if (x + width > run_->Right && x > run_->Left) {
+            if (x + width > state_.Run->Right && x > state_.Run->Left) {
                 if (!nextPage())
                     break;
-                x = run_->Left;
+                x = state_.Run->Left;
             }
             writeColumn(data, x, column);
             x += std::max(width, 1);
-            dsNext(*data);
+            TRMDataLoop::dsNext(*data);
         }
     }
-    if (footer != nullptr && !report_->Terminated) {
-        const bool past = x + footer->dx > run_->Right && x > run_->Left;
+    if (footer != nullptr && !state_.Report->Terminated) {
+        const bool past = x + footer->dx > state_.Run->Right && x > state_.Run->Left;
         if (!past || nextPage())
-            writeColumn(footer, past ? run_->Left : x, -1);
+            writeColumn(footer, past ? state_.Run->Left : x, -1);
     }
     state.ColumnNo = 1;
     state.PageNo = savedPage;
 }
 
-void TRMPreparation::forgetCrossMerges(const TRMBand& b) {
+void TRMBandPrinter::forgetCrossMerges(const TRMBand& b) {
     for (TRMView* v : b.CrossViews)
         std::erase_if(crossMerges_,
                       [v](const auto& entry) { return std::get<0>(entry.first) == v; });
@@ -110,7 +114,7 @@ void TRMPreparation::forgetCrossMerges(const TRMBand& b) {
 
 // ---------------------------------------------------------------- subreports
 
-void TRMPreparation::collectBand(TRMBand& b, int x, int height) {
+void TRMBandPrinter::collectBand(TRMBand& b, int x, int height) {
     Collection& c = *collect_;
     Collection::Band& entry = c.Bands.emplace_back();
     entry.Y = c.Y;
@@ -122,7 +126,7 @@ void TRMPreparation::collectBand(TRMBand& b, int x, int height) {
     c.Y += height;
 }
 
-void TRMPreparation::collectWritten(const TRMView& v, std::size_t start) {
+void TRMBandPrinter::collectWritten(const TRMView& v, std::size_t start) {
     // Type byte, class name of an add-in, Name, two version bytes, Left: then Top.
     RMStream name;
     name.writeString(v.Name);
@@ -135,8 +139,8 @@ void TRMPreparation::collectWritten(const TRMView& v, std::size_t start) {
     collect_->Bands.back().Records.push_back({start, top, collect_->Views.position()});
 }
 
-int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
-    TRMPrepareState& state = report_->State;
+int TRMBandPrinter::printSubReports(TRMBand& b, int x, int y) {
+    TRMPrepareState& state = state_.Report->State;
     struct Run { // a merged cell written on the page now being filled
         const Collection::Record* Record;
         int StripBottom;           // where the run ends in the strip
@@ -153,10 +157,10 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
         auto* view = dynamic_cast<TRMSubReportView*>(v);
         if (view == nullptr || !view->Visible)
             continue;
-        if (view->SubPage < 0 || view->SubPage >= static_cast<int>(member_->Runs.size()))
+        if (view->SubPage < 0 || view->SubPage >= static_cast<int>(state_.Runs->size()))
             continue;
-        PageRun& target = member_->Runs[static_cast<std::size_t>(view->SubPage)];
-        if (!target.Bands || &target == run_ || source_ == target.Bands.get())
+        TRMPageRun& target = (*state_.Runs)[static_cast<std::size_t>(view->SubPage)];
+        if (!target.Bands || &target == state_.Run || state_.Source == target.Bands.get())
             continue;
         // Collect: the target page's bands are evaluated into the collection, at the
         // subreport's x and within its width.
@@ -175,27 +179,30 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
         forgetMerges();
         // Back to the parent page afterwards, also when an error leaves the collection.
         struct Restore {
-            TRMPreparation& p;
+            TRMBandPrinter& p;
             TRMPageBands* source;
             int x, y;
             ~Restore() {
                 p.collect_ = nullptr;
-                p.source_ = source;
-                p.run_->CurX = x;
-                p.report_->State.CurY = y;
+                p.state_.Collecting = false;
+                p.state_.Source = source;
+                p.state_.Run->CurX = x;
+                p.state_.Report->State.CurY = y;
             }
-        } restore{*this, source_, run_->CurX, state.CurY};
-        source_ = target.Bands.get();
+        } restore{*this, state_.Source, state_.Run->CurX, state.CurY};
+        state_.Source = target.Bands.get();
         collect_ = &sub->Bands;
-        run_->CurX = x + view->Left - targetLeft;
+        state_.Collecting = true;
+        state_.Run->CurX = x + view->Left - targetLeft;
         for (const auto& owned : target.Bands->all())
             owned->ColumnIndex = 1;
-        if (TRMBand* master = band(rmbtMasterData);
+        if (TRMBand* master = state_.band(rmbtMasterData);
             master == nullptr || master->DataSet == nullptr ||
-            (dsFirst(*master), !dsEof(*master)) || report_->PrintIfEmpty) {
-            showBand(band(rmbtReportTitle));
-            dataLoop(1);
-            showBand(band(rmbtReportSummary));
+            (TRMDataLoop::dsFirst(*master), !TRMDataLoop::dsEof(*master)) ||
+            state_.Report->PrintIfEmpty) {
+            showBand(state_.band(rmbtReportTitle));
+            loop_.run(1);
+            showBand(state_.band(rmbtReportSummary));
         }
         forgetMerges();
     }
@@ -252,11 +259,11 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
     // Place the collected bands side by side, page by page: a band that does not fit
     // reports back and its subreport goes on below the next page's headers. Subreports in
     // the bands a page starts or ends with print what fits on that page.
-    const bool mayBreak = !inPageSetup_ && b.BandType != rmbtPageHeader &&
+    const bool mayBreak = !state_.InPageSetup && b.BandType != rmbtPageHeader &&
                           b.BandType != rmbtPageFooter && b.BandType != rmbtColumnHeader &&
                           b.BandType != rmbtColumnFooter && b.BandType != rmbtOverlay &&
                           b.BandType != rmbtNone;
-    for (bool firstPage = true; !report_->Terminated; firstPage = false) {
+    for (bool firstPage = true; !state_.Report->Terminated; firstPage = false) {
         bool left = false;
         for (auto& sub : subs) {
             Collection& c = sub->Bands;
@@ -270,7 +277,8 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
                                 run.StripBottom);
             for (; c.Next < c.Bands.size(); ++c.Next) {
                 const Collection::Band& entry = c.Bands[c.Next];
-                const bool fits = sub->Y + entry.Height + columnFooterRoom() <= state.PageBottom;
+                const bool fits =
+                    sub->Y + entry.Height + breaks_.columnFooterRoom() <= state.PageBottom;
                 // The first band of a page is placed even when it is too tall for any.
                 if (!fits && (firstPage || placed || !mayBreak))
                     break;
@@ -290,8 +298,8 @@ int TRMPreparation::printSubReports(TRMBand& b, int x, int y) {
         state.CurY = y + (b.CalcHeight >= 0 ? b.CalcHeight : b.dy);
         for (const auto& sub : subs)
             state.CurY = std::max(state.CurY, sub->Y);
-        freshPage_ = false;
-        newPage(&b);
+        state_.FreshPage = false;
+        breaks_.newPage(&b);
         for (auto& sub : subs)
             sub->Y = state.CurY;
     }

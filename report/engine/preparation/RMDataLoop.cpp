@@ -1,13 +1,19 @@
 // The data loop of one level: records, group headers and footers with their breaks, the
 // queue that keeps a master row back until its detail has rows, blank rows at the end of
 // the data, and the data-source steps (a data source that fails to open counts as empty).
+#include "report/engine/preparation/RMDataLoop.h"
+
 #include "platform/Abort.h"
 #include "report/engine/expressions/RMDisplayFormat.h"
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMCalcMemoView.h"
 #include "report/engine/model/RMDataset.h"
+#include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMReport.h"
-#include "report/engine/preparation/RMPreparation.h"
+#include "report/engine/preparation/RMBandPrinter.h"
+#include "report/engine/preparation/RMBuildState.h"
+#include "report/engine/preparation/RMPageBreaks.h"
+#include "report/engine/preparation/RMTotals.h"
 
 #include <algorithm>
 
@@ -15,7 +21,7 @@ namespace report {
 
 // ---------------------------------------------------------------- data sources
 
-void TRMPreparation::dsFirst(TRMBand& b) {
+void TRMDataLoop::dsFirst(TRMBand& b) {
     b.VirtualRow = 0;
     if (b.DataSet == nullptr || b.DataSetBroken)
         return;
@@ -28,7 +34,7 @@ void TRMPreparation::dsFirst(TRMBand& b) {
     }
 }
 
-bool TRMPreparation::dsEof(TRMBand& b) {
+bool TRMDataLoop::dsEof(TRMBand& b) {
     if (b.DataSetBroken)
         return true;
     if (b.DataSet == nullptr)
@@ -36,7 +42,7 @@ bool TRMPreparation::dsEof(TRMBand& b) {
     return b.DataSet->Eof();
 }
 
-void TRMPreparation::dsNext(TRMBand& b) {
+void TRMDataLoop::dsNext(TRMBand& b) {
     if (b.DataSetBroken)
         return;
     if (b.DataSet == nullptr)
@@ -45,7 +51,7 @@ void TRMPreparation::dsNext(TRMBand& b) {
         b.DataSet->Next();
 }
 
-void TRMPreparation::dsPrior(TRMBand& b) {
+void TRMDataLoop::dsPrior(TRMBand& b) {
     if (b.DataSetBroken)
         return;
     if (b.DataSet == nullptr)
@@ -54,11 +60,11 @@ void TRMPreparation::dsPrior(TRMBand& b) {
         b.DataSet->Prior();
 }
 
-bool TRMPreparation::evaluateTrue(const std::string& condition, TRMObject* object) {
-    const TRMObject* saved = currentObject_;
-    currentObject_ = object;
-    const platform::Variant v = report_->Evaluate(condition);
-    currentObject_ = saved;
+bool TRMDataLoop::evaluateTrue(const std::string& condition, TRMObject* object) {
+    const TRMObject* saved = state_.CurrentObject;
+    state_.CurrentObject = object;
+    const platform::Variant v = state_.Report->Evaluate(condition);
+    state_.CurrentObject = saved;
     if (v.isEmptyOrNull())
         return false;
     if (v.isString())
@@ -68,12 +74,12 @@ bool TRMPreparation::evaluateTrue(const std::string& condition, TRMObject* objec
 
 // ---------------------------------------------------------------- the queue
 
-void TRMPreparation::queue(TRMBand* b) {
+void TRMDataLoop::queue(TRMBand* b) {
     if (b != nullptr)
         queue_.push_back(b);
 }
 
-bool TRMPreparation::printQueue(const TRMBand* watched) {
+bool TRMDataLoop::printQueue(const TRMBand* watched) {
     std::vector<TRMBand*> bands;
     bands.swap(queue_);
     bool printed = false;
@@ -81,57 +87,49 @@ bool TRMPreparation::printQueue(const TRMBand* watched) {
         if (b->View == nullptr)
             continue;
         printed = printed || b == watched;
-        showBand(b);
+        printer_.showBand(b);
     }
     return printed;
 }
 
-void TRMPreparation::queueGroupHeaders(TRMBand& data, std::size_t from) {
+void TRMDataLoop::queueGroupHeaders(TRMBand& data, std::size_t from) {
     for (std::size_t i = from; i < data.Groups.size(); ++i) {
         TRMBand& g = *data.Groups[i];
         ++g.RowNo;
         ++g.LineThough;
-        const TRMObject* saved = currentObject_;
-        currentObject_ = g.View;
-        g.GroupValue =
-            g.GroupCondition.empty() ? platform::Variant() : report_->Evaluate(g.GroupCondition);
-        currentObject_ = saved;
+        const TRMObject* saved = state_.CurrentObject;
+        state_.CurrentObject = g.View;
+        g.GroupValue = g.GroupCondition.empty() ? platform::Variant()
+                                                : state_.Report->Evaluate(g.GroupCondition);
+        state_.CurrentObject = saved;
         queue(&g);
     }
 }
 
 // Row counters of a band start again; its memos forget the value they printed last.
-void TRMPreparation::resetBandRows(TRMBand& b, int rowNo) {
+void TRMDataLoop::resetBandRows(TRMBand& b, int rowNo) {
     b.RowNo = rowNo;
     b.LineThough = rowNo;
     b.RowCount = 1;
     for (TRMView* v : b.Objects)
         if (auto* memo = dynamic_cast<TRMMemoView*>(v))
             memo->LastValue.clear();
-    forgetCrossMerges(b);
-}
-
-void TRMPreparation::recordCalcMemos(const TRMBand* b) {
-    if (b == nullptr)
-        return;
-    for (TRMView* v : b->Objects)
-        if (auto* calc = dynamic_cast<TRMCalcMemoView*>(v))
-            calc->Record();
+    printer_.forgetCrossMerges(b);
 }
 
 // ---------------------------------------------------------------- the data loop
 
-void TRMPreparation::dataLoop(int level) {
-    if (level > dataBands().deepestLevel())
+void TRMDataLoop::run(int level) {
+    if (level > state_.dataBands().deepestLevel())
         return;
-    for (TRMBand* b = band(TRMPageBands::dataType(level)); b != nullptr && !report_->Terminated;
-         b = b->Next)
+    for (TRMBand* b = state_.band(TRMPageBands::dataType(level));
+         b != nullptr && !state_.Report->Terminated; b = b->Next)
         if (!b->IsFollower)
             loopBand(*b, level);
 }
 
-void TRMPreparation::loopBand(TRMBand& b, int level) {
-    TRMPrepareState& state = report_->State;
+void TRMDataLoop::loopBand(TRMBand& b, int level) {
+    TRMPrepareState& state = state_.Report->State;
     dsFirst(b);
     resetBandRows(b, 1);
     for (TRMBand* g : b.Groups) {
@@ -148,14 +146,14 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
     queueGroupHeaders(b, 0);
     queue(b.HeaderBand);
     if (b.FooterBand != nullptr)
-        member_->Aggregates.resetFooter(*b.FooterBand);
+        totals_.resetFooter(*b.FooterBand);
 
-    const bool deeper = level < dataBands().deepestLevel();
+    const bool deeper = level < state_.dataBands().deepestLevel();
     bool groupBroke = false;
     bool extraBlankRow = false;
     // A record may add no page (a hidden band, a script moving the data source back), so
     // each one asks for a cancel.
-    while (keepRunning()) {
+    while (steps_.keepRunning()) {
         queue(&b);
         for (TRMBand* f : b.Followers)
             queue(f);
@@ -166,10 +164,10 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
             const bool savedMode = state.BlankRowMode;
             state.BlankRowMode = false;
             const bool waiting = std::find(queue_.begin(), queue_.end(), &b) != queue_.end();
-            dataLoop(level + 1);
+            run(level + 1);
             state.BlankRowMode = savedMode;
-            if (firstPass_)
-                recordCalcMemos(&b);
+            if (state_.FirstPass)
+                totals_.record(&b);
             const bool stillQueued = std::find(queue_.begin(), queue_.end(), &b) != queue_.end();
             if (stillQueued) {
                 if (b.flag(bandflag::PrintIfSubsetEmpty)) {
@@ -198,7 +196,7 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
                     appendBlank(b, true, b.FooterBand ? b.FooterBand->dy : 0, false);
                 printQueue(nullptr);
                 b.RowCount = 1;
-                newPage(&b);
+                breaks_.newPage(&b);
             }
         }
         if (printed) {
@@ -206,17 +204,17 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
             ++b.LineThough;
             ++b.RowNo;
             if (!atEnd && b.flag(bandflag::FormNewPage) && b.visible())
-                newPage(&b);
+                breaks_.newPage(&b);
         }
         if (atEnd) {
             // A footer that will not fit after the last row gets one more blank row first.
-            if (!extraBlankRow && collect_ == nullptr && b.flag(bandflag::AutoAppendBlank) &&
+            if (!extraBlankRow && !state_.Collecting && b.flag(bandflag::AutoAppendBlank) &&
                 b.FooterBand != nullptr &&
-                state.CurY + bandHeight(*b.FooterBand) > state.PageBottom) {
+                state.CurY + printer_.bandHeight(*b.FooterBand) > state.PageBottom) {
                 extraBlankRow = true;
                 const bool savedMode = state.BlankRowMode;
                 state.BlankRowMode = true;
-                showBand(&b);
+                printer_.showBand(&b);
                 ++b.RowNo;
                 ++b.LineThough;
                 state.BlankRowMode = savedMode;
@@ -232,17 +230,17 @@ void TRMPreparation::loopBand(TRMBand& b, int level) {
     if (!groupBroke && b.flag(bandflag::AutoAppendBlank)) {
         int room = b.FooterBand ? b.FooterBand->dy : 0;
         if (b.Next == nullptr)
-            if (const TRMBand* summary = band(rmbtReportSummary))
+            if (const TRMBand* summary = state_.band(rmbtReportSummary))
                 room += summary->dy;
         appendBlank(b, false, room, false);
     }
-    if (level > 1 && firstPass_)
-        recordCalcMemos(b.HeaderBand);
-    showBand(b.FooterBand);
+    if (level > 1 && state_.FirstPass)
+        totals_.record(b.HeaderBand);
+    printer_.showBand(b.FooterBand);
 }
 
 // Group check after stepping to the next record; true when a group broke.
-bool TRMPreparation::checkGroups(TRMBand& b) {
+bool TRMDataLoop::checkGroups(TRMBand& b) {
     if (b.Groups.empty())
         return false;
     const bool atEnd = dsEof(b);
@@ -252,12 +250,12 @@ bool TRMPreparation::checkGroups(TRMBand& b) {
         const bool limit = g.LinesPerPage > 0;
         bool breaks = atEnd && d == 0;
         if (!atEnd) {
-            const TRMObject* saved = currentObject_;
-            currentObject_ = g.View;
+            const TRMObject* saved = state_.CurrentObject;
+            state_.CurrentObject = g.View;
             const platform::Variant now = g.GroupCondition.empty()
                                               ? platform::Variant()
-                                              : report_->Evaluate(g.GroupCondition);
-            currentObject_ = saved;
+                                              : state_.Report->Evaluate(g.GroupCondition);
+            state_.CurrentObject = saved;
             breaks = valueText(now) != valueText(g.GroupValue) ||
                      now.isString() != g.GroupValue.isString() ||
                      (limit && g.RowCount > g.LinesPerPage);
@@ -265,16 +263,16 @@ bool TRMPreparation::checkGroups(TRMBand& b) {
         if (!breaks)
             continue;
         g.RowCount = (!limit || g.RowCount > g.LinesPerPage) ? 1 : g.RowCount + 1;
-        if (firstPass_)
+        if (state_.FirstPass)
             for (std::size_t i = d; i < n; ++i)
-                recordCalcMemos(b.Groups[i]);
+                totals_.record(b.Groups[i]);
         if (b.flag(bandflag::AutoAppendBlank)) {
             int room = 0;
             for (std::size_t i = d; i < n; ++i)
                 if (const TRMBand* f = b.Groups[i]->FooterBand)
                     room += f->dy;
             const int footerType = b.BandType + 1;
-            if (const TRMBand* f = band(footerType))
+            if (const TRMBand* f = state_.band(footerType))
                 room += f->dy;
             appendBlank(b, true, room, true);
         }
@@ -294,13 +292,83 @@ bool TRMPreparation::checkGroups(TRMBand& b) {
             return true;
         dsNext(b);
         if (g.flag(bandflag::FormNewPage) && g.visible())
-            newPage(&g);
+            breaks_.newPage(&g);
         queueGroupHeaders(b, d);
         b.RowNo = 0;
         b.RowCount = 1;
         return true;
     }
     return false;
+}
+
+// ---------------------------------------------------------------- blank rows
+
+void TRMDataLoop::appendBlank(TRMBand& b, bool forced, int room, bool spaceCheck) {
+    TRMPrepareState& state = state_.Report->State;
+    if (!forced && !dsEof(b))
+        return;
+    if (!b.visible())
+        return;
+    const int lines = b.LinesPerPage;
+    if (b.dy <= 0 && lines <= 0)
+        return; // rows without height would never fill the page
+    if (state_.Collecting) {
+        // A collected page has no bottom: only LinesPerPage tells how many rows to add.
+        if (lines <= 0)
+            return;
+        spaceCheck = false;
+    }
+    const bool savedMode = state.BlankRowMode;
+    state.BlankRowMode = true;
+    const TRMBand* columnFooter = state_.band(rmbtColumnFooter);
+    const int footerHeight = columnFooter != nullptr ? columnFooter->dy : 0;
+    room += footerHeight;
+    const bool multi = printer_.multiColumn(b);
+    const bool colFirst = b.flag(bandflag::PrintColFirst);
+    auto mayAdd = [&](int needed) {
+        if (state_.Report->Terminated)
+            return false;
+        if (state_.Collecting)
+            return b.RowCount < lines;
+        const bool notLastColumn = multi && !colFirst && b.ColumnIndex < b.Columns;
+        if (lines > 0) {
+            if (notLastColumn ? b.RowCount > lines
+                              : b.RowCount >= (colFirst && multi ? lines * b.Columns : lines))
+                return false;
+        }
+        if (multi && colFirst && b.flag(bandflag::AdjustColumns) && b.ColumnIndex == 1)
+            return false;
+        return notLastColumn || state.PageBottom - state.CurY >= needed;
+    };
+    auto addRows = [&](int needed) {
+        for (int guard = 0; guard < 100000 && mayAdd(needed); ++guard) {
+            const int before = state.CurY;
+            const int pages = state_.Out.Count();
+            if (lines > 0)
+                ++b.RowCount;
+            printer_.showBand(&b);
+            ++b.RowNo;
+            ++b.LineThough;
+            if (state.CurY == before && state_.Out.Count() == pages && lines <= 0)
+                break; // the row took no room
+        }
+    };
+    const int needed = b.dy + room;
+    if (spaceCheck && state.PageBottom - state.CurY < needed) {
+        addRows(b.dy + b.dy + footerHeight);
+        state.BlankRowMode = false;
+        const bool atEnd = dsEof(b);
+        if (!atEnd)
+            dsPrior(b);
+        breaks_.newPage(&b);
+        if (!atEnd)
+            dsNext(b);
+        state.BlankRowMode = true;
+        addRows(needed);
+    } else {
+        addRows(needed);
+    }
+    state.BlankRowMode = savedMode;
 }
 
 } // namespace report

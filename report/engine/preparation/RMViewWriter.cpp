@@ -8,7 +8,11 @@
 #include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMReport.h"
-#include "report/engine/preparation/RMPreparation.h"
+#include "report/engine/preparation/RMBandPrinter.h"
+#include "report/engine/preparation/RMBuildState.h"
+#include "report/engine/preparation/RMDataLoop.h"
+#include "report/engine/preparation/RMPageBreaks.h"
+#include "report/engine/preparation/RMTotals.h"
 
 #include <algorithm>
 #include <climits>
@@ -36,29 +40,8 @@ bool isStretchedView(const TRMView& v) {
     return dynamic_cast<const TRMStretcheable*>(&v) != nullptr && v.flag(flag::Stretched);
 }
 
-} // namespace
-
-RMStream& TRMPreparation::pageStream() {
-    if (collect_ != nullptr)
-        return collect_->Views;
-    const int index = std::clamp(report_->State.PageNo, 0, std::max(0, out_.Count() - 1));
-    if (out_.Count() == 0)
-        out_.AddPage(*run_->Page);
-    return out_[index]->Stream;
-}
-
-// The view laid out across the page or the band by BandAlign; on a collected subreport
-// page the subreport's width stands for the page's, and a view is cut at its right edge.
-void TRMPreparation::layoutBandAlign(TRMView& v, const TRMBand& b, int height) const {
-    const int left = collect_ != nullptr ? collect_->AreaLeft : run_->Left;
-    const int right = collect_ != nullptr ? collect_->AreaRight : run_->Right;
-    alignInBand(v, b, height, left, right);
-    if (collect_ != nullptr && v.Left + v.Width > right)
-        v.Width = std::max(0, right - v.Left);
-}
-
-void TRMPreparation::alignInBand(TRMView& v, const TRMBand& b, int height, int left,
-                                 int right) const {
+// The view laid out by BandAlign between `left` and `right` and within the band's height.
+void alignInBand(TRMView& v, const TRMBand& b, int height, int left, int right) {
     if (v.BandAlign == baNone)
         return;
     int leftEdge = left, rightEdge = right;
@@ -111,30 +94,52 @@ void TRMPreparation::alignInBand(TRMView& v, const TRMBand& b, int height, int l
     }
 }
 
-int TRMPreparation::measureView(TRMView& v, TRMBand& b) {
+} // namespace
+
+RMStream& TRMBandPrinter::pageStream() {
+    if (collect_ != nullptr)
+        return collect_->Views;
+    const int index =
+        std::clamp(state_.Report->State.PageNo, 0, std::max(0, state_.Out.Count() - 1));
+    if (state_.Out.Count() == 0)
+        state_.Out.AddPage(*state_.Run->Page);
+    return state_.Out[index]->Stream;
+}
+
+// The view laid out across the page or the band by BandAlign; on a collected subreport
+// page the subreport's width stands for the page's, and a view is cut at its right edge.
+void TRMBandPrinter::layoutBandAlign(TRMView& v, const TRMBand& b, int height) const {
+    const int left = collect_ != nullptr ? collect_->AreaLeft : state_.Run->Left;
+    const int right = collect_ != nullptr ? collect_->AreaRight : state_.Run->Right;
+    alignInBand(v, b, height, left, right);
+    if (collect_ != nullptr && v.Left + v.Width > right)
+        v.Width = std::max(0, right - v.Left);
+}
+
+int TRMBandPrinter::measureView(TRMView& v, TRMBand& b) {
     const Geometry saved(v);
     layoutBandAlign(v, b, b.dy);
-    const TRMObject* savedObject = currentObject_;
-    currentObject_ = &v;
+    const TRMObject* savedObject = state_.CurrentObject;
+    state_.CurrentObject = &v;
     int height = v.Height;
     try {
-        runScript(v.OnBeforePrint, &v);
-        height = v.CalcHeight(*report_);
-        runScript(v.OnAfterPrint, &v);
+        steps_.runScript(v.OnBeforePrint, &v);
+        height = v.CalcHeight(*state_.Report);
+        steps_.runScript(v.OnAfterPrint, &v);
     } catch (const platform::EAbort&) {
         throw;
     } catch (const std::exception& e) {
-        fail(&v, e.what());
+        steps_.fail(&v, e.what());
     }
-    currentObject_ = savedObject;
+    state_.CurrentObject = savedObject;
     saved.restore(v);
     return height;
 }
 
-void TRMPreparation::writeBand(TRMBand& b, int x, int y, int height, int clipBottom) {
+void TRMBandPrinter::writeBand(TRMBand& b, int x, int y, int height, int clipBottom) {
     const bool stretched = b.flag(bandflag::Stretched);
     for (TRMView* v : b.Objects) {
-        if (report_->Terminated)
+        if (state_.Report->Terminated)
             return;
         if (dynamic_cast<TRMSubReportView*>(v) != nullptr)
             continue; // subreports print after their band (see printCross)
@@ -146,10 +151,10 @@ void TRMPreparation::writeBand(TRMBand& b, int x, int y, int height, int clipBot
     }
 }
 
-bool TRMPreparation::boundFieldText(const TRMView& view, std::string& text) {
-    if (run_ == nullptr || (source_ == nullptr && !run_->Bands))
+bool TRMBandPrinter::boundFieldText(const TRMView& view, std::string& text) const {
+    if (state_.Run == nullptr || (state_.Source == nullptr && !state_.Run->Bands))
         return false;
-    const auto& bindings = dataBands().Bindings;
+    const auto& bindings = state_.dataBands().Bindings;
     const auto it = bindings.find(&view);
     platform::Variant value;
     if (it == bindings.end() || !it->second.DataSet->FieldValue(it->second.FieldName, value))
@@ -161,28 +166,28 @@ bool TRMPreparation::boundFieldText(const TRMView& view, std::string& text) {
 // Writes one view of a band at (x, y), laid out by BandAlign: in a first pass only its
 // scripts run and its totals record; else its text is expanded, OnBeforePrint runs and the
 // view goes into the page stream, clipped at `clipBottom`.
-bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBottom) {
+bool TRMBandPrinter::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBottom) {
     const Geometry saved(v);
     const std::string savedTag = v.Tag;
     layoutBandAlign(v, b, b.CalcHeight >= 0 ? b.CalcHeight : b.dy);
-    const TRMObject* savedObject = currentObject_;
-    currentObject_ = &v;
-    TRMReport& r = *report_;
+    const TRMObject* savedObject = state_.CurrentObject;
+    state_.CurrentObject = &v;
+    TRMReport& r = *state_.Report;
     bool written = false;
     auto* calc = dynamic_cast<TRMCalcMemoView*>(&v);
     if (calc != nullptr)
         calc->Repeating = b.Repeated;
     try {
-        if (firstPass_ && !b.flag(bandflag::Breaked)) {
+        if (state_.FirstPass && !b.flag(bandflag::Breaked)) {
             // First pass: scripts run and totals record; nothing is written.
-            runScript(v.OnBeforePrint, &v);
+            steps_.runScript(v.OnBeforePrint, &v);
             if (calc != nullptr)
                 calc->FirstPassOutput(b.BandType);
-            runScript(v.OnAfterPrint, &v);
+            steps_.runScript(v.OnAfterPrint, &v);
         } else {
             auto* memo = dynamic_cast<TRMMemoView*>(&v);
             if (auto* picture = dynamic_cast<TRMPictureView*>(&v)) {
-                const auto& bindings = dataBands().Bindings;
+                const auto& bindings = state_.dataBands().Bindings;
                 if (auto it = bindings.find(&v); it != bindings.end()) {
                     // A blank row, a null field or a value that is no picture clears the
                     // picture, so a record never shows the one before it.
@@ -205,14 +210,14 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
                     r.OnBeforePrint(v.Memo1, v);
             }
             if (memo == nullptr || memo->DrawStatus == rmsNormal)
-                runScript(v.OnBeforePrint, &v);
+                steps_.runScript(v.OnBeforePrint, &v);
             if (v.Visible) {
                 if (v.Tag.find('[') != std::string::npos) {
                     r.CurrentView = &v;
                     v.Tag = r.ExpandVariables(v.Tag);
                     r.CurrentView = nullptr;
                 }
-                v.Left = x + v.Left - run_->Left;
+                v.Left = x + v.Left - state_.Run->Left;
                 v.Top += y;
                 const bool below = clipBottom != INT_MAX && v.Top >= clipBottom;
                 if (clipBottom != INT_MAX && v.Top + v.Height > clipBottom)
@@ -226,33 +231,33 @@ bool TRMPreparation::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
                     if (written && collect_ != nullptr)
                         collectWritten(v, start);
                 }
-                runScript(v.OnAfterPrint, &v);
+                steps_.runScript(v.OnAfterPrint, &v);
                 if (r.OnAfterPrint)
                     r.OnAfterPrint(v);
             } else {
                 if (memo != nullptr)
                     memo->DrawStatus = rmsNormal;
-                runScript(v.OnAfterPrint, &v);
+                steps_.runScript(v.OnAfterPrint, &v);
             }
         }
     } catch (const platform::EAbort&) {
         throw;
     } catch (const std::exception& e) {
-        fail(&v, e.what());
+        steps_.fail(&v, e.what());
     }
     if (calc != nullptr)
         calc->Repeating = false;
     r.CurrentView = nullptr;
     v.Tag = savedTag;
     saved.restore(v);
-    currentObject_ = savedObject;
+    state_.CurrentObject = savedObject;
     return written;
 }
 
 // A band printed slice by slice over as many pages as it needs. Returns the
 // y of the last slice; the current line is left below it.
-int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
-    TRMPrepareState& state = report_->State;
+int TRMBandPrinter::printSplit(TRMBand& b, int x, int y, int) {
+    TRMPrepareState& state = state_.Report->State;
     struct Piece {
         TRMView* view;
         int top, height, designHeight;
@@ -284,8 +289,8 @@ int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
         writeView(v, b, x, y, INT_MAX);
         saved.restore(v);
     };
-    for (int guard = 0; guard < 100000 && !report_->Terminated; ++guard) {
-        const int space = state.PageBottom - columnFooterRoom() - y - 2;
+    for (int guard = 0; guard < 100000 && !state_.Report->Terminated; ++guard) {
+        const int space = state.PageBottom - breaks_.columnFooterRoom() - y - 2;
         int used = 0;
         bool wrote = false;
         for (Piece& p : pieces) {
@@ -316,7 +321,7 @@ int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
                 used = space;
                 p.height = memo != nullptr ? memo->RemainHeight() : rich->RemainHeight();
                 p.done = p.height <= 0 || (memo != nullptr && memo->Memo1.empty());
-            } else if (freshPage_ && p.top < space) {
+            } else if (state_.FreshPage && p.top < space) {
                 // It will not fit on any page: print the part that fits here.
                 write(p, p.top, std::max(0, space - p.top));
                 p.done = wrote = true;
@@ -325,16 +330,16 @@ int TRMPreparation::printSplit(TRMBand& b, int x, int y, int) {
         }
         const bool left =
             std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return !p.done; });
-        if (!left || (!wrote && freshPage_)) {
+        if (!left || (!wrote && state_.FreshPage)) {
             state.CurY = y + used;
             return y;
         }
         if (wrote)
-            freshPage_ = false;
+            state_.FreshPage = false;
         for (Piece& p : pieces)
             if (!p.done)
                 p.top = p.split ? 0 : std::max(0, p.top - space);
-        newPage(&b);
+        breaks_.newPage(&b);
         y = state.CurY;
     }
     state.CurY = y;

@@ -1,5 +1,7 @@
 // Preparation: the passes, the builds of all pages, the running of one template page,
-// new prepared pages and their footers, progress and the report-wide error message.
+// scripts and the script functions, progress, cancel, the time limit and the error message.
+#include "report/engine/preparation/RMPreparation.h"
+
 #include "platform/Abort.h"
 #include "platform/EngineTexts.h"
 #include "platform/Gbk.h"
@@ -11,7 +13,6 @@
 #include "report/engine/model/RMDataset.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMUnits.h"
-#include "report/engine/preparation/RMPreparation.h"
 
 #include <QDateTime>
 
@@ -22,12 +23,6 @@
 namespace report {
 
 namespace {
-
-// Thrown by addPage beyond TRMReport::MaxPages; caught where a build ends.
-class PageLimitReached : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 double currentDateTime() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -50,7 +45,12 @@ void removeRegionViews(TRMPage& page) {
 TRMPreparation::TRMPreparation(TRMReport& top, TRMProgress* progress)
     : top_(top)
     , out_(top.EMFPages)
-    , progress_(progress) {}
+    , progress_(progress)
+    , state_(out_)
+    , totals_(state_)
+    , breaks_(top, state_, *this, printer_, totals_)
+    , printer_(state_, *this, breaks_, loop_, totals_)
+    , loop_(state_, *this, printer_, breaks_, totals_) {}
 
 TRMPreparation::~TRMPreparation() = default;
 
@@ -140,14 +140,13 @@ bool TRMPreparation::prepare(const std::vector<TRMReport*>& reports, bool pagePe
 // ---------------------------------------------------------------- the passes
 
 bool TRMPreparation::runPasses() {
-    twoPass_ = top_.DoublePass;
+    state_.TwoPass = top_.DoublePass;
     auto startPass = [&](bool first) {
-        firstPass_ = first;
+        state_.FirstPass = first;
         out_.Clear();
         continuePage_ = {};
-        packedPages_ = 0;
-        footed_.clear();
-        crossMerges_.clear();
+        breaks_.restart();
+        printer_.restart();
         for (Member& m : members_) {
             m.Report->Terminated = false;
             m.Report->FinalPass = !first;
@@ -163,7 +162,7 @@ bool TRMPreparation::runPasses() {
         }
     };
     int totalPages = 0;
-    if (twoPass_) {
+    if (state_.TwoPass) {
         startPass(true);
         buildAll();
         totalPages = out_.Count();
@@ -217,7 +216,7 @@ void TRMPreparation::buildBands(Member& member) {
     member.Aggregates.clear();
     for (int i = 0; i < r.Pages.Count(); ++i) {
         TRMPage* page = r.Pages[i];
-        PageRun& run = member.Runs[static_cast<std::size_t>(i)];
+        TRMPageRun& run = member.Runs[static_cast<std::size_t>(i)];
         run.Page = page;
         if (page->Type != ptReport)
             continue;
@@ -228,21 +227,21 @@ void TRMPreparation::buildBands(Member& member) {
 
 void TRMPreparation::build(Member& member) {
     processEvents();
-    member_ = &member;
-    report_ = member.Report;
-    TRMReport& r = *report_;
+    state_.Report = member.Report;
+    state_.Runs = &member.Runs;
+    state_.Aggregates = &member.Aggregates;
+    TRMReport& r = *state_.Report;
     r.Preparing = true;
     r.State.PageNo = std::max(0, out_.Count() - (continuePage_.Active ? 1 : 0));
     if (member.Runs.empty())
         buildBands(member);
-    const auto pass = !twoPass_    ? TRMCalcMemoView::Pass::Single
-                      : firstPass_ ? TRMCalcMemoView::Pass::First
-                                   : TRMCalcMemoView::Pass::Final;
-    for (PageRun& run : member.Runs) {
+    const auto pass = !state_.TwoPass    ? TRMCalcMemoView::Pass::Single
+                      : state_.FirstPass ? TRMCalcMemoView::Pass::First
+                                         : TRMCalcMemoView::Pass::Final;
+    totals_.startBuild(pass);
+    for (TRMPageRun& run : member.Runs) {
         if (!run.Bands)
             continue;
-        for (TRMCalcMemoView* calc : run.Bands->CalcMemos)
-            calc->BuildStart(pass);
         for (const auto& v : run.Page->Objects())
             if (auto* memo = dynamic_cast<TRMMemoView*>(v.get()))
                 memo->LastValue.clear();
@@ -264,7 +263,7 @@ void TRMPreparation::build(Member& member) {
         while (!error_ && !r.Terminated && recordsLeft()) {
             progress();
             for (std::size_t j = 0; j < member.Runs.size() && !r.Terminated; ++j) {
-                PageRun& run = member.Runs[j];
+                TRMPageRun& run = member.Runs[j];
                 TRMPage& page = *run.Page;
                 if (page.Type != ptReport || !run.Bands)
                     continue; // dialog pages are not shown by this engine
@@ -276,7 +275,7 @@ void TRMPreparation::build(Member& member) {
                 }
                 if (!page.IsSubReport && page.Visible)
                     runPage(run);
-                const PageRun* next = nullptr;
+                const TRMPageRun* next = nullptr;
                 for (std::size_t k = j + 1; k < member.Runs.size() && next == nullptr; ++k)
                     if (member.Runs[k].Page->Type == ptReport)
                         next = &member.Runs[k];
@@ -305,7 +304,7 @@ void TRMPreparation::build(Member& member) {
             errorMessage_ = e.what();
         }
     } catch (const std::exception& e) {
-        fail(currentObject_, e.what());
+        fail(state_.CurrentObject, e.what());
     }
     if (multiple != nullptr && !multipleBroken) {
         try {
@@ -313,16 +312,16 @@ void TRMPreparation::build(Member& member) {
         } catch (const std::exception&) {
         }
     }
-    if (!(twoPass_ && firstPass_))
+    if (!(state_.TwoPass && state_.FirstPass))
         member.Runs.clear();
     r.Preparing = false;
-    run_ = nullptr;
+    state_.Run = nullptr;
 }
 
 // ---------------------------------------------------------------- pages
 
-void TRMPreparation::setPage(PageRun& run) {
-    run_ = &run;
+void TRMPreparation::setPage(TRMPageRun& run) {
+    state_.Run = &run;
     TRMPage& page = *run.Page;
     const TRMPage::PixelRect m = page.marginsInPixels();
     run.Left = m.left;
@@ -333,49 +332,17 @@ void TRMPreparation::setPage(PageRun& run) {
         static_cast<int>(std::lround(RMToScreenPixels(page.ColumnGap / 1000.0, rmutMillimeters)));
     const int columns = page.columnCount();
     run.ColumnWidth = (run.Right - run.Left - (columns - 1) * run.ColumnGap) / columns;
-    report_->State.PageWidth = run.Right;
-}
-
-TRMBand* TRMPreparation::band(int type) const {
-    if (source_ != nullptr && type != rmbtOverlay && type != rmbtNone && type != rmbtPageHeader &&
-        type != rmbtPageFooter && type != rmbtColumnHeader && type != rmbtColumnFooter)
-        return source_->head(type);
-    return run_ && run_->Bands ? run_->Bands->head(type) : nullptr;
-}
-
-int TRMPreparation::bottomLimit() const {
-    const TRMBand* footer = band(rmbtPageFooter);
-    return run_->PaperBottom - (footer != nullptr && footer->visible() ? footer->dy : 0);
-}
-
-void TRMPreparation::addPage() {
-    const int index = out_.Count();
-    if (top_.MaxPages > 0 && index >= top_.MaxPages) {
-        // Stops every loop at its next check; the throw leaves the band being placed now.
-        for (Member& m : members_)
-            m.Report->Terminated = true;
-        throw PageLimitReached("报表超过 " + std::to_string(top_.MaxPages) + " 页的上限");
-    }
-    out_.AddPage(*run_->Page);
-    if (report_ != &top_ && report_->OnBeginPage)
-        report_->OnBeginPage(index);
-    TRMEMFPage* page = out_[index];
-    const int templateIndex = report_->Pages.IndexOf(run_->Page);
-    page->TemplatePageNo = static_cast<std::uint8_t>(std::clamp(templateIndex + 1, 1, 255));
-    report_->State.PageNo = index;
-    // Pages before the previous one are finished: keep them packed.
-    for (; packedPages_ < index - 1; ++packedPages_)
-        out_[packedPages_]->Stream.pack();
-    freshPage_ = true;
+    state_.Report->State.PageWidth = run.Right;
 }
 
 // Runs one template page: its data loop (or the page's manual build), then its footers.
-void TRMPreparation::runPage(PageRun& run) {
-    TRMReport& r = *report_;
+void TRMPreparation::runPage(TRMPageRun& run) {
+    TRMReport& r = *state_.Report;
     TRMPrepareState& state = r.State;
-    if (TRMBand* master = band(rmbtMasterData); master != nullptr && master->DataSet != nullptr) {
-        dsFirst(*master);
-        if (dsEof(*master) && !r.PrintIfEmpty)
+    if (TRMBand* master = state_.band(rmbtMasterData);
+        master != nullptr && master->DataSet != nullptr) {
+        TRMDataLoop::dsFirst(*master);
+        if (TRMDataLoop::dsEof(*master) && !r.PrintIfEmpty)
             return;
     }
     state.BlankRowMode = false;
@@ -388,15 +355,15 @@ void TRMPreparation::runPage(PageRun& run) {
         state.CurY = continuePage_.CurY;
         state.PageBottom = continuePage_.Bottom;
         state.PageNo = out_.Count() - 1;
-        freshPage_ = false;
+        state_.FreshPage = false;
     } else {
-        state.PageBottom = bottomLimit();
-        addPage();
+        state.PageBottom = breaks_.bottomLimit();
+        breaks_.addPage();
         state.CurY = run.Top;
-        inPageSetup_ = true;
-        showBand(band(rmbtOverlay));
-        showBand(band(rmbtNone));
-        inPageSetup_ = false;
+        state_.InPageSetup = true;
+        printer_.showBand(state_.band(rmbtOverlay));
+        printer_.showBand(state_.band(rmbtNone));
+        state_.InPageSetup = false;
     }
     run.FirstPage = state.PageNo;
     run.ColumnTop = state.CurY;
@@ -407,82 +374,50 @@ void TRMPreparation::runPage(PageRun& run) {
 
     if (!r.OnManualBuild) {
         const int pagesBefore = out_.Count();
-        showBand(band(rmbtReportTitle));
+        printer_.showBand(state_.band(rmbtReportTitle));
         if (out_.Count() == pagesBefore) {
-            TRMBand* header = band(rmbtPageHeader);
+            TRMBand* header = state_.band(rmbtPageHeader);
             if (header != nullptr && header->flag(bandflag::OnFirstPage))
-                showBand(header);
-            showBand(band(rmbtColumnHeader));
+                printer_.showBand(header);
+            printer_.showBand(state_.band(rmbtColumnHeader));
         }
-        dataLoop(1);
+        loop_.run(1);
     }
     if (r.OnManualBuild) {
         r.OnManualBuild(*run.Page);
     } else {
-        printColumnFooter();
-        summaryPrinting_ = true;
-        showBand(band(rmbtReportSummary));
-        summaryPrinting_ = false;
+        breaks_.printColumnFooter();
+        state_.SummaryPrinting = true;
+        printer_.showBand(state_.band(rmbtReportSummary));
+        state_.SummaryPrinting = false;
     }
     continuePage_.CurY = run.Column > 0 ? state.PageBottom : state.CurY;
     continuePage_.Bottom = state.PageBottom;
     run.CurX = run.Left;
     const int index = state.PageNo;
     if (!r.OnManualBuild)
-        printPageFooters(true);
+        breaks_.printPageFooters(true);
     if (r.OnEndPage)
         r.OnEndPage(index);
     state.PageNo = index + 1;
 }
 
-// Page footers of the pages from the current one to the last (after a page break, and
-// in their final form at the end of a template page).
-void TRMPreparation::printPageFooters(bool finalForm) {
-    TRMPrepareState& state = report_->State;
-    TRMBand* footer = band(rmbtPageFooter);
-    if (firstPass_)
-        recordCalcMemos(band(rmbtPageHeader));
-    const int savedY = state.CurY;
-    footed_.resize(static_cast<std::size_t>(out_.Count()), false);
-    for (int i = state.PageNo; i < out_.Count(); ++i) {
-        if (footed_[static_cast<std::size_t>(i)])
-            continue;
-        state.PageNo = i;
-        const bool first = i == run_->FirstPage;
-        const bool wanted =
-            footer != nullptr && (first ? footer->flag(bandflag::OnFirstPage)
-                                        : (!finalForm || footer->flag(bandflag::OnLastPage)));
-        // A page whose band set has no page footer can still get one from the next run.
-        footed_[static_cast<std::size_t>(i)] = footer != nullptr;
-        if (finalForm && !wanted)
-            continue;
-        if (report_->OnEndPage)
-            report_->OnEndPage(i);
-        if (wanted)
-            showBand(footer);
-    }
-    state.CurY = savedY;
-    state.PageNo = out_.Count() > 0 ? out_.Count() - 1 : 0;
-    if (finalForm)
-        state.PageNo = out_.Count();
-}
-
 // ---------------------------------------------------------------- progress and errors
 
 std::string TRMPreparation::progressLine(int page) const {
-    if (twoPass_ && firstPass_)
+    if (state_.TwoPass && state_.FirstPass)
         return platform::engineText(47204, "进行第一次处理:") + "  " + std::to_string(page);
     std::string line = platform::engineText(47205, "正在处理页:") + "  " + std::to_string(page);
-    if (twoPass_)
+    if (state_.TwoPass)
         line += " " + platform::engineText(47199, "从") + " " +
-                std::to_string(report_->State.TotalPages);
+                std::to_string(state_.Report->State.TotalPages);
     return line;
 }
 
 void TRMPreparation::progress() {
-    const int page = report_->State.PageNo + 1;
-    if (report_->OnProgress)
-        report_->OnProgress(page);
+    const int page = state_.Report->State.PageNo + 1;
+    if (state_.Report->OnProgress)
+        state_.Report->OnProgress(page);
     else if (top_.OnProgress)
         top_.OnProgress(page);
     else if (progress_ != nullptr)
@@ -495,8 +430,7 @@ void TRMPreparation::checkTimeLimit() {
         return;
     error_ = true;
     errorMessage_ = "报表准备超过 " + std::to_string(top_.MaxSeconds) + " 秒的上限";
-    for (Member& m : members_)
-        m.Report->Terminated = true;
+    terminate();
 }
 
 void TRMPreparation::processEvents() {
@@ -507,8 +441,7 @@ void TRMPreparation::processEvents() {
     progress_->processEvents();
     if (progress_->cancelled() && !cancelled_) {
         cancelled_ = true;
-        for (Member& m : members_)
-            m.Report->Terminated = true;
+        terminate();
     }
 }
 
@@ -523,7 +456,12 @@ bool TRMPreparation::keepRunning() {
                 m.Report->Terminated = true;
         }
     }
-    return !cancelled_ && !error_ && (report_ == nullptr || !report_->Terminated);
+    return !cancelled_ && !error_ && (state_.Report == nullptr || !state_.Report->Terminated);
+}
+
+void TRMPreparation::terminate() {
+    for (Member& m : members_)
+        m.Report->Terminated = true;
 }
 
 void TRMPreparation::fail(const TRMObject* object, const std::string& message) {
@@ -539,11 +477,10 @@ void TRMPreparation::fail(const TRMObject* object, const std::string& message) {
     } else if (const auto* page = dynamic_cast<const TRMPage*>(object)) {
         name = page->Name;
     }
-    text += "\n\n" + platform::engineText(47201, "报表:") + " " + report_->Name + "\n" +
+    text += "\n\n" + platform::engineText(47201, "报表:") + " " + state_.Report->Name + "\n" +
             platform::engineText(47202, "对象:") + " " + name + "\n" + message;
     errorMessage_ = std::move(text);
-    for (Member& m : members_)
-        m.Report->Terminated = true;
+    terminate();
 }
 
 // ---------------------------------------------------------------- scripts and functions
@@ -551,34 +488,35 @@ void TRMPreparation::fail(const TRMObject* object, const std::string& message) {
 void TRMPreparation::runScript(const TRMStrings& script, TRMObject* self) {
     if (TRMScript::empty(script))
         return;
-    const TRMObject* saved = currentObject_;
-    currentObject_ = self;
-    scripts_.run(*report_, script, self);
-    currentObject_ = saved;
+    const TRMObject* saved = state_.CurrentObject;
+    state_.CurrentObject = self;
+    scripts_.run(*state_.Report, script, self);
+    state_.CurrentObject = saved;
 }
 
 bool TRMPreparation::callFunction(const std::string& name, const std::vector<std::string>& args,
                                   platform::Variant& result) {
-    if (report_ == nullptr)
+    if (state_.Report == nullptr)
         return false;
     if (name == "NEWPAGE") {
-        ++forcedPages_;
+        ++state_.ForcedPages;
     } else if (name == "NEWCOLUMN") {
-        ++forcedColumns_;
+        ++state_.ForcedColumns;
     } else if (name == "STOPREPORT") {
-        report_->Terminated = true;
+        state_.Report->Terminated = true;
     } else if (name == "SHOWBAND") {
         const std::string text = args.empty() ? std::string() : platform::trimBlanks(args[0]);
-        std::string bandName = valueText(report_->Evaluate(text));
+        std::string bandName = valueText(state_.Report->Evaluate(text));
         if (bandName.empty())
             bandName = text;
-        if (run_ != nullptr)
-            if (TRMBand* b = dataBands().find(bandName); b != nullptr && b != currentBand_) {
+        if (state_.Run != nullptr)
+            if (TRMBand* b = state_.dataBands().find(bandName);
+                b != nullptr && b != state_.CurrentBand) {
                 // The band's own views and scripts are not the calling script's.
-                TRMObject* const scriptObject = report_->ScriptObject;
-                report_->ScriptObject = nullptr;
-                showBand(b);
-                report_->ScriptObject = scriptObject;
+                TRMObject* const scriptObject = state_.Report->ScriptObject;
+                state_.Report->ScriptObject = nullptr;
+                printer_.showBand(b);
+                state_.Report->ScriptObject = scriptObject;
             }
     } else {
         return false;
@@ -587,11 +525,13 @@ bool TRMPreparation::callFunction(const std::string& name, const std::vector<std
     return true;
 }
 
+bool TRMPreparation::boundFieldText(const TRMView& view, std::string& text) {
+    return printer_.boundFieldText(view, text);
+}
+
 platform::Variant TRMPreparation::aggregate(const std::string& name,
                                             const std::vector<std::string>& args) {
-    if (member_ == nullptr)
-        return platform::Variant(0);
-    return member_->Aggregates.value(currentBand_, name, args);
+    return totals_.value(name, args);
 }
 
 } // namespace report
