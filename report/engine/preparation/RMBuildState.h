@@ -52,7 +52,6 @@ struct TRMBuildState {
     bool InPageSetup = false;                 // printing the bands a new page starts with
     bool SummaryPrinting = false;             // the report summary prints (no column footer room)
 
-    TRMPrepareState& page() const { return Report->State; }
     // The band chain of `type`: data bands from the subreport page printing now, page
     // furniture always from the template page being run.
     TRMBand* band(int type) const {

@@ -213,7 +213,6 @@ void TRMPreparation::buildBands(Member& member) {
         page->IsSubReport = false;
         page->ParentPage = nullptr;
     }
-    member.Aggregates.clear();
     for (int i = 0; i < r.Pages.Count(); ++i) {
         TRMPage* page = r.Pages[i];
         TRMPageRun& run = member.Runs[static_cast<std::size_t>(i)];
@@ -221,8 +220,8 @@ void TRMPreparation::buildBands(Member& member) {
         if (page->Type != ptReport)
             continue;
         run.Bands = TRMBandBuilder(r, *page).build();
-        member.Aggregates.registerPage(*run.Bands);
     }
+    totals_.registerPages();
 }
 
 void TRMPreparation::build(Member& member) {

@@ -8,6 +8,13 @@
 
 namespace report {
 
+void TRMTotals::registerPages() {
+    state_.Aggregates->clear();
+    for (TRMPageRun& run : *state_.Runs)
+        if (run.Bands)
+            state_.Aggregates->registerPage(*run.Bands);
+}
+
 void TRMTotals::startBuild(TRMCalcMemoView::Pass pass) {
     for (TRMPageRun& run : *state_.Runs)
         if (run.Bands)

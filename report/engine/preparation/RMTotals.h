@@ -20,6 +20,9 @@ public:
     explicit TRMTotals(TRMBuildState& state)
         : state_(state) {}
 
+    // The bands of the report's template pages are built: the aggregates their footers
+    // call register.
+    void registerPages();
     // A build of the current report starts: its calculated memos start counting.
     void startBuild(TRMCalcMemoView::Pass pass);
     // A row of the data band `band` printed (or was counted while invisible).
