@@ -4,9 +4,9 @@
 
 #include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMCalcMemoView.h"
+#include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/preparation/RMBuildState.h"
-#include "report/engine/preparation/RMDataLoop.h"
 #include "report/engine/preparation/RMPageBreaks.h"
 #include "report/engine/preparation/RMTotals.h"
 

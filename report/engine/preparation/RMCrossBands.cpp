@@ -3,6 +3,7 @@
 // per page and column) and subreports (another template page collected band by band, then
 // placed at the subreport view's position and width, over as many pages as it takes).
 #include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMEMFPages.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMMemoView.h"
 #include "report/engine/model/RMReport.h"
@@ -10,7 +11,6 @@
 #include "report/engine/preparation/RMBuildState.h"
 #include "report/engine/preparation/RMDataLoop.h"
 #include "report/engine/preparation/RMPageBreaks.h"
-#include "report/engine/preparation/RMTotals.h"
 
 #include <algorithm>
 #include <climits>

@@ -10,9 +10,7 @@
 #include "report/engine/model/RMReport.h"
 #include "report/engine/preparation/RMBandPrinter.h"
 #include "report/engine/preparation/RMBuildState.h"
-#include "report/engine/preparation/RMDataLoop.h"
 #include "report/engine/preparation/RMPageBreaks.h"
-#include "report/engine/preparation/RMTotals.h"
 
 #include <algorithm>
 #include <climits>
