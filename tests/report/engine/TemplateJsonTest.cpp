@@ -8,6 +8,7 @@
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMRichView.h"
 #include "report/engine/model/RMTemplateJson.h"
+#include "tests/report/engine/SampleReport.h"
 #include "tests/report/engine/TemplateBuilder.h"
 
 #include <QDirIterator>
@@ -139,6 +140,12 @@ TEST(TemplateJson, EveryStoredTemplateSurvivesDumpAndBuildAndPassesTheSchema) {
         check(report, path, ours ? &bytes : nullptr);
     }
     EXPECT_GE(loaded, 5);
+    // The undamaged seed the stored corpus was made from.
+    const std::string sample = testsample::sampleTemplateBytes();
+    TRMReport seed;
+    RMStream sampleStream(sample);
+    ASSERT_TRUE(seed.LoadFromStream(sampleStream));
+    check(seed, "the sample template", &sample);
     TRMReport built;
     everyKindOfView(built);
     check(built, "every kind of view", nullptr);
