@@ -4,6 +4,7 @@
 #include "platform/Gbk.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMPage.h"
+#include "report/engine/model/RMPaper.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMStream.h"
 #include "report/engine/model/RMViewFactory.h"
@@ -77,6 +78,9 @@ struct Value {
             if (k == key)
                 return &v;
         return nullptr;
+    }
+    Value* find(std::string_view key) {
+        return const_cast<Value*>(static_cast<const Value&>(*this).find(key));
     }
     Value& member(std::string_view key) {
         for (auto& [k, v] : members)
@@ -581,7 +585,8 @@ public:
                 }
             }
             if (!found) {
-                bool ok = v.s.size() == 7 && v.s[0] == '#';
+                bool ok = v.s.size() == 7 && v.s[0] == '#' &&
+                          v.s.find_first_not_of("0123456789ABCDEFabcdef", 1) == std::string::npos;
                 const std::uint32_t rgb =
                     ok ? QString::fromStdString(v.s.substr(1)).toUInt(&ok, 16) : 0;
                 if (ok)
@@ -600,9 +605,11 @@ public:
         if (v.kind == Value::Milli)
             thousandths = v.i;
         else if (v.kind == Value::Int)
-            thousandths = v.i * 1000;
-        else if (v.kind == Value::Real)
+            thousandths = std::llabs(v.i) < 3'000'000 ? v.i * 1000 : INT64_MAX;
+        else if (v.kind == Value::Real && std::fabs(v.d) < 3e6)
             thousandths = std::llround(v.d * 1000.0);
+        else if (v.kind == Value::Real)
+            thousandths = INT64_MAX; // out of range below
         else
             error(key, "需要一个数字");
         if (thousandths < INT32_MIN || thousandths > INT32_MAX) {
@@ -662,6 +669,8 @@ public:
             data = fromBase64(d.s, at + ".Data");
         if (kind == TRMPicture::None && !data.empty())
             errors_.push_back(at + ".Data: Kind 为 \"None\" 的图片不能有数据");
+        else if (kind != TRMPicture::None && data.empty())
+            errors_.push_back(at + ".Data: 图片需要数据（没有图片时 Kind 为 \"None\"）");
         const std::size_t slot = s_.beginEndOffset();
         s_.writeBytes(data);
         s_.patchEndOffset(slot);
@@ -1047,7 +1056,9 @@ const Value& viewDefaults(const std::string& className, Kind kind) {
 
 const Value& pageDefaults() {
     return defaultsOf("page", [] {
+        // A new page of a report: the default paper request's bin, no name yet.
         TRMPage page;
+        page.PageBin = TRMPaperRequest{}.bin;
         RMStream s;
         page.SaveHeaderToStream(s);
         s.seek(0);
@@ -1058,21 +1069,31 @@ const Value& pageDefaults() {
     });
 }
 
+// The report settings ahead of the pages.
+Value decodeSettings(RMStream& s) {
+    Value full = Value::object();
+    Decoder d(s, full);
+    if (s.readByte() != rmCurrentVersion || s.readByte() != 0 || s.readByte() != 11 ||
+        d.rawString() != templateMagic)
+        throw EStreamError("not a template of this version");
+    reportLayout(d);
+    Value info = Value::array();
+    for (int n = 0; n < 5; ++n)
+        info.items.push_back(textValue(d.rawString()));
+    full.member("ReportInfo") = std::move(info);
+    s.readByte();
+    reportTailLayout(d);
+    return full;
+}
+
 const Value& reportDefaults() {
     return defaultsOf("report", [] {
-        Value v = Value::object();
-        v.member("PrintBackColor") = Value::boolean(false);
-        v.member("PrintOffsetTop") = Value::integer(0);
-        v.member("PrintOffsetLeft") = Value::integer(0);
-        v.member("PrintPagePerPage") = Value::boolean(false);
-        Value info = Value::array();
-        for (int n = 0; n < 5; ++n)
-            info.items.push_back(Value::string(""));
-        v.member("ReportInfo") = std::move(info);
-        v.member("Taoda") = Value::boolean(false);
-        v.member("DoublePass") = Value::boolean(false);
-        v.member("PrinterName") = Value::string("Default Printer");
-        return v;
+        TRMReport report;
+        report.Pages.Clear();
+        RMStream s;
+        report.SaveToStream(s);
+        s.seek(0);
+        return decodeSettings(s);
     });
 }
 
@@ -1139,20 +1160,12 @@ Value decodeDictionaryList(RMStream& s, Decoder& d) {
 std::string templateBytesToJson(const std::string& bytes) {
     RMStream s(bytes);
     Value root = Value::object();
-    Value full = Value::object();
-    Decoder d(s, full);
-    if (s.readByte() != rmCurrentVersion || s.readByte() != 0 || s.readByte() != 11 ||
-        d.rawString() != templateMagic)
-        throw EStreamError("not a template of this version");
-    reportLayout(d);
-    Value info = Value::array();
-    for (int n = 0; n < 5; ++n)
-        info.items.push_back(textValue(d.rawString()));
-    full.member("ReportInfo") = std::move(info);
-    s.readByte();
-    reportTailLayout(d);
-    for (auto& member : pruned(full, reportDefaults()).members)
+    Decoder d(s, root);
+    for (auto& member : pruned(decodeSettings(s), reportDefaults()).members)
         root.members.push_back(std::move(member));
+    if (Value* info = root.find("ReportInfo"))
+        while (!info->items.empty() && info->items.back() == Value::string(""))
+            info->items.pop_back(); // build fills up to five
 
     Value pages = Value::array();
     std::vector<Value> views;

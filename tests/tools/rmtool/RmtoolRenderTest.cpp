@@ -207,9 +207,8 @@ TEST_F(RmtoolRender, TemplateTextDumpBuildCheckInfoAndAHandWrittenTwin) {
 
     // The same template written by hand renders the same PDF.
     const char* twin = R"({
-      "PrintBackColor": true,
       "ReportInfo": ["单位名单"],
-      "pages": [{"Name": "Page1", "PageBin": -1, "views": [
+      "pages": [{"Name": "Page1", "views": [
         {"Class": "TRMBandView", "Name": "Title", "Width": 700, "Height": 30},
         {"Class": "TRMMemoView", "Name": "TitleText", "Left": 57, "Width": 300, "Height": 30,
          "Memo": ["单位名单"], "Font": {"Name": "宋体", "Size": 9}},
