@@ -1240,8 +1240,11 @@ bool templateFromJson(std::string_view json, std::string& bytes, std::vector<std
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray(json.data(), static_cast<qsizetype>(json.size())), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        const QByteArray before = QByteArray(json.data(), parseError.offset);
-        const int line = static_cast<int>(before.count('\n')) + 1;
+        // The offset Qt reports can lie past the end of the text.
+        const std::string_view before = json.substr(
+            0, std::min<std::size_t>(json.size(),
+                                     static_cast<std::size_t>(std::max(0, parseError.offset))));
+        const int line = static_cast<int>(std::count(before.begin(), before.end(), '\n')) + 1;
         errors.push_back("第 " + std::to_string(line) + " 行: 不是有效的 JSON（" +
                          parseError.errorString().toStdString() + "）");
         return false;

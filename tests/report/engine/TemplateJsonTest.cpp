@@ -227,6 +227,11 @@ TEST(TemplateJson, BadDocumentNamesEveryProblemWithItsPath) {
     EXPECT_FALSE(templateFromJson("{\"pages\": [}", bytes, errors));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("第 1 行: 不是有效的 JSON", 0), 0u) << errors[0];
+    // An unterminated string: Qt's error offset lies past the end of the text.
+    errors.clear();
+    EXPECT_FALSE(templateFromJson("{\"pages*: [{}]}", bytes, errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("第 1 行: 不是有效的 JSON", 0), 0u) << errors[0];
 }
 
 TEST(TemplateJson, HandWrittenTextLoadsAsATemplate) {
