@@ -391,6 +391,9 @@ public:
     std::int64_t i16(std::string_view key) { return put(key, s_.readInt16()); }
     std::int64_t u16(std::string_view key) { return put(key, s_.readUInt16()); }
     std::int64_t i32(std::string_view key) { return put(key, s_.readInt32()); }
+    std::int64_t geometry(std::string_view key) { return i32(key); }
+    std::int64_t length(std::string_view key) { return i32(key); }
+    std::int64_t fontSize(std::string_view key) { return i32(key); }
     bool b8(std::string_view key) {
         const bool v = s_.readBool();
         slot(key) = Value::boolean(v);
@@ -547,6 +550,10 @@ public:
         s_.writeInt32(static_cast<std::int32_t>(v));
         return v;
     }
+    // Fields the reader of template files keeps within its limits are refused beyond them.
+    std::int64_t geometry(std::string_view key) { return limited(key, RMStream::kMaxGeometry); }
+    std::int64_t length(std::string_view key) { return limited(key, RMStream::kMaxLength); }
+    std::int64_t fontSize(std::string_view key) { return limited(key, TRMFont::kMaxSize); }
     bool b8(std::string_view key) {
         const bool v = boolean(key);
         s_.writeBool(v);
@@ -742,6 +749,11 @@ private:
     std::int64_t integer(std::string_view key, std::int64_t low, std::int64_t high) {
         return checkedInteger(get(key), path(key), low, high);
     }
+    std::int64_t limited(std::string_view key, std::int64_t limit) {
+        const std::int64_t v = integer(key, -limit, limit);
+        s_.writeInt32(static_cast<std::int32_t>(v));
+        return v;
+    }
     bool boolean(std::string_view key) {
         const Value& v = get(key);
         if (v.kind != Value::Bool)
@@ -850,7 +862,7 @@ void frameLayout(C& c, const std::string& side) {
 template <class C>
 void memoLayout(C& c) {
     c.str("Font.Name");
-    c.i32("Font.Size");
+    c.fontSize("Font.Size");
     c.flags16("Font.Style", fontStyles);
     c.color("Font.Color");
     c.i32("Adjust");
@@ -859,8 +871,8 @@ void memoLayout(C& c) {
     c.color("HighlightAttr.FontColor");
     c.color("HighlightAttr.FillColor");
     c.str("Highlight");
-    c.i32("CharSpacing");
-    c.i32("LineSpacing");
+    c.geometry("CharSpacing");
+    c.geometry("LineSpacing");
     c.enum8("RotationType", rotationTypes);
     c.enum8("ScaleFontType", scaleFontTypes);
     c.i16("FontScaleWidth");
@@ -875,10 +887,10 @@ void viewLayout(C& c, Kind kind) {
     c.str("Name");
     c.u8("Version1");
     c.u8("Version2");
-    c.i32("Left");
-    c.i32("Top");
-    c.i32("Width");
-    c.i32("Height");
+    c.geometry("Left");
+    c.geometry("Top");
+    c.geometry("Width");
+    c.geometry("Height");
     c.flags16("Flags", band                    ? Names(bandFlags)
                        : kind == Kind::Picture ? Names(pictureFlags)
                                                : Names(viewFlags));
@@ -891,8 +903,8 @@ void viewLayout(C& c, Kind kind) {
         c.enum16("BandType", bandTypes);
     else
         c.i16("BandType");
-    c.i32("GapX");
-    c.i32("GapY");
+    c.geometry("GapX");
+    c.geometry("GapY");
     c.color("FillColor");
     c.enum8("BandAlign", bandAligns);
     c.i32("DisplayFormat");
@@ -923,7 +935,7 @@ void viewLayout(C& c, Kind kind) {
         c.color("KLineColor");
         c.color("LineColor");
         c.b8("TitleMode");
-        c.i32("LineWidth");
+        c.geometry("LineWidth");
         c.i32("DigitCount");
         c.i32("Decimals");
         c.str("MoneySymbol");
@@ -931,16 +943,16 @@ void viewLayout(C& c, Kind kind) {
     case Kind::Diagonal:
         memoLayout(c);
         c.color("LineColor");
-        c.i32("LineWidth");
+        c.geometry("LineWidth");
         break;
     case Kind::Picture:
         c.picture("Picture", true);
         break;
     case Kind::Band:
         c.str("ChildBand");
-        c.i32("ColumnGap");
+        c.geometry("ColumnGap");
         c.i32("Columns");
-        c.i32("ColumnWidth");
+        c.geometry("ColumnWidth");
         c.str("Master");
         c.u16("LinesPerPage");
         c.enum8("RangeBegin", rangeBegins);
@@ -973,31 +985,31 @@ void pageLayout(C& c) {
     c.enum8("Type", pageTypes);
     c.str("Caption");
     c.str("Name");
-    c.i32("DialogLeft");
-    c.i32("DialogTop");
-    c.i32("DialogWidth");
-    c.i32("DialogHeight");
+    c.geometry("DialogLeft");
+    c.geometry("DialogTop");
+    c.geometry("DialogWidth");
+    c.geometry("DialogHeight");
     c.color("Color");
     c.u8("BorderStyle");
     c.u8("Position");
     c.i32("Size");
-    c.i32("PageWidth");
-    c.i32("PageHeight");
-    c.i32("LeftMargin");
-    c.i32("TopMargin");
-    c.i32("RightMargin");
-    c.i32("BottomMargin");
+    c.length("PageWidth");
+    c.length("PageHeight");
+    c.length("LeftMargin");
+    c.length("TopMargin");
+    c.length("RightMargin");
+    c.length("BottomMargin");
     c.enum8("Orientation", orientations);
     c.b16("PrintToPrevPage");
     c.i32("Columns");
-    c.i32("ColumnGap");
+    c.length("ColumnGap");
     c.i32("PageBin");
     c.lines("Script");
     c.picture("BackGround", false);
-    c.i32("BackGroundLeft");
-    c.i32("BackGroundTop");
-    c.i32("BackGroundWidth");
-    c.i32("BackGroundHeight");
+    c.geometry("BackGroundLeft");
+    c.geometry("BackGroundTop");
+    c.geometry("BackGroundWidth");
+    c.geometry("BackGroundHeight");
     c.b8("AutoHCenter");
 }
 
@@ -1008,8 +1020,8 @@ constexpr const char* reportInfoKeys[] = {"ReportInfo[0]", "ReportInfo[1]", "Rep
 template <class C>
 void reportLayout(C& c) {
     c.b8("PrintBackColor");
-    c.i32("PrintOffsetTop");
-    c.i32("PrintOffsetLeft");
+    c.geometry("PrintOffsetTop");
+    c.geometry("PrintOffsetLeft");
     c.b8("PrintPagePerPage");
 }
 

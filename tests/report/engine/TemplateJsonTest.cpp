@@ -191,7 +191,7 @@ TEST(TemplateJson, BadDocumentNamesEveryProblemWithItsPath) {
       "pages": [{
         "Orientation": "poSideways",
         "views": [
-          {"Class": "TRMMemoView", "Font": {"Size": "大"}, "FillColor": "red"},
+          {"Class": "TRMMemoView", "Font": {"Size": "大"}, "FillColor": "red", "Width": 2000000},
           {"Class": "TRMBandView", "BandType": "rmbtMasterData", "Flags": ["Stretched", "Nope"],
            "Left": 2.5, "Version1": 300},
           {"Class": "TRMNoSuchView"},
@@ -208,6 +208,7 @@ TEST(TemplateJson, BadDocumentNamesEveryProblemWithItsPath) {
         "Colour: 未知的键",
         "Taoda: 需要 true 或 false",
         "pages[0].Orientation: 未知的名称 \"poSideways\"（可用：poPortrait、poLandscape）",
+        "pages[0].views[0].Width: 需要 -1048576 到 1048576 之间的整数",
         "pages[0].views[0].FillColor: 需要 \"#RRGGBB\" 或颜色名，不能是 \"red\"",
         "pages[0].views[0].Font.Size: 需要一个数字",
         "pages[0].views[1].Version1: 需要 0 到 255 之间的整数",
