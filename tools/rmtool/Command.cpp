@@ -37,6 +37,12 @@ const char* commandName(Command::Kind kind) {
         return "print";
     case Command::Render:
         return "render";
+    case Command::Dump:
+        return "dump";
+    case Command::Build:
+        return "build";
+    case Command::Check:
+        return "check";
     default:
         return "";
     }
@@ -46,15 +52,18 @@ const char* commandName(Command::Kind kind) {
 
 std::string usage() {
     return "用法:\n"
-           "  rmtool info 文件.rmp\n"
+           "  rmtool info 文件.rmp|模板.rmf|模板.json\n"
            "  rmtool export 文件.rmp 输出.pdf|.xlsx|.csv|.png [--pages 页码]\n"
            "  rmtool print 文件.rmp [--printer 打印机] [--pages 页码] [--copies 份数] "
            "[--collate]\n"
-           "  rmtool render 模板.rmf --data 名称=文件.csv|名称=文件.sqlite:查询 ... "
+           "  rmtool render 模板.rmf|模板.json --data 名称=文件.csv|名称=文件.sqlite:查询 ... "
            "输出.pdf|.xlsx|.csv|.png|.rmp\n"
            "                [--pages 页码] [--print-if-empty|--no-print-if-empty] "
            "[--double-pass|--single-pass]\n"
            "                [--timeout 秒数]\n"
+           "  rmtool dump 模板.rmf [输出.json]\n"
+           "  rmtool build 模板.json 输出.rmf\n"
+           "  rmtool check 模板.json\n"
            "  rmtool --help | --version\n"
            "导出选项: --sheet-per-page (xlsx 每页一个工作表), --encoding utf-8|gbk (csv), "
            "--csv-formulas (csv 以 = + - @ 开头的文字照原样写出，不加 ' ), --dpi 分辨率 (png)\n"
@@ -108,6 +117,12 @@ Command parseCommand(const std::vector<std::string>& args) {
         command.kind = Command::Print;
     else if (verb == "render")
         command.kind = Command::Render;
+    else if (verb == "dump")
+        command.kind = Command::Dump;
+    else if (verb == "build")
+        command.kind = Command::Build;
+    else if (verb == "check")
+        command.kind = Command::Check;
     else
         throw UsageError("未知的命令 '" + verb + "'");
 
@@ -170,15 +185,26 @@ Command parseCommand(const std::vector<std::string>& args) {
         }
     }
 
-    const std::size_t wanted =
-        command.kind == Command::Info || command.kind == Command::Print ? 1 : 2;
+    std::size_t wanted = command.kind == Command::Info || command.kind == Command::Print ||
+                                 command.kind == Command::Check
+                             ? 1
+                             : 2;
+    // dump writes to standard output without an output file.
+    if (command.kind == Command::Dump && positional.size() == 1)
+        wanted = 1;
     if (positional.size() < wanted)
         throw UsageError(std::string("rmtool ") + commandName(command.kind) + " 缺少" +
                          (positional.empty() ? "输入文件" : "输出文件"));
     if (positional.size() > wanted)
         throw UsageError("多余的参数 '" + positional[wanted] + "'");
     command.input = positional[0];
-    if (wanted == 2) {
+    if (wanted == 2 && (command.kind == Command::Dump || command.kind == Command::Build)) {
+        command.output = positional[1];
+        const char* needed = command.kind == Command::Dump ? "json" : "rmf";
+        if (lowerSuffix(command.output) != needed)
+            throw UsageError("rmtool " + std::string(commandName(command.kind)) +
+                             " 的输出文件须为 ." + needed + "，而不是 '" + command.output + "'");
+    } else if (wanted == 2) {
         command.output = positional[1];
         const std::string suffix = lowerSuffix(command.output);
         const bool rmp = suffix == "rmp" && command.kind == Command::Render;

@@ -1,12 +1,15 @@
 #pragma once
 
 // The command line of rmtool:
-//   rmtool info FILE.rmp
+//   rmtool info FILE.rmp|TEMPLATE.rmf|TEMPLATE.json
 //   rmtool export FILE.rmp OUT.pdf|.xlsx|.csv|.png [--pages LIST] [filter options]
 //   rmtool print FILE.rmp [--printer NAME] [--pages LIST] [--copies N] [--collate]
 //   rmtool render TEMPLATE.rmf --data NAME=FILE.csv|NAME=FILE.sqlite:QUERY ... OUT
 //                 [--pages LIST] [--print-if-empty|--no-print-if-empty]
 //                 [--double-pass|--single-pass] [--timeout SECONDS] [filter options]
+//   rmtool dump TEMPLATE.rmf [OUT.json]    (the template as JSON text; stdout without OUT)
+//   rmtool build IN.json OUT.rmf           (a template file from JSON text)
+//   rmtool check IN.json                   (validates JSON text)
 //   rmtool --help | --version
 // Filter options: --sheet-per-page (xlsx), --encoding utf-8|gbk (csv), --csv-formulas (csv:
 // texts that start like a formula are written as they stand), --dpi N (png).
@@ -31,7 +34,7 @@ struct DataBinding {
 };
 
 struct Command {
-    enum Kind { Help, Version, Info, Export, Print, Render };
+    enum Kind { Help, Version, Info, Export, Print, Render, Dump, Build, Check };
     Kind kind = Help;
     std::string input;
     std::string output;

@@ -5,6 +5,7 @@
 #include "report/engine/model/RMDBDataSet.h"
 #include "report/engine/model/RMPaper.h"
 #include "report/engine/model/RMReport.h"
+#include "report/engine/model/RMTemplateJson.h"
 #include "report/export/RMCsvExportFilter.h"
 #include "report/export/RMPdfExportFilter.h"
 #include "report/export/RMPngExportFilter.h"
@@ -17,7 +18,9 @@
 #include "tools/rmtool/RMSqliteCursor.h"
 #include "tools/rmtool/TerminalProgress.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cmath>
 #include <memory>
@@ -110,6 +113,11 @@ int Runner::run(const Command& command) {
             return print(command);
         case Command::Render:
             return render(command);
+        case Command::Dump:
+            return dump(command);
+        case Command::Build:
+        case Command::Check:
+            return build(command);
         }
     } catch (const UsageError& e) {
         return fail(BadUsage, e.what());
@@ -120,6 +128,8 @@ int Runner::run(const Command& command) {
 }
 
 int Runner::info(const Command& command) {
+    if (const std::string suffix = suffixOf(command.input); suffix == "rmf" || suffix == "json")
+        return templateInfo(command);
     report::TRMReport report;
     int code = Done;
     if (!loadPrepared(command.input, report, code))
@@ -302,9 +312,8 @@ int Runner::render(const Command& command) {
         return fail(BadInput, "文件不存在：" + command.input);
     report::TRMReport report;
     report.ShowProgress = false;
-    if (!report.LoadFromFile(command.input))
-        return fail(BadInput, command.input + " 不是报表模板或已损坏" +
-                                  (report.ErrorMessage.empty() ? "" : "：" + report.ErrorMessage));
+    if (int code = Done; !loadTemplate(command.input, report, code))
+        return code;
     if (command.printIfEmpty)
         report.PrintIfEmpty = *command.printIfEmpty;
     if (command.doublePass)
@@ -376,6 +385,126 @@ int Runner::render(const Command& command) {
             ? QFileInfo(QString::fromStdString(command.input)).completeBaseName().toStdString()
             : report.ReportInfo.Title();
     return writeOutput(command, report.EMFPages, title);
+}
+
+namespace {
+
+bool readWholeFile(const std::string& file, std::string& bytes) {
+    QFile in(QString::fromStdString(file));
+    if (!QFileInfo(in).isFile() || !in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = in.readAll();
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return true;
+}
+
+bool writeWholeFile(const std::string& file, const std::string& bytes) {
+    QSaveFile out(QString::fromStdString(file));
+    return out.open(QIODevice::WriteOnly) &&
+           out.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size()) &&
+           out.commit();
+}
+
+} // namespace
+
+bool Runner::templateBytes(const std::string& file, std::string& bytes, int& code) {
+    if (!QFileInfo::exists(QString::fromStdString(file))) {
+        code = fail(BadInput, "文件不存在：" + file);
+        return false;
+    }
+    std::string text;
+    if (!readWholeFile(file, text)) {
+        code = fail(BadInput, "无法读取文件：" + file);
+        return false;
+    }
+    std::vector<std::string> errors;
+    if (report::templateFromJson(text, bytes, errors))
+        return true;
+    for (const std::string& error : errors)
+        std::fprintf(err_, "rmtool: %s: %s\n", file.c_str(), error.c_str());
+    code = fail(BadInput,
+                file + " 不是有效的模板文本（" + std::to_string(errors.size()) + " 处错误）");
+    return false;
+}
+
+bool Runner::loadTemplate(const std::string& file, report::TRMReport& report, int& code) {
+    if (suffixOf(file) == "json") {
+        std::string bytes;
+        if (!templateBytes(file, bytes, code))
+            return false;
+        report::RMStream stream(std::move(bytes));
+        if (report.LoadFromStream(stream)) {
+            report.FileName = file;
+            return true;
+        }
+    } else {
+        if (!QFileInfo::exists(QString::fromStdString(file))) {
+            code = fail(BadInput, "文件不存在：" + file);
+            return false;
+        }
+        if (report.LoadFromFile(file))
+            return true;
+    }
+    code = fail(BadInput, file + " 不是报表模板或已损坏" +
+                              (report.ErrorMessage.empty() ? "" : "：" + report.ErrorMessage));
+    return false;
+}
+
+int Runner::dump(const Command& command) {
+    report::TRMReport report;
+    if (int code = Done; !loadTemplate(command.input, report, code))
+        return code;
+    const std::string text = report::templateToJson(report);
+    if (command.output.empty()) {
+        std::fwrite(text.data(), 1, text.size(), out_);
+        return Done;
+    }
+    if (!writeWholeFile(command.output, text))
+        return fail(OutputFailed, "无法写入 " + command.output);
+    return Done;
+}
+
+int Runner::build(const Command& command) {
+    std::string bytes;
+    if (int code = Done; !templateBytes(command.input, bytes, code))
+        return code;
+    if (command.kind == Command::Check) {
+        std::fprintf(out_, "%s: 模板文本有效\n", command.input.c_str());
+        return Done;
+    }
+    if (!writeWholeFile(command.output, bytes))
+        return fail(OutputFailed, "无法写入 " + command.output);
+    return Done;
+}
+
+int Runner::templateInfo(const Command& command) {
+    report::TRMReport report;
+    if (int code = Done; !loadTemplate(command.input, report, code))
+        return code;
+    std::fprintf(out_, "模板: %s\n页数: %d\n", command.input.c_str(), report.Pages.Count());
+    for (int p = 0; p < report.Pages.Count(); ++p) {
+        const report::TRMPage& page = *report.Pages[p];
+        int bands = 0;
+        for (const auto& view : page.Objects())
+            bands += view->ObjectType == report::gtBand ? 1 : 0;
+        std::fprintf(out_, "第%d页 %s: %s, %d 个视图, %d 个带区\n", p + 1, page.Name.c_str(),
+                     page.Type == report::ptDialog ? "对话框"
+                                                   : report::paperName(page.Size).c_str(),
+                     static_cast<int>(page.Objects().size()), bands);
+        for (const auto& view : page.Objects())
+            if (const auto* band = dynamic_cast<const report::TRMBandView*>(view.get()))
+                std::fprintf(
+                    out_, "  %s: %s%s\n", band->Name.c_str(),
+                    report::bandTypeName(band->bandType()).c_str(),
+                    band->DataSource().empty() ? "" : (" (" + band->DataSource() + ")").c_str());
+    }
+    const std::vector<BandSource> sources = bandSources(report);
+    std::fprintf(out_, "数据集:%s\n", sources.empty() ? " 无" : "");
+    for (const BandSource& s : sources)
+        std::fprintf(out_, "  %s%s (%s)\n", s.owner.empty() ? "" : (s.owner + ".").c_str(),
+                     s.name.c_str(), s.band.c_str());
+    return Done;
 }
 
 } // namespace rmtool

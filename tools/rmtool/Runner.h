@@ -37,6 +37,14 @@ private:
     int exportPages(const Command& command);
     int print(const Command& command);
     int render(const Command& command);
+    int dump(const Command& command);
+    int build(const Command& command); // and check: the same without writing
+    int templateInfo(const Command& command);
+    // Loads a template file (.rmf, or .json text); false (message written, `code` set) when
+    // it cannot.
+    bool loadTemplate(const std::string& file, report::TRMReport& report, int& code);
+    // Template bytes from a JSON text file; every problem goes to the error stream.
+    bool templateBytes(const std::string& file, std::string& bytes, int& code);
     // Loads a prepared report file; false (message written, `code` set) when it cannot.
     bool loadPrepared(const std::string& file, report::TRMReport& report, int& code);
     int writeOutput(const Command& command, const report::TRMEMFPages& pages,

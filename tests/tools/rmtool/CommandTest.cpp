@@ -80,6 +80,13 @@ TEST(RmtoolCommand, MistakesAreNamed) {
               std::string::npos);
     EXPECT_NE(usageErrorOf({"render", "t.rmf", "--data", "=u.csv", "o.pdf"}).find("名称=文件"),
               std::string::npos);
+    EXPECT_EQ(usageErrorOf({"build", "t.json"}), "rmtool build 缺少输出文件");
+    EXPECT_EQ(usageErrorOf({"build", "t.json", "t.pdf"}),
+              "rmtool build 的输出文件须为 .rmf，而不是 't.pdf'");
+    EXPECT_EQ(usageErrorOf({"dump", "t.rmf", "t.txt"}),
+              "rmtool dump 的输出文件须为 .json，而不是 't.txt'");
+    EXPECT_EQ(usageErrorOf({"check", "t.json", "x"}), "多余的参数 'x'");
+    EXPECT_EQ(parse({"dump", "t.rmf"}).output, "");
 }
 
 TEST(RmtoolCommand, PageListsAndTheProgressBar) {

@@ -185,3 +185,68 @@ TEST_F(RmtoolRender, TimeoutEndsAPreparationThatPrintsNothingAndWritesNothing) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("报表准备超过 1 秒的上限"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("out.pdf")));
 }
+
+TEST_F(RmtoolRender, TemplateTextDumpBuildCheckInfoAndAHandWrittenTwin) {
+    // dump to stdout and to a file, build back: the template's own bytes.
+    Outcome r = rmtool({"dump", path("units.rmf")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\"DataSource\": \"Units\""))) << r.out.toStdString();
+    ASSERT_EQ(rmtool({"dump", path("units.rmf"), path("units.json")}).code, 0);
+    ASSERT_EQ(rmtool({"build", path("units.json"), path("again.rmf")}).code, 0);
+    auto bytes = [&](const char* name) {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+    };
+    EXPECT_EQ(bytes("again.rmf"), bytes("units.rmf"));
+    r = rmtool({"info", path("units.json")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("第1页 Page1: A4 210 x 297 毫米, 6 个视图, 2 个带区")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  Units (Rows)"))) << r.out.toStdString();
+
+    // The same template written by hand renders the same PDF.
+    const char* twin = R"({
+      "ReportInfo": ["单位名单"],
+      "pages": [{"Name": "Page1", "views": [
+        {"Class": "TRMBandView", "Name": "Title", "Width": 700, "Height": 30},
+        {"Class": "TRMMemoView", "Name": "TitleText", "Left": 57, "Width": 300, "Height": 30,
+         "Memo": ["单位名单"], "Font": {"Name": "宋体", "Size": 9}},
+        {"Class": "TRMBandView", "Name": "Rows", "Top": 40, "Width": 700, "Height": 20,
+         "BandType": "rmbtMasterData", "DataSource": "Units"},
+        {"Class": "TRMMemoView", "Name": "Code", "Left": 57, "Top": 40, "Width": 80, "Height": 20,
+         "LeftFrame": {"Visible": true}, "TopFrame": {"Visible": true},
+         "RightFrame": {"Visible": true}, "BottomFrame": {"Visible": true},
+         "Memo": ["[Units.\"code\"]"], "Font": {"Name": "宋体", "Size": 9}},
+        {"Class": "TRMMemoView", "Name": "UnitName", "Left": 137, "Top": 40, "Width": 200,
+         "Height": 20, "LeftFrame": {"Visible": true}, "TopFrame": {"Visible": true},
+         "RightFrame": {"Visible": true}, "BottomFrame": {"Visible": true},
+         "Memo": ["[Units.\"name\"]"], "Font": {"Name": "宋体", "Size": 9}},
+        {"Class": "TRMMemoView", "Name": "Amount", "Left": 337, "Top": 40, "Width": 100,
+         "Height": 20, "LeftFrame": {"Visible": true}, "TopFrame": {"Visible": true},
+         "RightFrame": {"Visible": true}, "BottomFrame": {"Visible": true},
+         "DisplayFormat": 16843310, "Memo": ["[Units.\"amount\"]"],
+         "Font": {"Name": "宋体", "Size": 9}}
+      ]}]
+    })";
+    write("twin.json", twin);
+    ASSERT_EQ(rmtool({"check", path("twin.json")}).code, 0);
+    const QString data = "Units=" + path("units.csv");
+    r = rmtool({"render", path("twin.json"), "--data", data, path("twin.pdf")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(rmtool({"render", path("units.rmf"), "--data", data, path("units.pdf")}).code, 0);
+    EXPECT_EQ(bytes("twin.pdf"), bytes("units.pdf"));
+    EXPECT_TRUE(printtest::runTool("pdftotext", {"-layout", path("twin.pdf"), "-"})
+                    .contains(QStringLiteral("甲单位")));
+
+    // A bad text: every problem with its path, exit 2, nothing written.
+    write("bad.json", R"({"pages": [{"views": [{"Class": "TRMMemoView", "Font": {"Size": "大"},
+                          "Colour": 1}]}]})");
+    r = rmtool({"build", path("bad.json"), path("bad.rmf")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("pages[0].views[0].Font.Size: 需要一个数字")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("pages[0].views[0].Colour: 未知的键")));
+    EXPECT_FALSE(QFile::exists(path("bad.rmf")));
+    EXPECT_EQ(rmtool({"check", path("bad.json")}).code, 2);
+}
