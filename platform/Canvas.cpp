@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 
+#include "platform/GlyphRuns.h"
 #include "platform/Metafile.h"
 #include "platform/Picture.h"
 
@@ -423,8 +424,11 @@ void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font, 
                    int escapement, bool rightToLeft) {
     if (escapement == 0 && !rightToLeft && !(opaque && background != clNone)) {
         // The common case needs no transformation of its own (the caller restores state).
-        p.setFont(font);
         p.setPen(color == clNone ? QColor(Qt::transparent) : toQColor(color));
+        // Plain texts as cached glyph runs, the rest shaped.
+        if (drawPlainText(p, QPointF(at.x(), at.y() + ascent), font, s))
+            return;
+        p.setFont(font);
         p.drawText(QPoint(at.x(), at.y() + ascent), s);
         return;
     }
