@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 
 namespace report {
 
@@ -54,14 +56,33 @@ void TRMRichView::loadExtra(RMStream& stream) {
     stream.seek(end);
 }
 
+namespace {
+
+// The documents read on this thread that some view still holds, by their text: a caption that
+// is the same on every page (a page header) is read and laid out once however many pages
+// draw it, as long as the pages keep it (the decoded-page cache does while a run draws).
+// Documents are never shared across threads (their layout is computed on first use).
+template <typename Cache>
+std::shared_ptr<const Cache> sharedDocument(const std::string& rtf) {
+    thread_local std::unordered_map<std::string, std::weak_ptr<const Cache>> read;
+    if (auto it = read.find(rtf); it != read.end())
+        if (auto alive = it->second.lock())
+            return alive;
+    if (read.size() >= 64)
+        std::erase_if(read, [](const auto& entry) { return entry.second.expired(); });
+    auto cache = std::make_shared<Cache>();
+    cache->rtf = rtf;
+    if (!rtf.empty())
+        cache->doc.loadRtf(rtf);
+    read[rtf] = cache;
+    return cache;
+}
+
+} // namespace
+
 const TRMRichDocument& TRMRichView::Document() const {
-    if (!cache_ || cache_->rtf != RichText) {
-        auto cache = std::make_shared<Cache>();
-        cache->rtf = RichText;
-        if (!RichText.empty())
-            cache->doc.loadRtf(RichText);
-        cache_ = std::move(cache);
-    }
+    if (!cache_ || cache_->rtf != RichText)
+        cache_ = sharedDocument<Cache>(RichText);
     return cache_->doc;
 }
 

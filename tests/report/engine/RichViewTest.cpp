@@ -7,9 +7,9 @@
 #include "TemplateBuilder.h"
 #include "report/engine/expressions/RMDateTime.h"
 #include "report/engine/layout/RMRichDocument.h"
-#include "tests/report/engine/ArchiveCaptions.h"
 #include "report/engine/model/RMRichView.h"
 #include "report/engine/model/RMVariables.h"
+#include "tests/report/engine/ArchiveCaptions.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -17,6 +17,7 @@
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace report;
 using platform::TMetafile;
@@ -440,6 +441,26 @@ TEST_F(RichView, UnreadableTextDrawsFillAndFrameOnly) {
     EXPECT_EQ(lines(m)[0]->Text, "open groups");
     ASSERT_TRUE(lines(m)[0]->Clip.has_value());
     EXPECT_LE(lines(m)[0]->Clip->boundingRect().bottom(), 20);
+}
+
+// A caption repeated on every page is read and laid out once (per thread); a changed text
+// gets its own document.
+TEST_F(RichView, ViewsWithTheSameTextShareOneDocument) {
+    TRMRichView header, again, footer;
+    header.RichText = again.RichText = std::string(ArchivePageHeaderCaption);
+    footer.RichText = std::string(ArchiveColumnFooterCaption);
+    const TRMRichDocument* shared = &header.Document();
+    EXPECT_EQ(&again.Document(), shared);
+    EXPECT_NE(&footer.Document(), shared);
+    again.RichText = footer.RichText;
+    EXPECT_EQ(&again.Document(), &footer.Document());
+    EXPECT_EQ(&header.Document(), shared);
+    std::thread([&] {
+        TRMRichView elsewhere;
+        elsewhere.RichText = header.RichText;
+        EXPECT_NE(&elsewhere.Document(), shared);
+        EXPECT_EQ(elsewhere.Document().plainText(), shared->plainText());
+    }).join();
 }
 
 namespace {
