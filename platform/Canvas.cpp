@@ -391,9 +391,13 @@ std::optional<TRect> TCanvas::paintArea(int kind, const TRect& rect, unsigned fl
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-TCanvas::PainterScope::PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode)
+TCanvas::PainterScope::PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode,
+                                    bool keep)
     : p_(painter) {
-    p_.save();
+    const bool composite = mode != QPainter::CompositionMode_SourceOver && hasRasterOps(p_);
+    saved_ = keep || clip || composite;
+    if (saved_)
+        p_.save();
     if (clip)
         p_.setClipRegion(*clip, Qt::ReplaceClip);
     // Unchanged state is not set again: every change costs a state update on PDF devices.
@@ -401,12 +405,21 @@ TCanvas::PainterScope::PainterScope(QPainter& painter, const std::optional<QRegi
         p_.setRenderHint(QPainter::Antialiasing, false);
     if (p_.brushOrigin() != QPoint(0, 0))
         p_.setBrushOrigin(0, 0);
-    if (mode != QPainter::CompositionMode_SourceOver && hasRasterOps(p_))
+    if (composite)
         p_.setCompositionMode(QPainter::CompositionMode(mode));
 }
 
 TCanvas::PainterScope::~PainterScope() {
-    p_.restore();
+    if (saved_)
+        p_.restore();
+}
+
+void TCanvas::PainterScope::clipTo(const QRect& rect) {
+    if (!saved_) {
+        p_.save();
+        saved_ = true;
+    }
+    p_.setClipRect(rect, Qt::IntersectClip);
 }
 
 bool TCanvas::hasRasterOps(const QPainter& p) {
@@ -481,7 +494,7 @@ void TCanvas::extTextOut(int x, int y, unsigned options, const TRect* rect, std:
     }
     PainterScope scope(*painter_, clip_);
     if (options & ETO_CLIPPED)
-        painter_->setClipRect(d.toQRect(), Qt::IntersectClip);
+        scope.clipTo(d.toQRect());
     if ((options & ETO_OPAQUE) && Brush.Color != clNone && !d.isEmpty())
         painter_->fillRect(d.toQRect(), toQColor(Brush.Color));
     paintTextLine(*painter_, at, s, cache_->qfont, cache_->ascent, cache_->height(), width, opaque,
@@ -573,7 +586,7 @@ int TCanvas::drawText(std::string_view text, TRect& rect, unsigned format) {
     }
     PainterScope scope(*painter_, clip_);
     if (!(format & DT_NOCLIP))
-        painter_->setClipRect(d.toQRect(), Qt::IntersectClip);
+        scope.clipTo(d.toQRect());
     const bool opaque = bkMode() == TBkMode::Opaque;
     for (const LaidLine& l : laid)
         paintTextLine(*painter_, QPoint(l.x, l.y), l.text, cache_->qfont, cache_->ascent,
@@ -682,7 +695,7 @@ void TCanvas::paintRaw(const TRect& bounds, const std::function<void(QPainter&)>
         });
         return;
     }
-    PainterScope scope(*painter_, clip_);
+    PainterScope scope(*painter_, clip_, 0, true);
     painter_->setTransform(m.transform(), true);
     paint(*painter_);
 }

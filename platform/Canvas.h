@@ -264,18 +264,25 @@ private:
     // rectangle, ellipse and roundRect: outline with Pen, inside filled with Brush.
     void outlinedShape(int kind, const TRect& rect, QSize corner);
 
-    // Saves the painter and applies the canvas clip and GDI-like rendering for one drawing
-    // call; `mode` is a QPainter::CompositionMode, used only where the device has raster
-    // operations.
+    // Applies the canvas clip and GDI-like rendering for one drawing call; `mode` is a
+    // QPainter::CompositionMode, used only where the device has raster operations. The
+    // painter is saved (and restored at the end of the call) only when the call changes its
+    // clip, composition mode or, with `keep`, anything else a later call must not see: on PDF
+    // devices every restore writes the whole graphics state again. Pens, brushes and fonts
+    // are set by every call that uses them.
     class PainterScope {
     public:
-        PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode = 0);
+        PainterScope(QPainter& painter, const std::optional<QRegion>& clip, int mode = 0,
+                     bool keep = false);
         ~PainterScope();
         PainterScope(const PainterScope&) = delete;
         PainterScope& operator=(const PainterScope&) = delete;
+        // Intersects the clip with `rect` for this call.
+        void clipTo(const QRect& rect);
 
     private:
         QPainter& p_;
+        bool saved_{false};
     };
     // Whether the device has raster operations (widgets and images do, PDF does not).
     static bool hasRasterOps(const QPainter& p);

@@ -280,8 +280,11 @@ void TCanvas::outlinedShape(int kind, const TRect& rect, QSize corner) {
         return;
     PainterScope s(*painter_, clip_, compositionOf(Pen.Mode));
     const QPen qp = toQPen(Pen, w);
-    painter_->setPen(qp);
-    painter_->setBrush(toQBrush(Brush, Font.Color));
+    // Unchanged pens and brushes are not set again (each change is written into a PDF).
+    if (painter_->pen() != qp)
+        painter_->setPen(qp);
+    if (const QBrush b = toQBrush(Brush, Font.Color); painter_->brush() != b)
+        painter_->setBrush(b);
     // The outline runs through the outermost pixels; without a pen the fill ends one pixel
     // short on the right and bottom. An inside-frame pen keeps a wide outline within the
     // rectangle.
