@@ -203,8 +203,11 @@ bool drawPlainText(QPainter& painter, const QPointF& baseLine, const QFont& font
         return true;
     if (!glyphRunsOn || !isPlainFont(font))
         return false;
+    // Devices whose engines keep the characters of a text (pictures, SVG) get it shaped.
     QPaintDevice* device = painter.device();
-    if (!device)
+    const QPaintEngine* engine = painter.paintEngine();
+    if (!device || !engine ||
+        (engine->type() != QPaintEngine::Raster && engine->type() != QPaintEngine::Pdf))
         return false;
     FontGlyphs& glyphs = threadCache().of(font, device);
     // Looked up first, so a text that must be shaped is not drawn in part.

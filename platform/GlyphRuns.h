@@ -26,7 +26,8 @@ bool isPlainText(const QString& text);
 
 // Draws `text` with its base line starting at `baseLine` in `font` (resolved for the
 // painter's device) and the painter's pen; false, drawing nothing, when the text or the font
-// needs full shaping or a character has no glyph of its own.
+// needs full shaping, a character has no glyph of its own, or the device is neither an image,
+// a widget nor a PDF (pictures keep the characters of a text, glyph runs have none).
 bool drawPlainText(QPainter& painter, const QPointF& baseLine, const QFont& font,
                    const QString& text);
 

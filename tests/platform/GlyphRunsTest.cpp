@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPicture>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -94,7 +95,11 @@ TEST(GlyphRuns, OnlyTextsWithoutShapingAreDrawnAsGlyphRuns) {
         EXPECT_EQ(isPlainText(text), k.plain) << k.text;
         EXPECT_EQ(drawPlainText(painter, {100, 200}, font, text), k.plain) << k.text;
     }
-    // Decorated fonts are shaped, which draws their lines.
+    // Decorated fonts are shaped, which draws their lines; so is text on a picture, which
+    // keeps the characters.
+    QPicture picture;
+    QPainter recorder(&picture);
+    EXPECT_FALSE(drawPlainText(recorder, {100, 200}, font, QStringLiteral("0001")));
     font.setUnderline(true);
     EXPECT_FALSE(drawPlainText(painter, {100, 200}, font, QStringLiteral("0001")));
 }
