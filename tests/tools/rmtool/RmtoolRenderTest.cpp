@@ -235,7 +235,14 @@ TEST_F(RmtoolRender, TemplateTextDumpBuildCheckInfoAndAHandWrittenTwin) {
     r = rmtool({"render", path("twin.json"), "--data", data, path("twin.pdf")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     ASSERT_EQ(rmtool({"render", path("units.rmf"), "--data", data, path("units.pdf")}).code, 0);
-    EXPECT_EQ(bytes("twin.pdf"), bytes("units.pdf"));
+    // The same texts at the same places (the files' own dates may differ by a second).
+    const auto placedTexts = [&](const char* name) {
+        QStringList lines =
+            printtest::runTool("pdftotext", {"-bbox", path(name), "-"}).split(QLatin1Char('\n'));
+        lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("<meta")); });
+        return lines;
+    };
+    EXPECT_EQ(placedTexts("twin.pdf"), placedTexts("units.pdf"));
     EXPECT_TRUE(printtest::runTool("pdftotext", {"-layout", path("twin.pdf"), "-"})
                     .contains(QStringLiteral("甲单位")));
 
