@@ -18,21 +18,6 @@
 
 namespace report {
 
-namespace {
-
-int alignmentOf(const QVariant& value) {
-    if (!value.isValid())
-        return 0;
-    const auto a = Qt::Alignment(value.toInt());
-    if (a & Qt::AlignRight)
-        return 1;
-    if (a & Qt::AlignHCenter)
-        return 2;
-    return 0;
-}
-
-} // namespace
-
 void TRMFormPrintDBGrid::PlaceControl(TRMFormReport& report, TRMPage& /*page*/, TRMView*& /*view*/,
                                       QWidget& control) {
     TRMGridBuildState& b = report.Build();

@@ -129,6 +129,8 @@ QVariant firstValue(const QAbstractItemModel& model, int column) {
     return {};
 }
 
+} // namespace
+
 int alignmentOf(const QVariant& value) {
     const auto a = Qt::Alignment(value.toInt());
     if (a & Qt::AlignRight)
@@ -137,8 +139,6 @@ int alignmentOf(const QVariant& value) {
         return 2;
     return 0;
 }
-
-} // namespace
 
 TRMFieldFormat fieldFormat(const QAbstractItemModel& model, int column) {
     TRMFieldFormat f;

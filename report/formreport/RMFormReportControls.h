@@ -17,6 +17,7 @@ class QAbstractItemModel;
 class QColor;
 class QDataWidgetMapper;
 class QFont;
+class QVariant;
 class QWidget;
 
 namespace report {
@@ -69,6 +70,9 @@ struct TRMFieldFormat {
 };
 TRMFieldFormat fieldFormat(const QAbstractItemModel& model, int column);
 void applyFieldFormat(TRMMemoView& memo, const TRMFieldFormat& format);
+// A model's Qt::TextAlignmentRole value as a memo view's alignment (0 left, 1 right,
+// 2 centre); left when the model gives none.
+int alignmentOf(const QVariant& value);
 // The format of the field a data-aware control shows, applied to its memo; nothing for a
 // control without a data source.
 void applyFieldFormat(TRMMemoView& memo, const QWidget& control);
