@@ -79,11 +79,7 @@ void TRMBandView::loadExtra(RMStream& stream) {
 
 namespace {
 
-struct BandFlagName {
-    const char* name;
-    std::uint16_t bit;
-};
-constexpr BandFlagName bandFlagNames[] = {
+constexpr TRMFlagName kBandFlagNames[] = {
     {"Stretched", bandflag::Stretched},
     {"FormNewPage", bandflag::FormNewPage},
     {"PrintIfSubsetEmpty", bandflag::PrintIfSubsetEmpty},
@@ -102,9 +98,13 @@ constexpr BandFlagName bandFlagNames[] = {
 
 } // namespace
 
+std::span<const TRMFlagName> bandFlagNames() {
+    return kBandFlagNames;
+}
+
 bool TRMBandView::SetPropValue(std::string_view name, const platform::Variant& value) {
     auto is = [&](std::string_view n) { return sameText(name, n); };
-    for (const BandFlagName& f : bandFlagNames) {
+    for (const TRMFlagName& f : kBandFlagNames) {
         if (is(f.name)) {
             setBandFlag(f.bit, value.toBool());
             return true;
@@ -143,7 +143,7 @@ bool TRMBandView::SetPropValue(std::string_view name, const platform::Variant& v
 
 bool TRMBandView::GetPropValue(std::string_view name, platform::Variant& value) const {
     auto is = [&](std::string_view n) { return sameText(name, n); };
-    for (const BandFlagName& f : bandFlagNames) {
+    for (const TRMFlagName& f : kBandFlagNames) {
         if (is(f.name)) {
             value = flag(f.bit);
             return true;

@@ -6,6 +6,9 @@
 
 namespace report {
 
+// The flags of band views, in the order the text form lists them.
+std::span<const TRMFlagName> bandFlagNames();
+
 class TRMBandView : public TRMView {
 public:
     TRMBandView();

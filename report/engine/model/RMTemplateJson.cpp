@@ -2,6 +2,7 @@
 
 #include "platform/Colors.h"
 #include "platform/Gbk.h"
+#include "report/engine/model/RMBandView.h"
 #include "report/engine/model/RMGraphicViews.h"
 #include "report/engine/model/RMPage.h"
 #include "report/engine/model/RMPaper.h"
@@ -264,14 +265,22 @@ constexpr Name bandTypes[] = {{"rmbtReportTitle", rmbtReportTitle},
                               {"rmbtCrossFooter", rmbtCrossFooter},
                               {"rmbtChild", rmbtChild},
                               {"rmbtNone", rmbtNone}};
-constexpr Name viewFlags[] = {
-    {"Stretched", flag::Stretched},       {"WordWrap", flag::Wordwrap},
-    {"WordBreak", flag::WordBreak},       {"AutoWidth", flag::AutoWidth},
-    {"TextOnly", flag::TextOnly},         {"Suppress", flag::Suppress},
-    {"HideZeros", flag::HideZeros},       {"Underlines", flag::Underlines},
-    {"RTLReading", flag::RTLReading},     {"PrintFrame", flag::PrintFrame},
-    {"PrintVisible", flag::PrintVisible}, {"MergeRepeated", flag::MergeRepeated},
-    {"ScriptHook", flag::ScriptHook}};
+// The views' and bands' flags as their named properties call them, and the script flag.
+std::vector<Name> withScriptHook(std::span<const TRMFlagName> flags) {
+    std::vector<Name> names;
+    for (const TRMFlagName& f : flags)
+        names.push_back({f.name, f.bit});
+    names.push_back({"ScriptHook", flag::ScriptHook});
+    return names;
+}
+const std::vector<Name>& viewFlags() {
+    static const std::vector<Name> names = withScriptHook(viewFlagNames());
+    return names;
+}
+const std::vector<Name>& bandFlags() {
+    static const std::vector<Name> names = withScriptHook(bandFlagNames());
+    return names;
+}
 constexpr Name pictureFlags[] = {{"Stretched", TRMPictureView::Stretched},
                                  {"Center", TRMPictureView::Center},
                                  {"KeepAspect", TRMPictureView::KeepAspect},
@@ -279,21 +288,6 @@ constexpr Name pictureFlags[] = {{"Stretched", TRMPictureView::Stretched},
                                  {"PrintFrame", flag::PrintFrame},
                                  {"PrintVisible", flag::PrintVisible},
                                  {"ScriptHook", flag::ScriptHook}};
-constexpr Name bandFlags[] = {{"Stretched", bandflag::Stretched},
-                              {"FormNewPage", bandflag::FormNewPage},
-                              {"PrintIfSubsetEmpty", bandflag::PrintIfSubsetEmpty},
-                              {"Breaked", bandflag::Breaked},
-                              {"OnFirstPage", bandflag::OnFirstPage},
-                              {"OnLastPage", bandflag::OnLastPage},
-                              {"RepeatHeader", bandflag::RepeatHeader},
-                              {"PrintChildIfInvisible", bandflag::PrintChildIfInvisible},
-                              {"AutoAppendBlank", bandflag::AutoAppendBlank},
-                              {"AdjustColumns", bandflag::AdjustColumns},
-                              {"PrintColFirst", bandflag::PrintColFirst},
-                              {"RepeatHeader1", bandflag::RepeatHeader1},
-                              {"PrintIfEmpty", bandflag::PrintIfEmpty},
-                              {"PrintAtDesignPos", bandflag::PrintAtDesignPos},
-                              {"ScriptHook", flag::ScriptHook}};
 constexpr Name flags2Names[] = {{"MangeTag", flag2::MangeTag},
                                 {"ScaleFontSize", flag2::ScaleFontSize},
                                 {"PrintAtAppendBlank", flag2::PrintAtAppendBlank},
@@ -891,9 +885,9 @@ void viewLayout(C& c, Kind kind) {
     c.geometry("Top");
     c.geometry("Width");
     c.geometry("Height");
-    c.flags16("Flags", band                    ? Names(bandFlags)
+    c.flags16("Flags", band                    ? Names(bandFlags())
                        : kind == Kind::Picture ? Names(pictureFlags)
-                                               : Names(viewFlags));
+                                               : Names(viewFlags()));
     c.flags32("Flags2", flags2Names);
     frameLayout(c, "LeftFrame");
     frameLayout(c, "TopFrame");

@@ -196,11 +196,7 @@ void TRMView::LoadFromStream(RMStream& stream) {
 namespace {
 
 // Flag properties shared by all non-band views.
-struct FlagName {
-    const char* name;
-    std::uint16_t bit;
-};
-constexpr FlagName viewFlagNames[] = {
+constexpr TRMFlagName kViewFlagNames[] = {
     {"Stretched", flag::Stretched},       {"WordWrap", flag::Wordwrap},
     {"WordBreak", flag::WordBreak},       {"AutoWidth", flag::AutoWidth},
     {"TextOnly", flag::TextOnly},         {"Suppress", flag::Suppress},
@@ -210,6 +206,10 @@ constexpr FlagName viewFlagNames[] = {
 };
 
 } // namespace
+
+std::span<const TRMFlagName> viewFlagNames() {
+    return kViewFlagNames;
+}
 
 bool TRMView::SetPropValue(std::string_view name, const platform::Variant& value) {
     auto is = [&](std::string_view n) { return sameText(name, n); };
@@ -252,7 +252,7 @@ bool TRMView::SetPropValue(std::string_view name, const platform::Variant& value
     else if (is("Flags"))
         Flags = static_cast<std::uint16_t>(value.toInt());
     else {
-        for (const FlagName& f : viewFlagNames) {
+        for (const TRMFlagName& f : kViewFlagNames) {
             if (is(f.name)) {
                 setFlag(f.bit, value.toBool());
                 return true;
@@ -304,7 +304,7 @@ bool TRMView::GetPropValue(std::string_view name, platform::Variant& value) cons
     else if (is("Flags"))
         value = static_cast<int>(Flags);
     else {
-        for (const FlagName& f : viewFlagNames) {
+        for (const TRMFlagName& f : kViewFlagNames) {
             if (is(f.name)) {
                 value = flag(f.bit);
                 return true;

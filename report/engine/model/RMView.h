@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ class TCanvas;
 }
 
 namespace report {
+
+// A named bit of a view's Flags, as named properties and the template's text form call it.
+struct TRMFlagName {
+    const char* name;
+    std::uint16_t bit;
+};
+// The flags of views other than bands, in the order the text form lists them.
+std::span<const TRMFlagName> viewFlagNames();
 
 class TRMBand;
 class TRMPage;
