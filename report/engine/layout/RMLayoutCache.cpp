@@ -35,7 +35,24 @@ std::uint64_t settingsOf(const TRMMemoView& v) {
 
 std::size_t made = 0;
 
+// Heap bytes of strings beyond their short-string buffer.
+std::size_t stringsBytes(const TRMStrings& strings) {
+    std::size_t bytes = strings.capacity() * sizeof(std::string);
+    for (const std::string& s : strings)
+        if (s.capacity() > std::string().capacity())
+            bytes += s.capacity() + 1;
+    return bytes;
+}
+
 } // namespace
+
+std::size_t TRMLayoutCache::bytesOf(const Key& key, const TRMMemoLayout& layout) {
+    // The hash node with its key and layout, its bucket, the texts and the line widths.
+    constexpr std::size_t node =
+        sizeof(void*) + sizeof(Key) + sizeof(TRMMemoLayout) + sizeof(std::size_t) + sizeof(void*);
+    return node + stringsBytes(key.text) + stringsBytes(layout.Lines) +
+           layout.Widths.capacity() * sizeof(double);
+}
 
 std::size_t TRMLayoutCache::layoutsMade() {
     return made;
@@ -48,12 +65,16 @@ const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMSt
     for (const std::string& line : text)
         h = mix(h, std::hash<std::string>{}(line));
     const Probe probe{static_cast<std::size_t>(h), &view, settings, &text};
-    auto it = entries_.find(probe);
-    if (it != entries_.end()) {
+    for (Map* map : {&entries_, &recent_}) {
+        const auto it = map->find(probe);
+        if (it == map->end())
+            continue;
         if (keep)
             return it->second;
+        if (map == &entries_)
+            bytes_ -= bytesOf(it->first, it->second);
         scratch_ = std::move(it->second);
-        entries_.erase(it);
+        map->erase(it);
         return scratch_;
     }
     ++made;
@@ -61,8 +82,16 @@ const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMSt
         scratch_ = view.LayoutText(text);
         return scratch_;
     }
-    return entries_.emplace(Key{probe.hash, &view, settings, text}, view.LayoutText(text))
-        .first->second;
+    Key key{probe.hash, &view, settings, text};
+    TRMMemoLayout laidOut = view.LayoutText(text);
+    const std::size_t bytes = bytesOf(key, laidOut);
+    if (bytes_ + bytes <= maxBytes_) {
+        bytes_ += bytes;
+        return entries_.emplace(std::move(key), std::move(laidOut)).first->second;
+    }
+    if (recent_.size() >= kRecentEntries)
+        recent_.clear();
+    return recent_.emplace(std::move(key), std::move(laidOut)).first->second;
 }
 
 } // namespace report

@@ -82,6 +82,27 @@ TEST(PrepareBands, EveryStretchedCellIsLaidOutOnceOverBothPasses) {
     }
 }
 
+// Past its bound the cache still hands a band's write the layout of its measure, and every
+// layout is the one the view makes itself.
+TEST(PrepareBands, ALayoutCacheFullToItsBoundGivesTheViewsOwnLayouts) {
+    TRMMemoView view;
+    view.Width = 100;
+    view.Height = 20;
+    view.setFlag(flag::Wordwrap, true);
+    TRMLayoutCache bounded(0);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < 2 * static_cast<int>(TRMLayoutCache::kRecentEntries); ++i) {
+            const TRMStrings text{longText(1 + i % 40) + std::to_string(i)};
+            const TRMMemoLayout expected = view.LayoutText(text);
+            const std::size_t before = TRMLayoutCache::layoutsMade();
+            const int measured = bounded.layout(view, text, true).TextHeight;
+            const TRMMemoLayout written = bounded.layout(view, text, false);
+            ASSERT_EQ(TRMLayoutCache::layoutsMade() - before, 1u) << "text " << i;
+            ASSERT_EQ(measured, expected.TextHeight) << "text " << i;
+            ASSERT_EQ(written.Lines, expected.Lines) << "text " << i;
+        }
+}
+
 TEST(PrepareBands, ChildBandsFollowAndPrintWhenTheirBandIsHidden) {
     Table tb({"a", "b"});
     tb.t.memo(*tb.master, 0, 0, 100, 20, {tb.data.ref("v")}, "Cell");
