@@ -4,6 +4,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "report/engine/model/RMProgress.h"
 #include "report/export/RMCsvExportFilter.h"
 #include "report/export/RMExportFilters.h"
 #include "report/export/RMPageFormatRun.h"
@@ -170,6 +171,42 @@ TEST_F(PageFilters, PdfIsWhatThePdfPrinterPrintsInOneFile) {
         << fonts.toStdString();
     EXPECT_LT(QFileInfo(path("t.pdf")).size(), 300 * 1024);
     EXPECT_EQ(pdf.description(), "PDF 文件");
+}
+
+// Pages go to the temporary file on disk as they are done, not into memory until the end;
+// a cancel leaves neither that file nor a partial target, and the older file stays.
+TEST_F(PageFilters, PdfPagesReachTheDiskAsTheyAreDoneAndACancelKeepsTheOlderFile) {
+    PreparedPages doc;
+    tableReport(doc, 80, 40);
+    TRMPdfExportFilter pdf;
+    ASSERT_EQ(pdf.writeFile(doc.pages(), path("full.pdf").toStdString()).status,
+              TRMExportStatus::Exported);
+    const qint64 fullSize = QFileInfo(path("full.pdf")).size();
+    {
+        QFile older(path("t.pdf"));
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("older");
+    }
+    auto stagedFiles = [&] {
+        return QDir(dir.path()).entryInfoList({".t.pdf.staged-*"}, QDir::Files | QDir::Hidden);
+    };
+    qint64 writtenAt60 = -1;
+    TRMHeadlessProgress progress;
+    progress.onLine = [&](const std::string& line) {
+        if (line != "正在导出页:60")
+            return;
+        const QFileInfoList staged = stagedFiles();
+        writtenAt60 = staged.size() == 1 ? staged.front().size() : -1;
+        progress.cancel();
+    };
+    const TRMExportResult result =
+        pdf.writeFile(doc.pages(), path("t.pdf").toStdString(), {}, &progress);
+    EXPECT_EQ(result.status, TRMExportStatus::Cancelled);
+    EXPECT_GT(writtenAt60, fullSize / 2) << "of " << fullSize << " bytes";
+    EXPECT_TRUE(stagedFiles().isEmpty());
+    QFile older(path("t.pdf"));
+    ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+    EXPECT_EQ(older.readAll(), QByteArray("older"));
 }
 
 TEST_F(PageFilters, PageFormatsAreOnePrintRunInTheirOrder) {
