@@ -35,12 +35,19 @@ std::uint64_t settingsOf(const TRMMemoView& v) {
 
 std::size_t made = 0;
 
-// Heap bytes of strings beyond their short-string buffer.
+// What the allocator adds to each block it hands out (its header, rounding).
+constexpr std::size_t kBlockOverhead = 16;
+
+std::size_t blockBytes(std::size_t size) {
+    return size == 0 ? 0 : size + kBlockOverhead;
+}
+
+// Heap bytes of strings: the array and every text beyond its short-string buffer.
 std::size_t stringsBytes(const TRMStrings& strings) {
-    std::size_t bytes = strings.capacity() * sizeof(std::string);
+    std::size_t bytes = blockBytes(strings.capacity() * sizeof(std::string));
     for (const std::string& s : strings)
         if (s.capacity() > std::string().capacity())
-            bytes += s.capacity() + 1;
+            bytes += blockBytes(s.capacity() + 1);
     return bytes;
 }
 
@@ -50,8 +57,8 @@ std::size_t TRMLayoutCache::bytesOf(const Key& key, const TRMMemoLayout& layout)
     // The hash node with its key and layout, its bucket, the texts and the line widths.
     constexpr std::size_t node =
         sizeof(void*) + sizeof(Key) + sizeof(TRMMemoLayout) + sizeof(std::size_t) + sizeof(void*);
-    return node + stringsBytes(key.text) + stringsBytes(layout.Lines) +
-           layout.Widths.capacity() * sizeof(double);
+    return blockBytes(node) + stringsBytes(key.text) + stringsBytes(layout.Lines) +
+           blockBytes(layout.Widths.capacity() * sizeof(double));
 }
 
 std::size_t TRMLayoutCache::layoutsMade() {
