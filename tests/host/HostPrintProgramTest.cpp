@@ -5,6 +5,7 @@
 #include "host/SqliteDatabase.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -285,6 +286,25 @@ TEST_F(HostPrintProgramTest, AFileSizeLimitEndsThePrintWithAMessage) {
     EXPECT_EQ(r.exitCode, 5) << "a message and exit 5, not the signal: " << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("无法写入"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
+    // The pages went to disk before the limit stopped them: an older file stays as it was
+    // and nothing of the failed print is left beside it.
+    {
+        QFile older(pdf);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("older");
+    }
+    const ProgramRun again =
+        runProgram(QStringLiteral("prlimit"),
+                   {QStringLiteral("--fsize=49152"), QStringLiteral(HSDW_HOST_PATH),
+                    QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf},
+                   env, 240000);
+    EXPECT_EQ(again.exitCode, 5) << again.err.toStdString();
+    QFile older(pdf);
+    ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+    EXPECT_EQ(older.readAll(), QByteArray("older"));
+    EXPECT_TRUE(QDir(dir.path())
+                    .entryList({QStringLiteral(".limited.pdf.*")}, QDir::Files | QDir::Hidden)
+                    .isEmpty());
     // Without the limit the same print completes.
     const ProgramRun full = host({QStringLiteral("--db"), db, QStringLiteral("--print-pdf"), pdf});
     EXPECT_EQ(full.exitCode, 0) << full.err.toStdString();
