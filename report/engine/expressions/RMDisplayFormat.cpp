@@ -5,8 +5,9 @@
 #include "report/engine/expressions/RMDateTime.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace report {
@@ -25,8 +26,11 @@ Decimal toDecimal(double value) {
     d.negative = std::signbit(value) && value != 0.0;
     if (value == 0.0 || !std::isfinite(value))
         return d;
+    // As printf's "%.14e" (correctly rounded), without its locale and stream machinery.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                      std::chars_format::scientific, 14);
+    *result.ptr = '\0';
     // buffer: d.dddddddddddddde±xx
     std::string digits;
     const char* p = buffer;

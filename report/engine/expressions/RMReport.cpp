@@ -18,11 +18,52 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace report {
 
 using platform::Variant;
+
+// A memo line taken apart once: the texts between brackets (escapes removed) and each
+// bracket's expression with its inline format. Expanding it again only evaluates.
+struct TRMExpansionPart {
+    std::string text;            // literal text before the bracket
+    bool bracket = false;        // false for the text after the last bracket
+    bool followsBracket = false; // opens right where the previous bracket closed
+    std::string expression;      // blanks trimmed
+    bool inlineFormat = false;   // " #…" given: formatText replaces the view's
+    std::optional<std::int32_t> inlineCode;
+    std::string formatText;
+};
+using TRMExpansion = std::vector<TRMExpansionPart>;
+
+class TRMExpansionCache {
+public:
+    std::shared_ptr<const TRMExpansion> find(std::string_view text) const {
+        const auto it = lines_.find(text);
+        return it == lines_.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<const TRMExpansion> add(std::string_view text, TRMExpansion parts) {
+        // Texts that scripts build row by row must not pile up.
+        if (lines_.size() >= 4096)
+            lines_.clear();
+        auto shared = std::make_shared<const TRMExpansion>(std::move(parts));
+        lines_.emplace(std::string(text), shared);
+        return shared;
+    }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::string, std::shared_ptr<const TRMExpansion>, Hash, std::equal_to<>>
+        lines_;
+};
 
 void showEngineError(const std::string& text) {
     platform::MessageBox(platform::WindowHandle{0}, text, platform::engineText(47206, "错误"),
@@ -90,7 +131,59 @@ bool isZeroNumber(const Variant& v) {
 
 } // namespace
 
-std::string TRMReport::ExpandVariables(std::string_view input) {
+namespace {
+
+// The same walk as expandSlowly, in positions of the unexpanded text: a value replaces its
+// bracket and the search goes on after it, so the brackets do not depend on the values;
+// only a backslash that ends the value before a bracket (followsBracket) does.
+TRMExpansion parseExpansion(std::string_view input) {
+    TRMExpansion parts;
+    std::string text;
+    std::size_t done = 0;
+    std::size_t pos = input.find('[');
+    while (pos != std::string_view::npos && pos + 1 < input.size()) {
+        if (pos > done && input[pos - 1] == '\\') {
+            text.append(input.substr(done, pos - 1 - done));
+            text += '[';
+            done = pos + 1;
+            pos = input.find('[', pos + 1);
+            continue;
+        }
+        TRMExpansionPart part;
+        part.followsBracket = pos == done && !parts.empty() && pos > 0;
+        std::size_t end = detail::matchGroup(input, pos, '[', ']');
+        std::string_view content;
+        if (end == std::string_view::npos) {
+            end = input.size();
+            content = input.substr(pos + 1);
+        } else {
+            content = input.substr(pos + 1, end - pos - 2);
+        }
+        text.append(input.substr(done, pos - done));
+        part.text = std::move(text);
+        text.clear();
+        part.bracket = true;
+        constexpr std::int32_t noCode = std::numeric_limits<std::int32_t>::min();
+        std::int32_t code = noCode;
+        part.inlineFormat = content.find(" #") != std::string_view::npos;
+        part.expression =
+            platform::trimBlanks(TRMReport::splitInlineFormat(content, code, part.formatText));
+        if (code != noCode)
+            part.inlineCode = code;
+        parts.push_back(std::move(part));
+        done = end;
+        pos = input.find('[', end);
+    }
+    text.append(input.substr(done));
+    TRMExpansionPart last;
+    last.text = std::move(text);
+    parts.push_back(std::move(last));
+    return parts;
+}
+
+} // namespace
+
+std::string TRMReport::expandSlowly(std::string_view input) {
     std::string text(input);
     std::size_t pos = text.find('[');
     while (pos != std::string::npos && pos + 1 < text.size()) {
@@ -112,6 +205,35 @@ std::string TRMReport::ExpandVariables(std::string_view input) {
         pos = text.find('[', pos + value.size());
     }
     return text;
+}
+
+std::string TRMReport::ExpandVariables(std::string_view input) {
+    if (input.find('[') == std::string_view::npos)
+        return std::string(input);
+    if (!expansions_)
+        expansions_ = std::make_unique<TRMExpansionCache>();
+    // Held while evaluating: an expression may expand other texts and renew the cache.
+    std::shared_ptr<const TRMExpansion> parts = expansions_->find(input);
+    if (!parts)
+        parts = expansions_->add(input, parseExpansion(input));
+    std::string out;
+    for (const TRMExpansionPart& part : *parts) {
+        out += part.text;
+        if (!part.bracket)
+            break;
+        if (part.followsBracket && !out.empty() && out.back() == '\\')
+            return expandSlowly(input); // the value before escapes this bracket
+        std::int32_t code = CurrentView ? CurrentView->DisplayFormat : 0;
+        std::string formatText;
+        if (part.inlineFormat)
+            formatText = part.formatText;
+        else if (CurrentView)
+            formatText = CurrentView->DisplayFormatText;
+        if (part.inlineCode)
+            code = *part.inlineCode;
+        out += evaluateExpression(part.expression, code, formatText);
+    }
+    return out;
 }
 
 std::string TRMReport::splitInlineFormat(std::string_view content, std::int32_t& code,
@@ -145,7 +267,12 @@ std::string TRMReport::EvaluateBracket(std::string_view content) {
     std::int32_t code = CurrentView ? CurrentView->DisplayFormat : 0;
     std::string formatText = CurrentView ? CurrentView->DisplayFormatText : std::string();
     const std::string expression = splitInlineFormat(content, code, formatText);
-    Variant value = ResolveName(platform::trimBlanks(expression));
+    return evaluateExpression(platform::trimBlanks(expression), code, formatText);
+}
+
+std::string TRMReport::evaluateExpression(std::string_view expression, std::int32_t code,
+                                          std::string_view formatText) {
+    Variant value = ResolveName(expression);
     if (CurrentView != nullptr && CurrentView->flag(flag::HideZeros) && isZeroNumber(value))
         value = Variant("");
     return formatValue(value, code, formatText);

@@ -31,6 +31,7 @@ class TRMBand;
 class TRMDataset;
 class TRMLayoutCache;
 class TRMParser;
+class TRMExpansionCache;
 class TRMPageSetting;
 
 // Five information strings; the first is the title shown in captions.
@@ -245,6 +246,11 @@ private:
     platform::Variant evaluateGuarded(const std::string& name, const std::string& expression,
                                       bool dictionaryVariable);
     void loadTemplate(RMStream& stream);
+    // ExpandVariables step by step on the text itself (when a value escapes a bracket).
+    std::string expandSlowly(std::string_view text);
+    // A bracket's formatted value.
+    std::string evaluateExpression(std::string_view expression, std::int32_t code,
+                                   std::string_view formatText);
     // The display formats of the template's named memo views (EMFPages.TemplateFormats).
     TRMViewFormats templateFormats() const;
     // The functions the report answers itself (FORMATDATETIME … SHOWMESSAGE); none for
@@ -252,7 +258,9 @@ private:
     std::optional<platform::Variant> ownFunction(const std::string& name,
                                                  const std::vector<std::string>& args);
 
-    std::unique_ptr<TRMParser> parser_;   // expressions/RMParser.h
+    std::unique_ptr<TRMParser> parser_; // expressions/RMParser.h
+    // Memo lines split into texts and brackets once (expressions/RMReport.cpp).
+    std::unique_ptr<TRMExpansionCache> expansions_;
     std::vector<std::string> evaluating_; // names being evaluated (recursion stop)
     bool evaluatingDictionary_ = false;
 };

@@ -43,6 +43,18 @@ TEST_F(Expressions, ExpandVariablesWithGlobalsEscapesAndQuotes) {
     EXPECT_EQ(report.ExpandVariables("[Loop]!"), "[Loop]!");
 }
 
+TEST_F(Expressions, ExpandingALineAgainEvaluatesAgain) {
+    // Lines are taken apart once: later expansions see new values and inline formats stay.
+    GlobalVariables().SetVariable("V", 1.25);
+    EXPECT_EQ(report.ExpandVariables("a[V]b[V #N0.0]\\[V]"), "a1.25b1.3[V]");
+    GlobalVariables().SetVariable("V", 2);
+    EXPECT_EQ(report.ExpandVariables("a[V]b[V #N0.0]\\[V]"), "a2b2.0[V]");
+    // A value that ends in a backslash escapes the bracket right after it.
+    GlobalVariables().SetVariable("Path", "C:\\");
+    EXPECT_EQ(report.ExpandVariables("[Path][V]"), "C:[V]");
+    EXPECT_EQ(report.ExpandVariables("[Path][V]"), "C:[V]");
+}
+
 TEST_F(Expressions, BuiltInNamesWinOverGlobals) {
     GlobalVariables().SetVariable("Date", "20261201");
     GlobalVariables().SetVariable("Time", "101010");
