@@ -1,5 +1,6 @@
 #include "report/engine/layout/RMLayoutCache.h"
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 
@@ -53,16 +54,70 @@ std::size_t stringsBytes(const TRMStrings& strings) {
 
 } // namespace
 
-std::size_t TRMLayoutCache::bytesOf(const Key& key, const TRMMemoLayout& layout) {
-    // The hash node with its key and layout, its bucket, the texts and the line widths.
-    constexpr std::size_t node =
-        sizeof(void*) + sizeof(Key) + sizeof(TRMMemoLayout) + sizeof(std::size_t) + sizeof(void*);
-    return blockBytes(node) + stringsBytes(key.text) + stringsBytes(layout.Lines) +
-           blockBytes(layout.Widths.capacity() * sizeof(double));
-}
-
 std::size_t TRMLayoutCache::layoutsMade() {
     return made;
+}
+
+void TRMLayoutCache::clear() {
+    slots_.clear();
+    entries_.clear();
+    spare_.clear();
+    live_ = taken_ = 0;
+    next_ = 0;
+    bytes_ = 0;
+    recent_.clear();
+}
+
+void TRMLayoutCache::remove(std::uint32_t index) {
+    Entry& e = entries_[index];
+    e.layout = {};
+    e.text.clear();
+    e.view = nullptr;
+    slots_[e.slot].entry = removed;
+    bytes_ -= e.bytes;
+    spare_.push_back(index);
+    --live_;
+}
+
+void TRMLayoutCache::grow() {
+    std::vector<Slot> old = std::move(slots_);
+    const std::size_t wanted = std::max<std::size_t>(64, live_ * 2);
+    std::size_t size = 64;
+    while (size < wanted)
+        size *= 2;
+    slots_.assign(size, Slot{});
+    const std::size_t mask = size - 1;
+    for (const Slot& s : old) {
+        if (s.entry == 0 || s.entry == removed)
+            continue;
+        Entry& e = entries_[s.entry - 1];
+        std::size_t i = e.hash & mask;
+        while (slots_[i].entry != 0)
+            i = (i + 1) & mask;
+        slots_[i] = s;
+        e.slot = static_cast<std::uint32_t>(i);
+    }
+    taken_ = live_;
+}
+
+std::uint32_t TRMLayoutCache::find(std::size_t hash, const TRMMemoView& view,
+                                   std::uint64_t settings, const TRMStrings& text) const {
+    const auto same = [&](const Entry& e) {
+        return e.hash == hash && e.view == &view && e.settings == settings && e.text == text;
+    };
+    // The final pass asks for the layouts in the order the first pass made them.
+    if (next_ < entries_.size() && same(entries_[next_]))
+        return static_cast<std::uint32_t>(next_ + 1);
+    if (slots_.empty())
+        return 0;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask; slots_[i].entry != 0; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry != removed && slot.tag == tag && same(entries_[slot.entry - 1]))
+            return slot.entry;
+    }
+    return 0;
 }
 
 const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMStrings& text,
@@ -71,17 +126,14 @@ const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMSt
     std::uint64_t h = mix(settings, reinterpret_cast<std::uintptr_t>(&view));
     for (const std::string& line : text)
         h = mix(h, std::hash<std::string>{}(line));
-    const Probe probe{static_cast<std::size_t>(h), &view, settings, &text};
-    for (Map* map : {&entries_, &recent_}) {
-        const auto it = map->find(probe);
-        if (it == map->end())
-            continue;
+    const auto hash = static_cast<std::size_t>(h);
+    if (const std::uint32_t found = find(hash, view, settings, text)) {
+        next_ = found; // the entry after it
+        Entry& e = entries_[found - 1];
         if (keep)
-            return it->second;
-        if (map == &entries_)
-            bytes_ -= bytesOf(it->first, it->second);
-        scratch_ = std::move(it->second);
-        map->erase(it);
+            return e.layout;
+        scratch_ = std::move(e.layout);
+        remove(found - 1);
         return scratch_;
     }
     ++made;
@@ -89,16 +141,47 @@ const TRMMemoLayout& TRMLayoutCache::layout(const TRMMemoView& view, const TRMSt
         scratch_ = view.LayoutText(text);
         return scratch_;
     }
-    Key key{probe.hash, &view, settings, text};
-    TRMMemoLayout laidOut = view.LayoutText(text);
-    const std::size_t bytes = bytesOf(key, laidOut);
-    if (bytes_ + bytes <= maxBytes_) {
-        bytes_ += bytes;
-        return entries_.emplace(std::move(key), std::move(laidOut)).first->second;
-    }
-    if (recent_.size() >= kRecentEntries)
+    if (recent_.size() >= kRecentEntries) {
+        for (const std::uint32_t r : recent_)
+            if (entries_[r].recent && entries_[r].view != nullptr)
+                remove(r);
         recent_.clear();
-    return recent_.emplace(std::move(key), std::move(laidOut)).first->second;
+    }
+    if ((taken_ + 1) * 10 > slots_.size() * 7)
+        grow();
+    std::uint32_t index;
+    if (!spare_.empty()) {
+        index = spare_.back();
+        spare_.pop_back();
+    } else {
+        index = static_cast<std::uint32_t>(entries_.size());
+        entries_.emplace_back();
+    }
+    Entry& e = entries_[index];
+    e.hash = hash;
+    e.view = &view;
+    e.settings = settings;
+    e.text = text;
+    e.layout = view.LayoutText(text);
+    // The entry (its share of the table included), the texts and the line widths.
+    const std::size_t bytes = sizeof(Entry) + 2 * sizeof(Slot) + stringsBytes(e.text) +
+                              stringsBytes(e.layout.Lines) +
+                              blockBytes(e.layout.Widths.capacity() * sizeof(double));
+    e.recent = bytes_ + bytes > maxBytes_;
+    e.bytes = e.recent ? 0 : bytes;
+    bytes_ += e.bytes;
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i].entry != 0 && slots_[i].entry != removed)
+        i = (i + 1) & mask;
+    if (slots_[i].entry == 0)
+        ++taken_;
+    slots_[i] = {static_cast<std::uint32_t>(hash >> 32), index + 1};
+    e.slot = static_cast<std::uint32_t>(i);
+    ++live_;
+    if (e.recent)
+        recent_.push_back(index);
+    return e.layout;
 }
 
 } // namespace report

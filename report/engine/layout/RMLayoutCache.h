@@ -7,22 +7,24 @@
 //
 // What it keeps is bounded (`maxBytes`, estimated heap bytes), so a report of a million
 // rows does not hold a million layouts between its passes: once the bound is reached, new
-// layouts go to a small set of recent ones instead (enough for a band's measure and
-// write), and the rows past the bound are laid out again in the final pass.
+// layouts are kept among a small set of recent ones instead (enough for a band's measure
+// and write), and the rows past the bound are laid out again in the final pass.
 
 #include "report/engine/layout/RMMemoLayout.h"
 #include "report/engine/model/RMMemoView.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 namespace report {
 
 class TRMLayoutCache {
 public:
     static constexpr std::size_t kDefaultMaxBytes = std::size_t{32} << 20;
-    // Recent layouts kept once the bound is reached (cleared as a whole when full).
+    // Recent layouts kept once the bound is reached (dropped as a whole when full).
     static constexpr std::size_t kRecentEntries = 512;
 
     explicit TRMLayoutCache(std::size_t maxBytes = kDefaultMaxBytes)
@@ -32,56 +34,48 @@ public:
     // `keep` off the entry is not needed again and leaves the cache. The reference stays
     // valid until the next call.
     const TRMMemoLayout& layout(const TRMMemoView& view, const TRMStrings& text, bool keep);
-    void clear() {
-        entries_.clear();
-        recent_.clear();
-        bytes_ = 0;
-    }
-    std::size_t size() const { return entries_.size() + recent_.size(); }
+    void clear();
+    std::size_t size() const { return live_; }
     // Estimated heap bytes of the layouts kept within the bound.
     std::size_t bytes() const { return bytes_; }
     // Layouts made by every cache of the process (benchmarks count line breaking with it).
     static std::size_t layoutsMade();
 
 private:
-    struct Key {
-        std::size_t hash; // of the other members, computed once
-        const TRMMemoView* view;
-        std::uint64_t settings; // everything besides the text that layout reads
+    struct Entry {
+        std::size_t hash = 0; // of the other members
+        const TRMMemoView* view = nullptr;
+        std::uint64_t settings = 0; // everything besides the text that layout reads
         TRMStrings text;
+        TRMMemoLayout layout;
+        std::uint32_t slot = 0; // where the table points to it
+        std::size_t bytes = 0;  // counted against the bound; 0 for a recent one
+        bool recent = false;
     };
-    // A key to look up without copying the text.
-    struct Probe {
-        std::size_t hash;
-        const TRMMemoView* view;
-        std::uint64_t settings;
-        const TRMStrings* text;
+    // Open addressing over the entries: a slot holds part of the hash, so a probe touches
+    // an entry only when the hash matches. The entry after the last one found is tried
+    // first: the final pass asks for the first pass's layouts in the order they were made,
+    // and walking the entries in order spares the random reads of a table of every row.
+    struct Slot {
+        std::uint32_t tag = 0;   // the hash's upper half
+        std::uint32_t entry = 0; // index + 1; 0 free, `removed` once taken out
     };
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(const Key& k) const noexcept { return k.hash; }
-        std::size_t operator()(const Probe& p) const noexcept { return p.hash; }
-    };
-    struct KeyEqual {
-        using is_transparent = void;
-        bool operator()(const Key& a, const Key& b) const {
-            return a.hash == b.hash && a.view == b.view && a.settings == b.settings &&
-                   a.text == b.text;
-        }
-        bool operator()(const Probe& p, const Key& k) const {
-            return p.hash == k.hash && p.view == k.view && p.settings == k.settings &&
-                   *p.text == k.text;
-        }
-        bool operator()(const Key& k, const Probe& p) const { return (*this)(p, k); }
-    };
-    using Map = std::unordered_map<Key, TRMMemoLayout, KeyHash, KeyEqual>;
-    static std::size_t bytesOf(const Key& key, const TRMMemoLayout& layout);
+    static constexpr std::uint32_t removed = 0xFFFFFFFFu;
+    void grow();
+    void remove(std::uint32_t index);
+    // Index + 1 of the entry with that key; 0 when none.
+    std::uint32_t find(std::size_t hash, const TRMMemoView& view, std::uint64_t settings,
+                       const TRMStrings& text) const;
 
+    std::vector<Slot> slots_;          // power-of-two size
+    std::deque<Entry> entries_;        // indexes stay; removed ones are reused
+    std::vector<std::uint32_t> spare_; // removed entries
+    std::size_t live_ = 0, taken_ = 0; // entries in use; slots not free (removed included)
+    std::size_t next_ = 0;             // the entry after the last one found
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;
-    Map entries_;           // within maxBytes_
-    Map recent_;            // kept past the bound, at most kRecentEntries
-    TRMMemoLayout scratch_; // a layout not kept
+    std::vector<std::uint32_t> recent_; // entries kept past the bound
+    TRMMemoLayout scratch_;             // a layout not kept
 };
 
 } // namespace report
