@@ -8,9 +8,12 @@ namespace report {
 bool sameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
+    // ASCII letters only, without the locale's table: names compare alike in every locale.
+    const auto fold = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
+        if (a[i] != b[i] && fold(a[i]) != fold(b[i]))
             return false;
     return true;
 }
