@@ -9,6 +9,7 @@
 #include "report/engine/preparation/RMBuildState.h"
 #include "report/engine/preparation/RMPageBreaks.h"
 #include "report/engine/preparation/RMTotals.h"
+#include "report/engine/preparation/RMViewCast.h"
 
 #include <algorithm>
 #include <climits>
@@ -29,7 +30,7 @@ bool isPageFurniture(int type) {
 }
 
 bool isStretchedView(const TRMView& v) {
-    return dynamic_cast<const TRMStretcheable*>(&v) != nullptr && v.flag(flag::Stretched);
+    return v.flag(flag::Stretched) && viewCast<const TRMStretcheable>(&v) != nullptr;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "report/engine/preparation/RMBuildState.h"
 #include "report/engine/preparation/RMDataLoop.h"
 #include "report/engine/preparation/RMPageBreaks.h"
+#include "report/engine/preparation/RMViewCast.h"
 
 #include <algorithm>
 #include <climits>
@@ -154,7 +155,7 @@ int TRMBandPrinter::printSubReports(TRMBand& b, int x, int y) {
     };
     std::vector<std::unique_ptr<Sub>> subs;
     for (TRMView* v : b.Objects) {
-        auto* view = dynamic_cast<TRMSubReportView*>(v);
+        auto* view = viewCast<TRMSubReportView>(v);
         if (view == nullptr || !view->Visible)
             continue;
         if (view->SubPage < 0 || view->SubPage >= static_cast<int>(state_.Runs->size()))

@@ -11,6 +11,7 @@
 #include "report/engine/preparation/RMBandPrinter.h"
 #include "report/engine/preparation/RMBuildState.h"
 #include "report/engine/preparation/RMPageBreaks.h"
+#include "report/engine/preparation/RMViewCast.h"
 
 #include <algorithm>
 #include <climits>
@@ -35,7 +36,7 @@ struct Geometry {
 };
 
 bool isStretchedView(const TRMView& v) {
-    return dynamic_cast<const TRMStretcheable*>(&v) != nullptr && v.flag(flag::Stretched);
+    return v.flag(flag::Stretched) && viewCast<const TRMStretcheable>(&v) != nullptr;
 }
 
 // The view laid out by BandAlign between `left` and `right` and within the band's height.
@@ -139,7 +140,7 @@ void TRMBandPrinter::writeBand(TRMBand& b, int x, int y, int height, int clipBot
     for (TRMView* v : b.Objects) {
         if (state_.Report->Terminated)
             return;
-        if (dynamic_cast<TRMSubReportView*>(v) != nullptr)
+        if (viewCast<TRMSubReportView>(v) != nullptr)
             continue; // subreports print after their band (see printCross)
         const int designHeight = v->Height;
         if (stretched && isStretchedView(*v))
@@ -172,7 +173,7 @@ bool TRMBandPrinter::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
     state_.CurrentObject = &v;
     TRMReport& r = *state_.Report;
     bool written = false;
-    auto* calc = dynamic_cast<TRMCalcMemoView*>(&v);
+    auto* calc = viewCast<TRMCalcMemoView>(&v);
     if (calc != nullptr)
         calc->Repeating = b.Repeated;
     try {
@@ -183,8 +184,8 @@ bool TRMBandPrinter::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
                 calc->FirstPassOutput(b.BandType);
             steps_.runScript(v.OnAfterPrint, &v);
         } else {
-            auto* memo = dynamic_cast<TRMMemoView*>(&v);
-            if (auto* picture = dynamic_cast<TRMPictureView*>(&v)) {
+            auto* memo = viewCast<TRMMemoView>(&v);
+            if (auto* picture = viewCast<TRMPictureView>(&v)) {
                 const auto& bindings = state_.dataBands().Bindings;
                 if (auto it = bindings.find(&v); it != bindings.end()) {
                     // A blank row, a null field or a value that is no picture clears the
@@ -221,7 +222,7 @@ bool TRMBandPrinter::writeView(TRMView& v, TRMBand& b, int x, int y, int clipBot
                 if (clipBottom != INT_MAX && v.Top + v.Height > clipBottom)
                     v.Height = std::max(0, clipBottom - v.Top);
                 if (!below) {
-                    if (auto* box = dynamic_cast<TRMCheckBoxView*>(&v))
+                    if (auto* box = viewCast<TRMCheckBoxView>(&v))
                         box->EvaluateState(r);
                     RMStream& stream = pageStream();
                     const std::size_t start = stream.position();
@@ -263,7 +264,7 @@ int TRMBandPrinter::printSplit(TRMBand& b, int x, int y, int) {
     };
     std::vector<Piece> pieces;
     for (TRMView* v : b.Objects) {
-        if (dynamic_cast<TRMSubReportView*>(v) != nullptr)
+        if (viewCast<TRMSubReportView>(v) != nullptr)
             continue;
         const int height = isStretchedView(*v) ? std::max(measureView(*v, b), 0) : v->Height;
         pieces.push_back({v, v->Top, height, v->Height});
@@ -294,8 +295,8 @@ int TRMBandPrinter::printSplit(TRMBand& b, int x, int y, int) {
         for (Piece& p : pieces) {
             if (p.done)
                 continue;
-            auto* memo = dynamic_cast<TRMMemoView*>(p.view);
-            auto* rich = dynamic_cast<TRMRichView*>(p.view);
+            auto* memo = viewCast<TRMMemoView>(p.view);
+            auto* rich = viewCast<TRMRichView>(p.view);
             auto continueSplit = [&] {
                 if (memo != nullptr)
                     memo->DrawStatus = rmsPrinting;
