@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace report {
@@ -40,15 +43,37 @@ private:
     bool blankRows_;
 };
 
+// A copy of a template document that prints as it stands (no brackets), shared by the
+// views and pages that print the same text: a page header is not copied for every page.
+std::shared_ptr<const TRMRichDocument> unchangedCopy(const std::string& rtf,
+                                                     const TRMRichDocument& source) {
+    thread_local std::unordered_map<std::string, std::weak_ptr<const TRMRichDocument>> copies;
+    if (auto it = copies.find(rtf); it != copies.end())
+        if (auto alive = it->second.lock())
+            return alive;
+    if (copies.size() >= 64)
+        std::erase_if(copies, [](const auto& entry) { return entry.second.expired(); });
+    auto copy = std::make_shared<const TRMRichDocument>(source);
+    copies[rtf] = copy;
+    return copy;
+}
+
 } // namespace
 
 void TRMRichView::PrepareText(TRMReport& report) {
-    auto doc = std::make_shared<TRMRichDocument>(Document());
+    const TRMRichDocument& source = Document();
     const bool blankRows =
         report.State.BlankRowMode && ParentBand != nullptr && isDataBand(ParentBand->BandType);
-    if (blankRows && !flag2(flag2::PrintAtAppendBlank)) {
+    const bool cleared = blankRows && !flag2(flag2::PrintAtAppendBlank);
+    if (!cleared && (flag(flag::TextOnly) || source.plainText().find('[') == std::string::npos)) {
+        prepared_ = unchangedCopy(RichText, source);
+        SplitPosition = 0;
+        return;
+    }
+    auto doc = std::make_shared<TRMRichDocument>(source);
+    if (cleared) {
         doc->clear();
-    } else if (!flag(flag::TextOnly)) {
+    } else {
         const ExpansionScope scope(report, *this, blankRows);
         doc->expandBrackets(
             [&](std::string_view content) { return report.EvaluateBracket(content); });
