@@ -4,7 +4,11 @@
 #include "TemplateBuilder.h"
 #include "platform/Metafile.h"
 #include "report/engine/layout/RMLayoutCache.h"
+#include "report/engine/model/RMBandView.h"
+#include "report/engine/model/RMCalcMemoView.h"
 #include "report/engine/model/RMGraphicViews.h"
+#include "report/engine/model/RMRichView.h"
+#include "report/engine/preparation/RMViewCast.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +104,36 @@ TEST(PrepareBands, ALayoutCacheFullToItsBoundGivesTheViewsOwnLayouts) {
             ASSERT_EQ(TRMLayoutCache::layoutsMade() - before, 1u) << "text " << i;
             ASSERT_EQ(measured, expected.TextHeight) << "text " << i;
             ASSERT_EQ(written.Lines, expected.Lines) << "text " << i;
+        }
+}
+
+// The band loops' class checks, remembered per class, answer as dynamic_cast does: in any
+// order, again, and for more classes than they remember.
+TEST(PrepareBands, ViewClassChecksAnswerAsDynamicCast) {
+    std::vector<std::unique_ptr<TRMView>> views;
+    views.push_back(std::make_unique<TRMCalcMemoView>());
+    views.push_back(std::make_unique<TRMMemoView>());
+    views.push_back(std::make_unique<TRMSubReportView>());
+    views.push_back(std::make_unique<TRMPictureView>());
+    views.push_back(std::make_unique<TRMRichView>());
+    views.push_back(std::make_unique<TRMLineView>());
+    views.push_back(std::make_unique<TRMBandView>());
+    views.push_back(std::make_unique<TRMShapeView>());
+    views.push_back(std::make_unique<TRMCheckBoxView>());
+    views.push_back(std::make_unique<TRMMoneyView>());
+    views.push_back(std::make_unique<TRMDiagonalView>());
+    views.push_back(std::make_unique<TRMRegionView>());
+    views.push_back(std::make_unique<TRMView>());
+    for (int round = 0; round < 2; ++round)
+        for (const auto& owned : views) {
+            TRMView* v = owned.get();
+            const std::string name = v->ClassName();
+            EXPECT_EQ(viewCast<TRMMemoView>(v), dynamic_cast<TRMMemoView*>(v)) << name;
+            EXPECT_EQ(viewCast<TRMCalcMemoView>(v), dynamic_cast<TRMCalcMemoView*>(v)) << name;
+            EXPECT_EQ(viewCast<TRMSubReportView>(v), dynamic_cast<TRMSubReportView*>(v)) << name;
+            EXPECT_EQ(viewCast<const TRMStretcheable>(static_cast<const TRMView*>(v)),
+                      dynamic_cast<const TRMStretcheable*>(v))
+                << name;
         }
 }
 
