@@ -81,7 +81,7 @@ TRMReport::TRMReport()
     EMFPages.TemplatePageIndex = [this](const TRMPage& page) { return Pages.IndexOf(&page); };
     EMFPages.TemplateFormats = [this] { return templateFormats(); };
     Datasets.attachTo(Dictionary);
-    parser_->OnGetValue = [this](const std::string& name) { return ResolveName(name); };
+    parser_->OnGetValue = [this](const std::string& name) { return resolveName(name); };
     parser_->OnFunction = [this](const std::string& name, const std::vector<std::string>& args) {
         return CallFunction(name, args);
     };
@@ -270,9 +270,9 @@ std::string TRMReport::EvaluateBracket(std::string_view content) {
     return evaluateExpression(platform::trimBlanks(expression), code, formatText);
 }
 
-std::string TRMReport::evaluateExpression(std::string_view expression, std::int32_t code,
+std::string TRMReport::evaluateExpression(const std::string& expression, std::int32_t code,
                                           std::string_view formatText) {
-    Variant value = ResolveName(expression);
+    Variant value = resolveName(expression);
     if (CurrentView != nullptr && CurrentView->flag(flag::HideZeros) && isZeroNumber(value))
         value = Variant("");
     return formatValue(value, code, formatText);
@@ -425,8 +425,11 @@ Variant TRMReport::evaluateGuarded(const std::string& name, const std::string& e
     return parser_->Calc(expression);
 }
 
-Variant TRMReport::ResolveName(std::string_view rawName) {
-    const std::string name(rawName);
+Variant TRMReport::ResolveName(std::string_view name) {
+    return resolveName(std::string(name));
+}
+
+Variant TRMReport::resolveName(const std::string& name) {
     if (name.empty())
         return {};
     if (OnGetValue) {

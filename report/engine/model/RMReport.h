@@ -249,8 +249,10 @@ private:
     // ExpandVariables step by step on the text itself (when a value escapes a bracket).
     std::string expandSlowly(std::string_view text);
     // A bracket's formatted value.
-    std::string evaluateExpression(std::string_view expression, std::int32_t code,
+    std::string evaluateExpression(const std::string& expression, std::int32_t code,
                                    std::string_view formatText);
+    // ResolveName without copying a name that is a string already.
+    platform::Variant resolveName(const std::string& name);
     // The display formats of the template's named memo views (EMFPages.TemplateFormats).
     TRMViewFormats templateFormats() const;
     // The functions the report answers itself (FORMATDATETIME … SHOWMESSAGE); none for
