@@ -130,6 +130,7 @@ void TRMRichDocument::setUp() {
 
 void TRMRichDocument::changed() {
     linesWidth_ = -1;
+    laidOutWidth_ = -1;
     lines_.clear();
 }
 
@@ -168,7 +169,16 @@ bool cutTooTall(QTextDocument& doc) {
 
 } // namespace
 
+namespace {
+std::size_t read = 0;
+} // namespace
+
+std::size_t TRMRichDocument::textsRead() {
+    return read;
+}
+
 bool TRMRichDocument::loadRtf(std::string_view rtf, std::string* error) {
+    ++read;
     bool ok = rtf::readRtf(rtf, *doc_, error);
     if (cutTooTall(*doc_)) {
         if (ok && error)
@@ -270,13 +280,31 @@ TRMRichDocument TRMRichDocument::part(int start, int end) const {
     return out;
 }
 
+void TRMRichDocument::replaceText(int start, int count, const QString& text) {
+    QTextCursor cursor(doc_.get());
+    cursor.setPosition(start + 1);
+    const QTextCharFormat format = cursor.charFormat(); // the first character replaced
+    cursor.setPosition(start);
+    cursor.setPosition(start + count, QTextCursor::KeepAnchor);
+    cursor.insertText(text, format);
+    // The document layout lays out the changed paragraph again by itself.
+    const double width = laidOutWidth_;
+    changed();
+    laidOutWidth_ = width;
+}
+
 void TRMRichDocument::layoutAt(double width) const {
     if (width == linesWidth_)
         return;
     if (doc_->documentLayout()->paintDevice() != &twipsDevice())
         doc_->documentLayout()->setPaintDevice(&twipsDevice());
-    doc_->setTextWidth(width);
-    static_cast<void>(doc_->size()); // lays the whole document out
+    // Setting the width, even the same one, lays the whole document out again; replaceText
+    // has laid out only the paragraph it changed.
+    if (laidOutWidth_ != width) {
+        doc_->setTextWidth(width);
+        laidOutWidth_ = width;
+    }
+    static_cast<void>(doc_->size()); // lays out what is not laid out yet
     lines_.clear();
     for (QTextBlock block = doc_->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();

@@ -64,6 +64,12 @@ public:
 
     // The characters [start, end) with their paragraph and character formats.
     TRMRichDocument part(int start, int end) const;
+    // Replaces the characters [start, start + count) (count > 0, inside one paragraph) by
+    // `text` in the format of the first of them. Only that paragraph is laid out again.
+    void replaceText(int start, int count, const QString& text);
+    // Documents read from RTF by every document of the process (benchmarks and tests count
+    // reading with it).
+    static std::size_t textsRead();
 
     // --- layout at `width` twips (kept until another width or a change of the text)
     const std::vector<TRMRichLine>& lines(double width) const;
@@ -94,6 +100,7 @@ private:
 
     std::unique_ptr<QTextDocument> doc_;
     mutable double linesWidth_ = -1;
+    mutable double laidOutWidth_ = -1; // the document layout's width while it stands
     mutable std::vector<TRMRichLine> lines_;
 };
 
