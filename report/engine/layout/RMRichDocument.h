@@ -13,9 +13,11 @@
 #include <QTextCharFormat>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -98,7 +100,12 @@ private:
     void changed();
     void layoutAt(double width) const;
 
+    // A line shaped for drawing at one scale, kept by (paragraph, line in paragraph) for the
+    // next draw while that paragraph stays as it is.
+    struct ShapedLine;
+
     std::unique_ptr<QTextDocument> doc_;
+    mutable std::map<std::pair<int, int>, std::unique_ptr<ShapedLine>> shaped_;
     mutable double linesWidth_ = -1;
     mutable double laidOutWidth_ = -1; // the document layout's width while it stands
     mutable std::vector<TRMRichLine> lines_;

@@ -502,7 +502,7 @@ TEST_F(RichView, PageNumberChangedInPlaceDrawsAsTheTextReadAnew) {
                                 "\\'d2\\'b3 of 120\\par 2026\\par}";
     for (const auto& [rtf, width] : {std::pair{footer, 718}, {centred, 70}}) {
         std::size_t reads = 0;
-        for (const std::string page : {"9", "10", "100", "99999", "7"}) {
+        for (const std::string page : {"9", "10", "100", "99999", "12345", "7"}) {
             std::string text = rtf;
             text.replace(text.find("[Page#]"), 7, page);
             TRMRichView inPlace, read;
