@@ -431,13 +431,24 @@ bool TCanvas::hasRasterOps(const QPainter& p) {
 
 namespace {
 
+// Text is filled with the pen's colour, whatever its width: a solid pen of that colour (a
+// frame's, say) is kept, since every change of pen costs a change of graphics state on PDF
+// devices.
+void setTextPen(QPainter& p, TColor color) {
+    const QColor wanted = color == clNone ? QColor(Qt::transparent) : toQColor(color);
+    const QPen& pen = p.pen();
+    if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
+        pen.color() != wanted)
+        p.setPen(wanted);
+}
+
 // Draws one line of text with its top-left corner at `at` (device coordinates).
 void paintTextLine(QPainter& p, QPoint at, const QString& s, const QFont& font, int ascent,
                    int height, int width, bool opaque, TColor background, TColor color,
                    int escapement, bool rightToLeft) {
     if (escapement == 0 && !rightToLeft && !(opaque && background != clNone)) {
         // The common case needs no transformation of its own (the caller restores state).
-        p.setPen(color == clNone ? QColor(Qt::transparent) : toQColor(color));
+        setTextPen(p, color);
         // Plain texts as cached glyph runs, the rest shaped.
         if (drawPlainText(p, QPointF(at.x(), at.y() + ascent), font, s))
             return;

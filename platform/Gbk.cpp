@@ -1,7 +1,9 @@
 #include "platform/Gbk.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -52,6 +54,61 @@ Converter& decoder() {
     return converter;
 }
 
+// The two-byte GBK characters as UTF-8, as iconv reads each pair (read once per process):
+// lead bytes 0x81 to 0xFE, trail bytes 0x40 to 0xFE; length 0 where iconv refuses the pair.
+class PairTable {
+public:
+    PairTable() {
+        Converter converter("UTF-8", "GBK");
+        std::string out;
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                out.clear();
+                if (converter.convert(std::string_view(pair, 2), out) != 2 || out.empty() ||
+                    out.size() > 3)
+                    continue;
+                Entry& e = entries_[index(lead, trail)];
+                e.length = static_cast<std::uint8_t>(out.size());
+                std::copy(out.begin(), out.end(), e.bytes);
+            }
+    }
+
+    // Appends `gbk` as UTF-8; false (leaving `out` partly written) at the first byte that is
+    // not ASCII or a pair of the table, which iconv then reads.
+    bool decode(std::string_view gbk, std::string& out) const {
+        for (std::size_t i = 0; i < gbk.size();) {
+            const auto lead = static_cast<unsigned char>(gbk[i]);
+            if (lead < 0x80) {
+                out.push_back(static_cast<char>(lead));
+                ++i;
+                continue;
+            }
+            if (lead == 0x80 || lead == 0xFF || i + 1 == gbk.size())
+                return false;
+            const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+            if (trail < 0x40 || trail == 0xFF)
+                return false;
+            const Entry& e = entries_[index(lead, trail)];
+            if (e.length == 0)
+                return false;
+            out.append(e.bytes, e.length);
+            i += 2;
+        }
+        return true;
+    }
+
+private:
+    struct Entry {
+        std::uint8_t length = 0;
+        char bytes[3] = {};
+    };
+    static std::size_t index(int lead, int trail) {
+        return static_cast<std::size_t>((lead - 0x81) * 191 + (trail - 0x40));
+    }
+    std::array<Entry, 126 * 191> entries_{};
+};
+
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -95,6 +152,10 @@ std::string fromGbk(std::string_view gbk) {
     static constexpr std::string_view replacement = "\xEF\xBF\xBD";
     std::string out;
     out.reserve(gbk.size() * 3 / 2);
+    static const PairTable pairs; // iconv's own reading, without a call per string
+    if (pairs.decode(gbk, out))
+        return out;
+    out.clear();
     while (!gbk.empty()) {
         const std::size_t used = decoder().convert(gbk, out);
         gbk.remove_prefix(used);

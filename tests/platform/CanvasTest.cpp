@@ -297,6 +297,42 @@ TEST(CanvasText, TextRectClipsAndFillsItsRectangle) {
     EXPECT_TRUE(inkBox(clear).intersects(QRect(20, 10, 20, 20)));
 }
 
+// Text after a wide frame pen (kept when its colour is the text's) is drawn as after none,
+// and in its own colour when the pen's differs.
+TEST(CanvasText, TextAfterAWideFramePenKeepsItsColourAndStrokes) {
+    const auto draw = [](TColor frame, TColor text) {
+        QImage img = blank(120, 40);
+        paint(img, [&](TCanvas& c) {
+            if (frame != clNone) {
+                c.Pen.Width = 5;
+                c.Pen.Color = frame;
+                c.Brush.Style = bsClear;
+                c.rectangle({90, 5, 115, 35});
+            }
+            c.Font.Name = "Arial";
+            c.Font.Height = -16;
+            c.Font.Color = text;
+            c.Brush.Style = bsClear;
+            c.textOut(4, 10, "Wide pens");
+        });
+        return img.copy(0, 0, 85, 40);
+    };
+    const QImage alone = draw(clNone, clBlack);
+    ASSERT_FALSE(inkBox(alone).isEmpty());
+    EXPECT_EQ(draw(clBlack, clBlack), alone);
+    const QImage blue = draw(clRed, clBlue);
+    EXPECT_EQ(inkBox(blue), inkBox(alone));
+    bool red = false, anyBlue = false;
+    for (int y = 0; y < blue.height(); ++y)
+        for (int x = 0; x < blue.width(); ++x) {
+            const QRgb c = px(blue, x, y);
+            red = red || (qRed(c) > 128 && qBlue(c) < 128);
+            anyBlue = anyBlue || c == 0x0000FFu;
+        }
+    EXPECT_FALSE(red);
+    EXPECT_TRUE(anyBlue);
+}
+
 TEST(CanvasText, BackgroundModeFollowsTheBrushUntilSetExplicitly) {
     QImage img = blank(120, 40, QColor(255, 0, 0));
     paint(img, [](TCanvas& c) {

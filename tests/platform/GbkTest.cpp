@@ -13,6 +13,25 @@ TEST(Gbk, RoundTripsMixedText) {
     EXPECT_EQ(toGbk("核"), std::string("\xBA\xCB"));
 }
 
+// Every two-byte character reads as the one that writes back to it, alone and among others.
+TEST(Gbk, EveryTwoByteCharacterReadsBackToItsBytes) {
+    std::string all, allRead;
+    int read = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            const std::string text = fromGbk(pair);
+            if (text.find("\xEF\xBF\xBD") != std::string::npos)
+                continue;
+            ++read;
+            EXPECT_EQ(toGbk(text), pair) << lead << " " << trail;
+            all += pair + "a";
+            allRead += text + "a";
+        }
+    EXPECT_GT(read, 21000);
+    EXPECT_EQ(fromGbk(all), allRead);
+}
+
 TEST(Gbk, UnencodableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(toGbk("a😀b"), "a?b");
     EXPECT_EQ(toGbk("x\xFFy"), "x?y"); // malformed UTF-8

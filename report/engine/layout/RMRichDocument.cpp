@@ -93,6 +93,17 @@ void forFragments(const QTextBlock& block, int start, int end, Visit visit) {
 
 } // namespace
 
+struct TRMRichDocument::ShapedLine {
+    ShapedLine(int dpiX, int dpiY, const QString& text, const QFont& font)
+        : device(dpiX, dpiY)
+        , layout(text, font, &device) {}
+    FontDevice device; // the layout's fonts are resolved for it
+    QTextLayout layout;
+    int from = 0, length = 0; // in the paragraph's text
+    double width = 0;
+    double ascent = 0;
+};
+
 TRMRichDocument::TRMRichDocument()
     : doc_(std::make_unique<QTextDocument>()) {
     QFont font(QString::fromStdString(platform::engineText(47444, "宋体")));
@@ -130,6 +141,8 @@ void TRMRichDocument::setUp() {
 
 void TRMRichDocument::changed() {
     linesWidth_ = -1;
+    laidOutWidth_ = -1;
+    shaped_.clear();
     lines_.clear();
 }
 
@@ -168,7 +181,16 @@ bool cutTooTall(QTextDocument& doc) {
 
 } // namespace
 
+namespace {
+std::size_t read = 0;
+} // namespace
+
+std::size_t TRMRichDocument::textsRead() {
+    return read;
+}
+
 bool TRMRichDocument::loadRtf(std::string_view rtf, std::string* error) {
+    ++read;
     bool ok = rtf::readRtf(rtf, *doc_, error);
     if (cutTooTall(*doc_)) {
         if (ok && error)
@@ -270,13 +292,36 @@ TRMRichDocument TRMRichDocument::part(int start, int end) const {
     return out;
 }
 
+void TRMRichDocument::replaceText(int start, int count, const QString& text) {
+    QTextCursor cursor(doc_.get());
+    cursor.setPosition(start + 1);
+    const QTextCharFormat format = cursor.charFormat(); // the first character replaced
+    cursor.setPosition(start);
+    cursor.setPosition(start + count, QTextCursor::KeepAnchor);
+    cursor.insertText(text, format);
+    // The document layout lays out the changed paragraph again by itself, and the lines of
+    // the other paragraphs draw as they did.
+    const double width = laidOutWidth_;
+    auto shaped = std::move(shaped_);
+    const int block = doc_->findBlock(start).blockNumber();
+    std::erase_if(shaped, [block](const auto& entry) { return entry.first.first == block; });
+    changed();
+    laidOutWidth_ = width;
+    shaped_ = std::move(shaped);
+}
+
 void TRMRichDocument::layoutAt(double width) const {
     if (width == linesWidth_)
         return;
     if (doc_->documentLayout()->paintDevice() != &twipsDevice())
         doc_->documentLayout()->setPaintDevice(&twipsDevice());
-    doc_->setTextWidth(width);
-    static_cast<void>(doc_->size()); // lays the whole document out
+    // Setting the width, even the same one, lays the whole document out again; replaceText
+    // has laid out only the paragraph it changed.
+    if (laidOutWidth_ != width) {
+        doc_->setTextWidth(width);
+        laidOutWidth_ = width;
+    }
+    static_cast<void>(doc_->size()); // lays out what is not laid out yet
     lines_.clear();
     for (QTextBlock block = doc_->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();
@@ -326,28 +371,38 @@ void TRMRichDocument::drawLine(QPainter& painter, double width, int index, QPoin
     // A justified line is followed by one character of the next, which it never takes in:
     // only a line that does not end its text is spread.
     const int extra = line.Justified ? 1 : 0;
-    const QString text = block.text().mid(line.Start - block.position(), line.Length + extra);
-    const FontDevice device(std::max(1, static_cast<int>(std::lround(TwipsPerInch * scaleX))),
-                            std::max(1, static_cast<int>(std::lround(TwipsPerInch * scaleY))));
-    QTextLayout layout(text, doc_->defaultFont(), &device);
-    QList<QTextLayout::FormatRange> formats;
-    forFragments(block, line.Start, line.Start + line.Length + extra,
-                 [&](const QTextFragment& f, int from, int count) {
-                     formats.append({f.position() + from - line.Start, count, f.charFormat()});
-                     return true;
-                 });
-    layout.setFormats(formats);
-    QTextOption option(block.blockFormat().alignment());
-    option.setUseDesignMetrics(true);
-    option.setTabStopDistance(tabStopTwips * scaleX);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine shaped = layout.createLine();
-    shaped.setNumColumns(line.Length, width * scaleX);
-    layout.endLayout();
+    const int from = line.Start - block.position(), length = line.Length + extra;
+    const int dpiX = std::max(1, static_cast<int>(std::lround(TwipsPerInch * scaleX))),
+              dpiY = std::max(1, static_cast<int>(std::lround(TwipsPerInch * scaleY)));
+    std::unique_ptr<ShapedLine>& kept = shaped_[{line.Block, line.Index}];
+    if (!kept || kept->device.logicalDpiX() != dpiX || kept->device.logicalDpiY() != dpiY ||
+        kept->from != from || kept->length != length || kept->width != width * scaleX) {
+        kept = std::make_unique<ShapedLine>(dpiX, dpiY, block.text().mid(from, length),
+                                            doc_->defaultFont());
+        kept->from = from;
+        kept->length = length;
+        kept->width = width * scaleX;
+        QTextLayout& layout = kept->layout;
+        QList<QTextLayout::FormatRange> formats;
+        forFragments(block, line.Start, line.Start + length,
+                     [&](const QTextFragment& f, int first, int count) {
+                         formats.append({f.position() + first - line.Start, count, f.charFormat()});
+                         return true;
+                     });
+        layout.setFormats(formats);
+        QTextOption option(block.blockFormat().alignment());
+        option.setUseDesignMetrics(true);
+        option.setTabStopDistance(tabStopTwips * scaleX);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine shaped = layout.createLine();
+        shaped.setNumColumns(line.Length, width * scaleX);
+        layout.endLayout();
+        kept->ascent = shaped.ascent();
+    }
     painter.setPen(color);
-    layout.draw(&painter,
-                {origin.x(), origin.y() + (line.Top + line.Ascent) * scaleY - shaped.ascent()});
+    kept->layout.draw(&painter,
+                      {origin.x(), origin.y() + (line.Top + line.Ascent) * scaleY - kept->ascent});
 }
 
 QTextCharFormat TRMRichDocument::lineFormat(const TRMRichLine& line) const {

@@ -13,9 +13,11 @@
 #include <QTextCharFormat>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -64,6 +66,12 @@ public:
 
     // The characters [start, end) with their paragraph and character formats.
     TRMRichDocument part(int start, int end) const;
+    // Replaces the characters [start, start + count) (count > 0, inside one paragraph) by
+    // `text` in the format of the first of them. Only that paragraph is laid out again.
+    void replaceText(int start, int count, const QString& text);
+    // Documents read from RTF by every document of the process (benchmarks and tests count
+    // reading with it).
+    static std::size_t textsRead();
 
     // --- layout at `width` twips (kept until another width or a change of the text)
     const std::vector<TRMRichLine>& lines(double width) const;
@@ -92,8 +100,14 @@ private:
     void changed();
     void layoutAt(double width) const;
 
+    // A line shaped for drawing at one scale, kept by (paragraph, line in paragraph) for the
+    // next draw while that paragraph stays as it is.
+    struct ShapedLine;
+
     std::unique_ptr<QTextDocument> doc_;
+    mutable std::map<std::pair<int, int>, std::unique_ptr<ShapedLine>> shaped_;
     mutable double linesWidth_ = -1;
+    mutable double laidOutWidth_ = -1; // the document layout's width while it stands
     mutable std::vector<TRMRichLine> lines_;
 };
 

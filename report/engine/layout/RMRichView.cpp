@@ -12,8 +12,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace report {
 
@@ -86,6 +89,171 @@ const TRMRichDocument& TRMRichView::Document() const {
     return cache_->doc;
 }
 
+namespace {
+
+// The numbers of a rich text: its runs of digits in text (not in control words), as byte
+// ranges of the RTF, and the RTF with each run replaced by a NUL (texts that differ only in
+// their numbers have the same key).
+struct NumberRuns {
+    std::string key;
+    std::vector<std::string_view> runs;
+};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+int hexValue(char c) {
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// False when the text holds digits the scan cannot tell apart from other bytes: digits
+// written as escapes or as a \u fallback, binary data, NUL bytes.
+bool scanNumbers(std::string_view rtf, NumberRuns& out) {
+    out.key.clear();
+    out.runs.clear();
+    out.key.reserve(rtf.size());
+    std::size_t i = 0;
+    while (i < rtf.size()) {
+        const char c = rtf[i];
+        if (c == '\0')
+            return false;
+        if (isDigit(c)) {
+            const std::size_t from = i;
+            while (i < rtf.size() && isDigit(rtf[i]))
+                ++i;
+            out.runs.push_back(rtf.substr(from, i - from));
+            out.key += '\0';
+            continue;
+        }
+        if (c != '\\' || i + 1 >= rtf.size()) {
+            out.key += c;
+            ++i;
+            continue;
+        }
+        const std::size_t from = i++;
+        if (isLetter(rtf[i])) {
+            const std::size_t word = i;
+            while (i < rtf.size() && isLetter(rtf[i]))
+                ++i;
+            const std::string_view name = rtf.substr(word, i - word);
+            if (name == "bin")
+                return false;
+            if (i < rtf.size() && rtf[i] == '-')
+                ++i;
+            const std::size_t number = i;
+            while (i < rtf.size() && isDigit(rtf[i]))
+                ++i;
+            if (name == "u" && i > number) {
+                const int code = std::atoi(std::string(rtf.substr(number, i - number)).c_str());
+                if (code >= '0' && code <= '9')
+                    return false;
+                if (i < rtf.size() && rtf[i] == ' ')
+                    ++i;
+                if (i < rtf.size() && isDigit(rtf[i]))
+                    return false; // a digit the reader skips
+            } else if (i < rtf.size() && rtf[i] == ' ') {
+                ++i;
+            }
+        } else if (rtf[i] == '\'' && i + 2 < rtf.size()) {
+            const int high = hexValue(rtf[i + 1]), low = hexValue(rtf[i + 2]);
+            if (high == 3 && low >= 0 && low <= 9)
+                return false;
+            i += 3;
+        } else {
+            ++i;
+        }
+        out.key.append(rtf.substr(from, i - from));
+    }
+    return true;
+}
+
+// The document's own runs of digits: where they start and their text.
+std::vector<std::pair<int, QString>> documentNumbers(const TRMRichDocument& doc) {
+    const QString text = doc.document().toRawText();
+    std::vector<std::pair<int, QString>> out;
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] < u'0' || text[i] > u'9') {
+            ++i;
+            continue;
+        }
+        const qsizetype from = i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        out.emplace_back(static_cast<int>(from), text.mid(from, i - from));
+    }
+    return out;
+}
+
+// A document drawn on this thread and where its numbers are.
+struct DrawnText {
+    TRMRichDocument doc;
+    std::vector<std::pair<int, QString>> numbers; // as in the RTF, in order
+};
+
+// The documents drawn on this thread by the key of their text. Nullptr when `rtf` cannot
+// be matched with its document's numbers (the caller reads it the usual way).
+TRMRichDocument* drawnDocument(const std::string& rtf) {
+    thread_local std::unordered_map<std::string, std::unique_ptr<DrawnText>> drawn;
+    thread_local NumberRuns scan;
+    if (!scanNumbers(rtf, scan))
+        return nullptr;
+    auto it = drawn.find(scan.key);
+    if (it != drawn.end()) {
+        DrawnText& known = *it->second;
+        std::size_t changed = 0, which = 0;
+        for (std::size_t i = 0; i < scan.runs.size(); ++i)
+            if (known.numbers[i].second != QLatin1StringView(scan.runs[i])) {
+                ++changed;
+                which = i;
+            }
+        if (changed == 0)
+            return &known.doc;
+        if (changed == 1) {
+            auto& [start, digits] = known.numbers[which];
+            const QString now = QString::fromLatin1(scan.runs[which]);
+            known.doc.replaceText(start, static_cast<int>(digits.size()), now);
+            const int shift = static_cast<int>(now.size() - digits.size());
+            digits = now;
+            for (std::size_t i = which + 1; i < known.numbers.size(); ++i)
+                known.numbers[i].first += shift;
+            return &known.doc;
+        }
+        drawn.erase(it);
+    }
+    auto text = std::make_unique<DrawnText>();
+    text->doc.loadRtf(rtf);
+    text->numbers = documentNumbers(text->doc);
+    if (text->numbers.size() != scan.runs.size())
+        return nullptr;
+    for (std::size_t i = 0; i < scan.runs.size(); ++i)
+        if (text->numbers[i].second != QLatin1StringView(scan.runs[i]))
+            return nullptr;
+    if (drawn.size() >= 32)
+        drawn.clear();
+    return &drawn.emplace(scan.key, std::move(text)).first->second->doc;
+}
+
+} // namespace
+
+const TRMRichDocument& TRMRichView::DrawnDocument() const {
+    if (cache_ && cache_->rtf == RichText)
+        return cache_->doc;
+    if (const TRMRichDocument* doc = drawnDocument(RichText))
+        return *doc;
+    return Document();
+}
+
 double TRMRichView::TextWidthTwips() const {
     const int pixels =
         Width - 2 * GapX - detail::frameAllowance(LeftFrame) - detail::frameAllowance(RightFrame);
@@ -147,7 +315,7 @@ platform::TFont lineFont(const QTextCharFormat& format, const QTextDocument& doc
 // (a recording canvas keeps it with its text, for searching).
 void drawText(const TRMRichView& v, TCanvas& canvas, const TRMDrawPlacement& at,
               const TRMDrawContext& ctx, const TRect& rect) {
-    const TRMRichDocument& doc = v.Document();
+    const TRMRichDocument& doc = v.DrawnDocument();
     const double width = v.TextWidthTwips(), height = v.TextHeightTwips();
     const double pageLeft = v.Left + v.GapX + detail::frameAllowance(v.LeftFrame);
     const double pageTop = v.Top + v.GapY + detail::frameAllowance(v.TopFrame);

@@ -31,6 +31,11 @@ public:
     std::string RichText;
     // RichText read, cached per text (the same document serves every draw).
     const TRMRichDocument& Document() const;
+    // The document drawing lays out: Document() when the view has read it; else this
+    // thread's document of a text drawn before that differs from RichText in at most one
+    // number (a page number), that number changed in place, so that a caption drawn on
+    // every page with its page number is read and laid out once. Valid until the next call.
+    const TRMRichDocument& DrawnDocument() const;
 
     // --- layout (page pixels; the text area is the view less GapX / GapY on each side and
     // the frame allowance of each visible side)

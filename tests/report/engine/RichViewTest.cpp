@@ -11,6 +11,7 @@
 #include "report/engine/model/RMVariables.h"
 #include "tests/report/engine/ArchiveCaptions.h"
 
+#include <QPicture>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -461,6 +462,63 @@ TEST_F(RichView, ViewsWithTheSameTextShareOneDocument) {
         EXPECT_NE(&elsewhere.Document(), shared);
         EXPECT_EQ(elsewhere.Document().plainText(), shared->plainText());
     }).join();
+}
+
+namespace {
+
+// The lines a view draws onto a recording canvas: place, text, font, clip and the drawing.
+std::string drawnLines(const TRMRichView& v) {
+    TMetafile m(800, 300);
+    {
+        platform::TMetafileCanvas canvas(m);
+        v.Draw(canvas, {}, {});
+    }
+    std::string out;
+    for (const auto* r : lines(m)) {
+        const QByteArray drawing(r->Drawing->data(), static_cast<qsizetype>(r->Drawing->size()));
+        out += std::to_string(r->Rect.Left) + "," + std::to_string(r->Rect.Top) + "," +
+               std::to_string(r->Rect.Right) + "," + std::to_string(r->Rect.Bottom) + " " +
+               r->Font.Name + " " + std::to_string(r->Font.Height) + " " +
+               std::to_string(r->Clip.has_value()) + " " + std::to_string(qHash(drawing)) + " " +
+               r->Text + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+// A caption whose page number changes from page to page is read once per thread and its
+// number changed in place; every page draws what the text read anew would draw, also where
+// the number's width moves the rest of its line or breaks a centred line differently.
+TEST_F(RichView, PageNumberChangedInPlaceDrawsAsTheTextReadAnew) {
+    std::string footer(ArchiveColumnFooterCaption);
+    for (const auto& [field, value] : {std::pair{"[Date]", "2026-12-09"},
+                                       {"[Time]", "08:30:00"},
+                                       {"[Oper]", "Zhang"},
+                                       {"[TotalPages#]", "120"}})
+        footer.replace(footer.find(field), std::string_view(field).size(), value);
+    const std::string centred = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 "
+                                "\\'cb\\'ce\\'cc\\'e5;}}\\pard\\qc\\f0\\fs18 \\'b5\\'da [Page#] "
+                                "\\'d2\\'b3 of 120\\par 2026\\par}";
+    for (const auto& [rtf, width] : {std::pair{footer, 718}, {centred, 70}}) {
+        std::size_t reads = 0;
+        for (const std::string page : {"9", "10", "100", "99999", "12345", "7"}) {
+            std::string text = rtf;
+            text.replace(text.find("[Page#]"), 7, page);
+            TRMRichView inPlace, read;
+            for (TRMRichView* v : {&inPlace, &read}) {
+                v->SetBounds(38, 10, width, 80);
+                v->RichText = text;
+            }
+            static_cast<void>(read.Document()); // a view that has read its text draws it
+            const std::size_t before = TRMRichDocument::textsRead();
+            const std::string drawn = drawnLines(inPlace);
+            reads += TRMRichDocument::textsRead() - before;
+            EXPECT_EQ(drawn, drawnLines(read)) << "page " << page;
+            EXPECT_NE(drawn.find(page), std::string::npos) << drawn;
+        }
+        EXPECT_LE(reads, 1u) << rtf;
+    }
 }
 
 namespace {
