@@ -47,14 +47,18 @@ TRMPrintResult PrintPages(QWidget* owner, TRMPageSource& pages, const TRMPrintRe
     }
     const TRMPrintResult result = run.Execute(request.options);
     window.reset();
+    tellPrintResult(owner, result, request);
+    return result;
+}
 
+void tellPrintResult(QWidget* owner, const TRMPrintResult& result, const TRMPrintRequest& request) {
     switch (result.status) {
     case TRMPrintStatus::BadPageList:
     case TRMPrintStatus::Failed:
         showError(owner, result.message);
         break;
     case TRMPrintStatus::Printed:
-        if (request.tellOutputs && printer.Info().Kind == TRMPrinterKind::Pdf &&
+        if (request.tellOutputs && RMPrinter().Info().Kind == TRMPrinterKind::Pdf &&
             !result.outputs.empty()) {
             std::string text = "报表已打印到 PDF 文件：";
             for (const std::string& file : result.outputs)
@@ -67,7 +71,6 @@ TRMPrintResult PrintPages(QWidget* owner, TRMPageSource& pages, const TRMPrintRe
     case TRMPrintStatus::Nothing:
         break;
     }
-    return result;
 }
 
 } // namespace report

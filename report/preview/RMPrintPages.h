@@ -26,5 +26,7 @@ struct TRMPrintRequest {
 };
 
 TRMPrintResult PrintPages(QWidget* owner, TRMPageSource& pages, const TRMPrintRequest& request);
+// What PrintPages shows after a run: the error box or where the PDF printer put its files.
+void tellPrintResult(QWidget* owner, const TRMPrintResult& result, const TRMPrintRequest& request);
 
 } // namespace report

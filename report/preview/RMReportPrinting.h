@@ -56,6 +56,9 @@ public:
     explicit TRMPrinterOutput(QWidget* owner = nullptr);
     TRMPrinterOutput(QWidget* owner, const TRMPrintRunOptions& options);
     void Deliver(TRMReport& report) override;
+    // Prints on a thread of its own while the report prepares, where that gives the same
+    // output (see overlapPossible in the source); false when it cannot.
+    bool DeliverWhilePreparing(TRMReport& report) override;
     // Of the last delivery; Nothing when nothing was printed.
     const TRMPrintResult& Result() const { return result_; }
 

@@ -70,16 +70,7 @@ TRMPrintResult TRMPrintRun::Execute(const TRMPrintRunOptions& options) {
                 endOfPage(i);
             }
         }
-        if (cancelled()) {
-            device_.Abort();
-            printer_.SetPrinting(false);
-            result_.status = TRMPrintStatus::Cancelled;
-        } else {
-            if (device_.Printing())
-                endJob();
-            result_.status =
-                result_.pagesPrinted > 0 ? TRMPrintStatus::Printed : TRMPrintStatus::Nothing;
-        }
+        finishRun();
     } catch (const Failure& failure) {
         device_.Abort();
         printer_.SetPrinting(false);
@@ -88,6 +79,43 @@ TRMPrintResult TRMPrintRun::Execute(const TRMPrintRunOptions& options) {
     }
     result_.outputs = device_.Outputs();
     return result_;
+}
+
+TRMPrintResult TRMPrintRun::ExecuteInOrder(const TRMPrintRunOptions& options,
+                                           const std::function<bool(int)>& pageReady) {
+    options_ = options;
+    options_.pageList.clear();
+    options_.pageOrder.clear();
+    result_ = {};
+    pages_.clear();
+    if (OnPrintReport)
+        OnPrintReport();
+    try {
+        for (int i = 0; !cancelled() && pageReady(i); ++i) {
+            printPage(i);
+            endOfPage(i);
+        }
+        finishRun();
+    } catch (const Failure& failure) {
+        device_.Abort();
+        printer_.SetPrinting(false);
+        result_.status = TRMPrintStatus::Failed;
+        result_.message = failure.message;
+    }
+    result_.outputs = device_.Outputs();
+    return result_;
+}
+
+void TRMPrintRun::finishRun() {
+    if (cancelled()) {
+        device_.Abort();
+        printer_.SetPrinting(false);
+        result_.status = TRMPrintStatus::Cancelled;
+        return;
+    }
+    if (device_.Printing())
+        endJob();
+    result_.status = result_.pagesPrinted > 0 ? TRMPrintStatus::Printed : TRMPrintStatus::Nothing;
 }
 
 TRMPaperRequest TRMPrintRun::paperFor(const TRMPageInfo& page) const {

@@ -70,11 +70,17 @@ public:
     TRMProgress* Progress = nullptr;
 
     TRMPrintResult Execute(const TRMPrintRunOptions& options);
+    // Every page in order as it comes, for pages still being made: `pageReady(i)` waits
+    // until page i can be drawn (true) or tells that no page follows (false). No page
+    // list, copies or page order (they need the page count); parity applies.
+    TRMPrintResult ExecuteInOrder(const TRMPrintRunOptions& options,
+                                  const std::function<bool(int)>& pageReady);
 
 private:
     struct Failure {
         std::string message;
     };
+    void finishRun();
     bool inList(int pageNo) const { return pages_.empty() || pages_.count(pageNo) != 0; }
     void printPage(int index);
     void endOfPage(int index);

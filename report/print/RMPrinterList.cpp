@@ -18,6 +18,15 @@ TRMPrinterList::TRMPrinterList() {
     Refresh();
 }
 
+std::unique_ptr<TRMPrinterList> TRMPrinterList::copyOf(TRMPrinterList& from, int index) {
+    std::unique_ptr<TRMPrinterList> list(new TRMPrinterList(Empty{}));
+    list->entries_.push_back({platform::engineText(47007), nullptr});
+    list->entries_.push_back({from.Name(1), std::make_unique<TRMPrinterInfo>(from.Info(1))});
+    list->entries_.push_back({from.Name(index), std::make_unique<TRMPrinterInfo>(from.Info(index))});
+    list->defaultIndex_ = 2;
+    return list;
+}
+
 void TRMPrinterList::Refresh() {
     entries_.clear();
     error_.clear();

@@ -20,6 +20,10 @@ public:
     static TRMPrinterList& instance();
 
     TRMPrinterList();
+    // The two fixed entries and a copy of `from`'s printer at `index`, which is this list's
+    // last and default entry; the print system is not asked. A print run on a thread of
+    // its own works on one, so that it shares no printer state.
+    static std::unique_ptr<TRMPrinterList> copyOf(TRMPrinterList& from, int index);
     TRMPrinterList(const TRMPrinterList&) = delete;
     TRMPrinterList& operator=(const TRMPrinterList&) = delete;
 
@@ -54,6 +58,8 @@ private:
         std::string name;
         std::unique_ptr<TRMPrinterInfo> info;
     };
+    struct Empty {};
+    explicit TRMPrinterList(Empty) {}
     int resolve(int index) const;
 
     std::vector<Entry> entries_;

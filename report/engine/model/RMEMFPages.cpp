@@ -3,6 +3,7 @@
 #include "platform/EngineTexts.h"
 #include "report/engine/model/RMCompressor.h"
 #include "report/engine/model/RMMemoView.h"
+#include "report/engine/model/RMPageHandOver.h"
 #include "report/engine/model/RMPaper.h"
 #include "report/engine/model/RMUnits.h"
 #include "report/engine/model/RMViewFactory.h"
@@ -57,7 +58,33 @@ TRMEMFPage* TRMEMFPages::operator[](int index) const {
     return pages_[static_cast<std::size_t>(index)].get();
 }
 
+void TRMEMFPages::revokeHandOver(int firstChanged) {
+    if (HandOver != nullptr && firstChanged < HandOver->handed())
+        HandOver->revoke();
+}
+
+void TRMEMFPages::pagesFinal(int count) {
+    if (HandOver != nullptr)
+        HandOver->handOver(*this, count);
+}
+
+void TRMEMFPages::adoptPage(std::unique_ptr<TRMEMFPage> page) {
+    pages_.push_back(std::move(page));
+}
+
+void TRMEMFPages::adoptBackground(std::unique_ptr<TRMBkPicture> background) {
+    backgrounds_.push_back(std::move(background));
+}
+
+void TRMEMFPages::releaseStream(int index) {
+    if (TRMEMFPage* record = (*this)[index]) {
+        std::erase_if(cache_, [&](const CacheEntry& e) { return e.record == record; });
+        record->Stream = RMStream();
+    }
+}
+
 void TRMEMFPages::clearAll() {
+    revokeHandOver();
     cache_.clear();
     pages_.clear();
     backgrounds_.clear();
@@ -73,6 +100,8 @@ void TRMEMFPages::Clear() {
 }
 
 void TRMEMFPages::swapPages(TRMEMFPages& other) noexcept {
+    revokeHandOver();
+    other.revokeHandOver();
     std::swap(pages_, other.pages_);
     std::swap(backgrounds_, other.backgrounds_);
     std::swap(cache_, other.cache_);
@@ -127,6 +156,7 @@ TRMEMFPage* TRMEMFPages::AddPage(const TRMPage& templatePage) {
 
 TRMEMFPage* TRMEMFPages::InsertPage(int index, const TRMPage& templatePage) {
     index = std::clamp(index, 0, Count());
+    revokeHandOver(index);
     if (OnBeginPage)
         OnBeginPage(index);
     auto it = pages_.insert(pages_.begin() + index, makePage(templatePage));
@@ -147,6 +177,7 @@ void TRMEMFPages::AddBackground(const TRMPage& t) {
 void TRMEMFPages::Interleave(int templatePages) {
     if (templatePages < 2)
         return;
+    revokeHandOver();
     std::vector<std::vector<std::unique_ptr<TRMEMFPage>>> runs(
         static_cast<std::size_t>(templatePages));
     for (auto& page : pages_) {
@@ -255,6 +286,7 @@ void TRMEMFPages::ObjectsToStream(int index, const TRMPage& views) {
     TRMEMFPage* record = (*this)[index];
     if (record == nullptr)
         return;
+    revokeHandOver(index);
     record->Stream.clear();
     record->Stream.writeByte(rmCurrentVersion);
     for (const auto& view : views.Objects()) {

@@ -24,6 +24,7 @@ class TCanvas;
 namespace report {
 
 class TRMExportFilter;
+class TRMPageHandOver;
 
 // What a consumer needs to know about a page without drawing it.
 struct TRMPageInfo {
@@ -106,6 +107,16 @@ public:
     // Reorders the pages so that the pages of different template pages alternate: the
     // first page of each template page, then the second of each, and so on.
     void Interleave(int templatePages);
+    // Pages before `count` will not change any more: a hand-over in place gets copies of
+    // them (a print drawing while the pages are prepared). Clearing, inserting before,
+    // reordering or rewriting pages already handed over revokes the hand-over.
+    void pagesFinal(int count);
+    TRMPageHandOver* HandOver = nullptr;
+    // A drawer's own store: takes a handed-over page or background as the next one, and
+    // lets the stream of a page it has drawn go.
+    void adoptPage(std::unique_ptr<TRMEMFPage> page);
+    void adoptBackground(std::unique_ptr<TRMBkPicture> background);
+    void releaseStream(int index);
     // Memory the page streams hold (finished pages are kept packed).
     std::size_t heldBytes() const;
     TRMBkPicture* Background(int index) const;
@@ -155,6 +166,7 @@ public:
 
 private:
     void clearAll();
+    void revokeHandOver(int firstChanged = 0);
     std::unique_ptr<TRMPage> decode(const TRMEMFPage& record) const;
 
     struct CacheEntry {

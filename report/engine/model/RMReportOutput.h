@@ -21,6 +21,9 @@ public:
     virtual ~TRMReportOutput() = default;
     // `report` has just prepared at least one page into its EMFPages.
     virtual void Deliver(TRMReport& report) = 0;
+    // An output that can take pages while they are still being made prepares `report`
+    // itself and returns true; false (nothing done): the report prepares, then Deliver.
+    virtual bool DeliverWhilePreparing(TRMReport& /*report*/) { return false; }
 };
 
 struct TRMReportWindows {

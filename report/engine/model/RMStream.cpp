@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace report {
@@ -46,8 +47,9 @@ void RMStream::seek(std::size_t position) {
 }
 
 void RMStream::touch() {
-    static std::uint64_t counter = 0; // one thread: the user-interface thread
-    rev_ = ++counter;
+    // Streams are also made on the print thread (decoding handed-over pages).
+    static std::atomic<std::uint64_t> counter{0};
+    rev_ = counter.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 void RMStream::writeBytes(std::string_view bytes) {

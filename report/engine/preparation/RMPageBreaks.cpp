@@ -44,6 +44,9 @@ void TRMPageBreaks::addPage() {
     // Pages before the previous one are finished: keep them packed.
     for (; packedPages_ < index - 1; ++packedPages_)
         state_.Out[packedPages_]->Stream.pack();
+    // In the last pass they are final: a print may draw them already.
+    if (!(state_.TwoPass && state_.FirstPass))
+        state_.Out.pagesFinal(packedPages_);
     state_.FreshPage = true;
 }
 

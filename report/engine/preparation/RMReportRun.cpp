@@ -98,6 +98,8 @@ void TRMReport::PrintReport(TRMReportOutput& output) {
         TRMReportOutput* preview;
         ~Restore() { r.Preview = preview; }
     } restore{*this, preview};
+    if (output.DeliverWhilePreparing(*this))
+        return;
     if (!PrepareReport() || EMFPages.Count() == 0)
         return;
     output.Deliver(*this);
