@@ -53,10 +53,9 @@ std::function<void(int, int)> storeOffsetsIn(TRMReport& report) {
 // The same run twice over: what the print before preparing chose and what printing after it
 // would choose.
 bool sameRun(const TRMPrintRunOptions& a, const TRMPrintRunOptions& b) {
-    return a.jobTitle == b.jobTitle && a.reportTitle == b.reportTitle &&
-           a.pageList == b.pageList && a.pageOrder == b.pageOrder && a.copies == b.copies &&
-           a.collate == b.collate && a.parity == b.parity &&
-           a.scalePaper.has_value() == b.scalePaper.has_value() &&
+    return a.jobTitle == b.jobTitle && a.reportTitle == b.reportTitle && a.pageList == b.pageList &&
+           a.pageOrder == b.pageOrder && a.copies == b.copies && a.collate == b.collate &&
+           a.parity == b.parity && a.scalePaper.has_value() == b.scalePaper.has_value() &&
            a.scalePercent == b.scalePercent && a.offsetLeft == b.offsetLeft &&
            a.offsetTop == b.offsetTop && a.stationery == b.stationery &&
            a.printBackColor == b.printBackColor;

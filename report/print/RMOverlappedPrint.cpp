@@ -31,6 +31,7 @@ private:
 };
 
 std::atomic<bool> overlapped{true};
+std::atomic<int> started{0}, done{0};
 
 } // namespace
 
@@ -40,6 +41,14 @@ void setOverlappedPrint(bool on) {
 
 bool overlappedPrint() {
     return overlapped;
+}
+
+int overlappedPrintsStarted() {
+    return started;
+}
+
+int overlappedPrintsDone() {
+    return done;
 }
 
 TRMOverlappedPrint::TRMOverlappedPrint(TRMCustomPrinter& printer, const TRMPrintRunOptions& options,
@@ -62,6 +71,7 @@ bool TRMOverlappedPrint::possibleFor(const TRMCustomPrinter& printer) {
 }
 
 void TRMOverlappedPrint::start() {
+    ++started;
     thread_ = std::thread([this] { run(); });
 }
 
@@ -132,6 +142,8 @@ TRMPrintResult TRMOverlappedPrint::wait(TRMProgress* progress) {
             break;
     }
     thread_.join();
+    if (result_.status == TRMPrintStatus::Printed)
+        ++done;
     return result_;
 }
 

@@ -25,6 +25,10 @@ class TRMPrinterList;
 // other, as benchmarks and tests compare).
 void setOverlappedPrint(bool on);
 bool overlappedPrint();
+// Prints started on a thread of their own in this process, and those whose output the
+// thread finished (tests and benchmarks tell by them which way a print went).
+int overlappedPrintsStarted();
+int overlappedPrintsDone();
 
 class TRMOverlappedPrint {
 public:

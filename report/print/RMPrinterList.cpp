@@ -22,7 +22,8 @@ std::unique_ptr<TRMPrinterList> TRMPrinterList::copyOf(TRMPrinterList& from, int
     std::unique_ptr<TRMPrinterList> list(new TRMPrinterList(Empty{}));
     list->entries_.push_back({platform::engineText(47007), nullptr});
     list->entries_.push_back({from.Name(1), std::make_unique<TRMPrinterInfo>(from.Info(1))});
-    list->entries_.push_back({from.Name(index), std::make_unique<TRMPrinterInfo>(from.Info(index))});
+    list->entries_.push_back(
+        {from.Name(index), std::make_unique<TRMPrinterInfo>(from.Info(index))});
     list->defaultIndex_ = 2;
     return list;
 }

@@ -6,6 +6,7 @@
 #include "platform/Modal.h"
 #include "plugin/HostContext.h"
 #include "popup/TRopInst.h"
+#include "report/print/RMOverlappedPrint.h"
 #include "report/print/RMPdfPrinter.h"
 #include "tests/archive/ArchiveWindowFixture.h"
 #include "tests/support/TestSupport.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QInputMethodEvent>
+#include <QProcess>
 #include <QTest>
 #include <QToolButton>
 
@@ -182,6 +184,42 @@ TEST_F(ArchiveEditingTest, PrintAsksFirstAndPreviewStoresTheReportVariables) {
     EXPECT_EQ(closePreview.count(), 1);
     EXPECT_EQ(boxes->count(), 3u);
     EXPECT_EQ(archive::reportVariable("Oper"), "张三");
+}
+
+// Ctrl+P prints while the listing is prepared: the file holds the texts at the places of a
+// print after preparing, page for page.
+TEST_F(ArchiveEditingTest, CtrlPPrintingWhilePreparingPlacesWhatPrintingAfterItDoes) {
+    StartOptions options;
+    options.units.clear();
+    for (int i = 1; i <= 300; ++i)
+        options.units.push_back(
+            {QString::asprintf("%04d", i).toStdString(), "单位" + std::to_string(i)});
+    open(options);
+    const QString folder = dir.filePath("pdf");
+    report::setPdfOutputFolder(folder.toStdString());
+    const auto placedTexts = [&folder] {
+        const QStringList files = QDir(folder).entryList({"*.pdf"}, QDir::Files);
+        EXPECT_EQ(files.size(), 1);
+        const QString file = folder + "/" + files.value(0);
+        QProcess process;
+        process.start("pdftotext", {"-bbox", file, "-"});
+        EXPECT_TRUE(process.waitForFinished(120000) && process.exitCode() == 0)
+            << "pdftotext: " << process.errorString().toStdString();
+        QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+        lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("<meta")); });
+        QFile::remove(file);
+        return lines;
+    };
+    const int overlapped = report::overlappedPrintsDone();
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(report::overlappedPrintsDone(), overlapped + 1);
+    const QStringList whilePreparing = placedTexts();
+    report::setOverlappedPrint(false);
+    key(Qt::Key_P, Qt::ControlModifier);
+    report::setOverlappedPrint(true);
+    EXPECT_EQ(report::overlappedPrintsDone(), overlapped + 1);
+    EXPECT_GT(whilePreparing.filter(QStringLiteral("<page ")).size(), 5);
+    EXPECT_EQ(whilePreparing, placedTexts());
 }
 
 TEST_F(ArchiveEditingTest, InputMethodTextIsTypedLikeKeys) {

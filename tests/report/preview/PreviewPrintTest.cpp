@@ -14,6 +14,7 @@
 #include "report/preview/RMPrintForm.h"
 #include "report/preview/RMProgressForm.h"
 #include "report/preview/RMReportPrinting.h"
+#include "report/print/RMOverlappedPrint.h"
 #include "report/print/RMPdfPrinter.h"
 #include "report/print/RMPrinter.h"
 #include "tests/report/engine/TemplateBuilder.h"
@@ -335,6 +336,92 @@ TEST_F(PreviewPrint, PrintEventsComeFromEveryPrintRun) {
     EXPECT_EQ(runs, 3);
     EXPECT_EQ(printed, (std::vector<int>{1}));
     EXPECT_EQ(newPrints(), (Pages{{2}}));
+}
+
+// Printing while the report prepares: the same file as printing after it, and a cancel or
+// an error in the preparation leaves no file behind.
+struct OverlappedPrint : PreviewPrint {
+    ~OverlappedPrint() override { setOverlappedPrint(true); }
+    // Every text of the one file printed since the last call, with its box.
+    QStringList placedTexts() {
+        const QStringList files = QDir(dir.path()).entryList({"*.pdf"}, QDir::Files);
+        if (files.size() != 1) {
+            ADD_FAILURE() << "files: " << files.join(", ").toStdString();
+            return {};
+        }
+        const QString file = dir.filePath(files[0]);
+        QStringList lines =
+            printtest::runTool("pdftotext", {"-bbox", file, "-"}).split(QLatin1Char('\n'));
+        lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("<meta")); });
+        QFile::remove(file);
+        return lines;
+    }
+    // Prints `report` overlapped and after preparing; their placed texts, which must match.
+    void expectSameBothWays(TRMReport& report) {
+        const int printed = overlappedPrintsDone();
+        TRMPrinterOutput printer;
+        report.PrintReport(printer);
+        EXPECT_EQ(printer.Result().status, TRMPrintStatus::Printed);
+        EXPECT_EQ(overlappedPrintsDone(), printed + 1) << "printed after preparing";
+        const QStringList overlapped = placedTexts();
+        setOverlappedPrint(false);
+        report.PrintReport(printer);
+        EXPECT_EQ(printer.Result().status, TRMPrintStatus::Printed);
+        EXPECT_EQ(overlappedPrintsDone(), printed + 1);
+        const QStringList sequential = placedTexts();
+        setOverlappedPrint(true);
+        EXPECT_GT(overlapped.filter(QStringLiteral("<page ")).size(), 5) << "pages";
+        EXPECT_EQ(overlapped, sequential);
+    }
+};
+
+TEST_F(OverlappedPrint, OnePassAndTwoPassReportsPrintTheSameAsAfterPreparing) {
+    Listing l(400);
+    l.report.ShowPrintDialog = false;
+    l.report.ShowProgress = false;
+    expectSameBothWays(l.report);
+    // The page count is known in the second pass only: its pages are handed over.
+    l.footerText->Memo = {"第[Page#]页 共[TotalPages]页"};
+    l.report.DoublePass = true;
+    expectSameBothWays(l.report);
+}
+
+TEST_F(OverlappedPrint, CancelOrAnErrorWhilePreparingLeavesNoFile) {
+    Listing l(2000);
+    l.report.ShowPrintDialog = false;
+    l.report.DoublePass = true;
+    // Cancelled from the preparation's progress once pages were handed over in the last pass.
+    TRMReportWindows windows;
+    windows.ProgressWindow = [&l](const std::string&) {
+        auto progress = std::make_unique<TRMHeadlessProgress>();
+        progress->onLine = [p = progress.get(), &l](const std::string& line) {
+            if (l.report.FinalPass && l.report.EMFPages.Count() >= 8 &&
+                line.rfind("正在处理页:", 0) == 0)
+                p->cancel();
+        };
+        return progress;
+    };
+    installReportWindows(windows);
+    const int started = overlappedPrintsStarted();
+    TRMPrinterOutput printer;
+    l.report.PrintReport(printer);
+    EXPECT_EQ(overlappedPrintsStarted(), started + 1);
+    EXPECT_NE(printer.Result().status, TRMPrintStatus::Printed);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}, QDir::Files).isEmpty());
+    EXPECT_EQ(boxes.count(), 0u);
+
+    // An error in the last pass: the engine's message, no file.
+    l.report.ShowProgress = false;
+    l.report.OnEndPage = [&l](int page) {
+        if (l.report.FinalPass && page == 6)
+            throw std::runtime_error("页脚出错");
+    };
+    l.report.PrintReport(printer);
+    EXPECT_EQ(overlappedPrintsStarted(), started + 2);
+    EXPECT_NE(printer.Result().status, TRMPrintStatus::Printed);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}, QDir::Files).isEmpty());
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.last().text.find("页脚出错"), std::string::npos) << boxes.last().text;
 }
 
 } // namespace
