@@ -60,7 +60,7 @@ QFont baseFont(const TFont& font) {
 
 // Largest pixel size whose hinted cell (ascent + descent) is at most `cell`.
 int pixelSizeForCell(const TFont& font, int cell) {
-    static QHash<QString, int> cache;
+    thread_local QHash<QString, int> cache; // fonts are per thread (a print draws on its own)
     const QString key = QString::fromStdString(font.Name) + QChar(u'\x1') +
                         QString::number(int(font.Style & (fsBold | fsItalic))) + QChar(u'\x1') +
                         QString::number(cell);

@@ -7,10 +7,11 @@
 //   fonts, 600 dots per inch);
 // - paintPage of the shared 500-page tabular document into QPdfWriter beside the raw loop
 //   drawing the same rectangles and texts.
-// Each of ours runs with plain texts as glyph runs (the default) and with every text shaped
-// (`/shaped`), the path before glyph runs. The ratios are printed at the end, with the
-// resident memory of the open window and the peak of its Ctrl+P (counters `window_RSS_MiB`,
-// `peak_RSS_MiB`, `print_over_window_MiB`).
+// The archive's Ctrl+P runs printing while preparing (the default, `overlapped:1`) and printing
+// after preparing (`overlapped:0`); that one also with every text shaped (`shaped:1`), the
+// path before glyph runs. The ratios are printed at the end, with the resident memory of the
+// open window and the peak of its Ctrl+P (counters `window_RSS_MiB`, `peak_RSS_MiB`,
+// `print_over_window_MiB`).
 
 #include "archive/TfrmAcountUnitArchives.h"
 #include "bench/report/engine/TablePages.h"
@@ -24,6 +25,7 @@
 #include "plugin/HostContext.h"
 #include "report/engine/model/RMReport.h"
 #include "report/engine/model/RMUnits.h"
+#include "report/print/RMOverlappedPrint.h"
 #include "report/print/RMPdfPrinter.h"
 
 #include <QApplication>
@@ -66,8 +68,8 @@ std::map<std::string, Resident>& resident() {
     return r;
 }
 
-// CPU seconds of the process (the runs are single-threaded): steadier than wall time on a
-// loaded machine.
+// CPU seconds of the process, all its threads (an overlapped print has two): steadier than
+// wall time on a loaded machine.
 double cpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -124,10 +126,13 @@ platform::DispatchRef& archiveService() {
 
 void BM_ArchiveCtrlPToPdf(benchmark::State& state) {
     const bool shaped = state.range(0) != 0;
+    const bool overlapped = state.range(1) != 0;
+    report::setOverlappedPrint(overlapped);
     plugin::HostContext& context = plugin::hostContext();
     context.DataService = plugin::ICoorDisp(archiveService());
     context.OperatorCode = "0001";
-    const QString folder = scratch->path() + (shaped ? "/pdf-shaped" : "/pdf-runs");
+    const QString folder = scratch->path() + (shaped ? "/pdf-shaped" : "/pdf-runs") +
+                           (overlapped ? "" : "-sequential");
     report::setPdfOutputFolder(folder.toStdString());
     platform::ScriptedMessageBoxes boxes;
     auto* window = new archive::TfrmAcountUnitArchives(nullptr, "cm");
@@ -150,17 +155,21 @@ void BM_ArchiveCtrlPToPdf(benchmark::State& state) {
             state.SkipWithError("no PDF file");
     }
     platform::setPlainTextGlyphRuns(true);
-    seconds()[shaped ? "archive shaped" : "archive"] = took;
-    resident()[shaped ? "archive shaped" : "archive"] = memory;
+    report::setOverlappedPrint(true);
+    const std::string run =
+        std::string(shaped ? "archive shaped" : "archive") + (overlapped ? "" : " sequential");
+    seconds()[run] = took;
+    resident()[run] = memory;
     state.counters["window_RSS_MiB"] = memory.window;
     state.counters["peak_RSS_MiB"] = memory.peak;
     state.counters["print_over_window_MiB"] = memory.peak - memory.window;
     delete window;
 }
 BENCHMARK(BM_ArchiveCtrlPToPdf)
-    ->ArgName("shaped")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"shaped", "overlapped"})
+    ->Args({0, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
@@ -342,7 +351,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printRatio("archive Ctrl+P to PDF, glyph runs", "archive", "raw archive");
-    printRatio("archive Ctrl+P to PDF, all shaped", "archive shaped", "raw archive");
+    printRatio("archive Ctrl+P to PDF, printed after preparing", "archive sequential",
+               "raw archive");
+    printRatio("archive Ctrl+P to PDF, all shaped, after preparing", "archive shaped sequential",
+               "raw archive");
     printRatio("engine paintPage to PDF, glyph runs", "table", "raw table");
     printRatio("engine paintPage to PDF, all shaped", "table shaped", "raw table");
     printMemory("archive Ctrl+P resident memory", "archive");

@@ -43,9 +43,9 @@ platform::TPictureKind platformKind(std::uint8_t kind) {
 }
 
 // Decoded pictures by their bytes, so that drawing a page again does not decode again. A
-// picture that does not decode is remembered as empty.
+// picture that does not decode is remembered as empty. Per thread, as a print draws on its own.
 const platform::Picture& decodedPicture(const TRMPicture& picture) {
-    static std::map<std::size_t, std::pair<std::string, platform::Picture>> cache;
+    thread_local std::map<std::size_t, std::pair<std::string, platform::Picture>> cache;
     const std::size_t key = std::hash<std::string>{}(picture.data) ^ picture.kind;
     auto it = cache.find(key);
     if (it != cache.end() && it->second.first == picture.data)

@@ -23,7 +23,9 @@ struct TRMFontMetrics::Face {
 };
 
 const TRMFontMetrics& TRMFontMetrics::of(const std::string& face, bool bold, bool italic) {
-    static std::map<std::tuple<std::string, bool, bool>, std::unique_ptr<TRMFontMetrics>> cache;
+    // Per thread: Qt's fonts are not shared between threads (a print draws on its own).
+    thread_local std::map<std::tuple<std::string, bool, bool>, std::unique_ptr<TRMFontMetrics>>
+        cache;
     auto key = std::make_tuple(face, bold, italic);
     auto it = cache.find(key);
     if (it == cache.end())
