@@ -111,6 +111,7 @@ void TRMOverlappedPrint::run() noexcept {
         result.status = TRMPrintStatus::Failed;
         result.message = platform::engineText(47210);
     }
+    handOver_.drawerDone();
     const std::lock_guard lock(mutex_);
     result_ = std::move(result);
     done_ = true;

@@ -69,7 +69,8 @@ bool TRMPageHandOver::stopped() const {
 }
 
 void TRMPageHandOver::put(Item item) {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopped_ || drawerDone_ || queue_.size() < MaxWaiting; });
     if (stopped_)
         return;
     queue_.push_back(std::move(item));
@@ -85,7 +86,14 @@ TRMPageHandOver::Next TRMPageHandOver::take(Item& item) {
         return Next::End;
     item = std::move(queue_.front());
     queue_.pop_front();
+    changed_.notify_all();
     return Next::Page;
+}
+
+void TRMPageHandOver::drawerDone() {
+    const std::lock_guard lock(mutex_);
+    drawerDone_ = true;
+    changed_.notify_all();
 }
 
 } // namespace report

@@ -48,6 +48,12 @@ public:
     // ---- the drawer's thread
     // Waits for the next page; End after the last one, Stopped when stopped.
     Next take(Item& item);
+    // The drawer takes no more pages: the preparation no longer waits for room.
+    void drawerDone();
+
+    // Pages waiting for the drawer at most: the preparation waits for room beyond that, so a
+    // drawer slower than the preparation keeps the copies it holds bounded.
+    static constexpr std::size_t MaxWaiting = 64;
 
 private:
     void put(Item item);
@@ -71,7 +77,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
-    bool finished_ = false, stopped_ = false;
+    bool finished_ = false, stopped_ = false, drawerDone_ = false;
 };
 
 } // namespace report
