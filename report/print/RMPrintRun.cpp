@@ -72,10 +72,7 @@ TRMPrintResult TRMPrintRun::Execute(const TRMPrintRunOptions& options) {
         }
         finishRun();
     } catch (const Failure& failure) {
-        device_.Abort();
-        printer_.SetPrinting(false);
-        result_.status = TRMPrintStatus::Failed;
-        result_.message = failure.message;
+        fail(failure);
     }
     result_.outputs = device_.Outputs();
     return result_;
@@ -97,13 +94,17 @@ TRMPrintResult TRMPrintRun::ExecuteInOrder(const TRMPrintRunOptions& options,
         }
         finishRun();
     } catch (const Failure& failure) {
-        device_.Abort();
-        printer_.SetPrinting(false);
-        result_.status = TRMPrintStatus::Failed;
-        result_.message = failure.message;
+        fail(failure);
     }
     result_.outputs = device_.Outputs();
     return result_;
+}
+
+void TRMPrintRun::fail(const Failure& failure) {
+    device_.Abort();
+    printer_.SetPrinting(false);
+    result_.status = TRMPrintStatus::Failed;
+    result_.message = failure.message;
 }
 
 void TRMPrintRun::finishRun() {

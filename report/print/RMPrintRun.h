@@ -81,6 +81,7 @@ private:
         std::string message;
     };
     void finishRun();
+    void fail(const Failure& failure); // the job is dropped; the result says why
     bool inList(int pageNo) const { return pages_.empty() || pages_.count(pageNo) != 0; }
     void printPage(int index);
     void endOfPage(int index);

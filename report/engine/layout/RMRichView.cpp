@@ -3,6 +3,7 @@
 
 #include "platform/Canvas.h"
 #include "report/engine/layout/RMRichDocument.h"
+#include "report/engine/layout/RMRtfControlWords.h"
 #include "report/engine/layout/RMViewPainter.h"
 #include "report/engine/model/RMExportFilter.h"
 #include "report/engine/model/RMUnits.h"
@@ -99,23 +100,9 @@ struct NumberRuns {
     std::vector<std::string_view> runs;
 };
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-int hexValue(char c) {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using rtf::detail::hexValue;
+using rtf::detail::isDigit;
+using rtf::detail::isLetter;
 
 // False when the text holds digits the scan cannot tell apart from other bytes: digits
 // written as escapes or as a \u fallback, binary data, NUL bytes.

@@ -1,12 +1,30 @@
 #pragma once
 
-// The control words the rich-text reader acts on, by name.
+// The control words the rich-text reader acts on, by name, and the byte classes of RTF's
+// syntax (control words are ASCII letters, parameters ASCII digits, `\'hh` hex escapes).
 
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
 
 namespace report::rtf::detail {
+
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+// The value of a hex digit, or -1.
+inline int hexValue(char c) {
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 enum class Word : std::uint8_t {
     // header

@@ -16,6 +16,9 @@
 namespace report::rtf {
 namespace {
 
+using detail::hexValue;
+using detail::isDigit;
+using detail::isLetter;
 using detail::Word;
 
 enum class Destination : std::uint8_t { Text, FontTable, ColorTable, Skip };
@@ -54,22 +57,6 @@ struct TableColor {
     bool automatic = true;
     QColor color() const { return QColor(red, green, blue); }
 };
-
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-int hexValue(char c) {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 class Reader {
 public:
