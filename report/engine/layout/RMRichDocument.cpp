@@ -231,7 +231,8 @@ std::string TRMRichDocument::plainText(int start, int end) const {
 }
 
 void TRMRichDocument::expandBrackets(
-    const std::function<std::string(std::string_view content)>& evaluate) {
+    const std::function<std::string(std::string_view content)>& evaluate,
+    std::vector<Expanded>* expanded) {
     QString text = doc_->toRawText();
     qsizetype pos = text.indexOf(u'[');
     while (pos >= 0 && pos + 1 < text.size()) {
@@ -249,8 +250,13 @@ void TRMRichDocument::expandBrackets(
             content = text.mid(pos + 1, static_cast<qsizetype>(end) - pos - 2);
         }
         content.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-        QString value = QString::fromStdString(evaluate(content.toStdString()));
+        std::string contentBytes = content.toStdString();
+        std::string result = evaluate(contentBytes);
+        QString value = QString::fromStdString(result);
         value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (expanded != nullptr)
+            expanded->push_back({std::move(contentBytes), std::move(result), static_cast<int>(pos),
+                                 static_cast<int>(value.size())});
 
         QTextCursor cursor(doc_.get());
         cursor.setPosition(static_cast<int>(pos) + 1);

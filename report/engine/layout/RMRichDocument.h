@@ -62,7 +62,13 @@ public:
     // inside quotes ignored; an unclosed group runs to the end) by evaluate(content). The
     // result takes the character format of the "[", and the search goes on after it, so
     // brackets inside results stay as they are. Line breaks in a result start paragraphs.
-    void expandBrackets(const std::function<std::string(std::string_view content)>& evaluate);
+    // With `expanded`, each group's content, result and where the result starts, in order.
+    struct Expanded {
+        std::string content, value;
+        int start = 0, length = 0; // in the expanded document
+    };
+    void expandBrackets(const std::function<std::string(std::string_view content)>& evaluate,
+                        std::vector<Expanded>* expanded = nullptr);
 
     // The characters [start, end) with their paragraph and character formats.
     TRMRichDocument part(int start, int end) const;

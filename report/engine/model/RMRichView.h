@@ -85,6 +85,10 @@ private:
     // RichText read; replaced (never changed) when the text differs, so copies may share it.
     mutable std::shared_ptr<const Cache> cache_;
     std::shared_ptr<const TRMRichDocument> prepared_;
+    // The last expansion of this view's brackets (RMRichPrint.cpp), so that a caption
+    // prepared on every page changes only the results that changed (a page number).
+    struct Expansion;
+    std::shared_ptr<Expansion> expansion_;
 };
 
 } // namespace report

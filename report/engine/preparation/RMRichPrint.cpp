@@ -60,6 +60,13 @@ std::shared_ptr<const TRMRichDocument> unchangedCopy(const std::string& rtf,
 
 } // namespace
 
+struct TRMRichView::Expansion {
+    const TRMRichView* owner;           // a copy of the view makes its own
+    std::shared_ptr<const Cache> cache; // the template text expanded
+    std::shared_ptr<TRMRichDocument> doc;
+    std::vector<TRMRichDocument::Expanded> expanded;
+};
+
 void TRMRichView::PrepareText(TRMReport& report) {
     const TRMRichDocument& source = Document();
     const bool blankRows =
@@ -70,16 +77,70 @@ void TRMRichView::PrepareText(TRMReport& report) {
         SplitPosition = 0;
         return;
     }
-    auto doc = std::make_shared<TRMRichDocument>(source);
-    if (cleared) {
-        doc->clear();
-    } else {
-        const ExpansionScope scope(report, *this, blankRows);
-        doc->expandBrackets(
-            [&](std::string_view content) { return report.EvaluateBracket(content); });
-    }
-    prepared_ = std::move(doc);
     SplitPosition = 0;
+    prepared_.reset();
+    if (cleared) {
+        auto doc = std::make_shared<TRMRichDocument>(source);
+        doc->clear();
+        prepared_ = std::move(doc);
+        return;
+    }
+    const ExpansionScope scope(report, *this, blankRows);
+    Expansion* last = expansion_ && expansion_->owner == this && expansion_->cache == cache_
+                          ? expansion_.get()
+                          : nullptr;
+    if (last == nullptr) {
+        auto doc = std::make_shared<TRMRichDocument>(source);
+        std::vector<TRMRichDocument::Expanded> expanded;
+        doc->expandBrackets(
+            [&](std::string_view content) { return report.EvaluateBracket(content); }, &expanded);
+        expansion_ = std::make_shared<Expansion>(Expansion{this, cache_, doc, std::move(expanded)});
+        prepared_ = std::move(doc);
+        return;
+    }
+    // The same groups as last time, evaluated once each and in order as a full expansion
+    // would; results that are the same stay, others are replaced in the document itself
+    // when nothing else holds it and they stay inside their paragraph.
+    std::vector<std::string> values;
+    values.reserve(last->expanded.size());
+    for (const auto& group : last->expanded)
+        values.push_back(report.EvaluateBracket(group.content));
+    const auto inParagraph = [](const std::string& value) {
+        return !value.empty() && value.find('\n') == std::string::npos &&
+               value.find('\r') == std::string::npos &&
+               value.find("\xE2\x80\xA9") == std::string::npos; // U+2029, a paragraph
+    };
+    bool inPlace = last->doc.use_count() == 1;
+    for (std::size_t i = 0; i < values.size() && inPlace; ++i)
+        if (values[i] != last->expanded[i].value)
+            inPlace = inParagraph(values[i]) && inParagraph(last->expanded[i].value);
+    if (inPlace) {
+        int shift = 0;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            auto& group = last->expanded[i];
+            group.start += shift;
+            if (values[i] == group.value)
+                continue;
+            const QString value = QString::fromStdString(values[i]);
+            last->doc->replaceText(group.start, group.length, value);
+            shift += static_cast<int>(value.size()) - group.length;
+            group.length = static_cast<int>(value.size());
+            group.value = std::move(values[i]);
+        }
+        prepared_ = last->doc;
+        return;
+    }
+    auto doc = std::make_shared<TRMRichDocument>(source);
+    std::vector<TRMRichDocument::Expanded> expanded;
+    std::size_t next = 0;
+    doc->expandBrackets(
+        [&](std::string_view content) {
+            return next < values.size() ? std::move(values[next++])
+                                        : report.EvaluateBracket(content);
+        },
+        &expanded);
+    expansion_ = std::make_shared<Expansion>(Expansion{this, cache_, doc, std::move(expanded)});
+    prepared_ = std::move(doc);
 }
 
 int TRMRichView::CalcHeight(TRMReport& report) {

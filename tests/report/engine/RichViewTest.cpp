@@ -244,6 +244,35 @@ TEST_F(RichView, ExpansionKeepsTheFormatOfEachBracket) {
     EXPECT_EQ(report().CurrentView, nullptr);
 }
 
+TEST_F(RichView, PreparedAgainWithOtherResultsReadsAsAFreshExpansion) {
+    const std::string rtf = "{\\rtf1{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                            "{\\colortbl;\\red255\\green0\\blue0;}\\f0\\fs18 "
+                            "第{\\b\\cf1 [N]}页 [Title]\\par\\qc [Oper] [N]";
+    TRMRichView view;
+    view.SetBounds(0, 0, 400, 0);
+    view.RichText = rtf;
+    const TRMRichDocument* kept = nullptr;
+    // Results that stay in their paragraph change the document prepared before; an empty
+    // or several-line result expands anew; either way it reads as a fresh expansion.
+    for (const char* n : {"9", "10", "100", "99999", "", "7", "一\r\n二", "12", "12"}) {
+        GlobalVariables().SetVariable("N", n);
+        view.PrepareText(report());
+        TRMRichView fresh;
+        fresh.SetBounds(0, 0, 400, 0);
+        fresh.RichText = rtf;
+        fresh.PrepareText(report());
+        EXPECT_EQ(view.Prepared()->saveRtf(), fresh.Prepared()->saveRtf()) << n;
+        EXPECT_EQ(testrich::describe(view.Prepared()->document()),
+                  testrich::describe(fresh.Prepared()->document()))
+            << n;
+        EXPECT_EQ(view.HeightOf(*view.Prepared()), fresh.HeightOf(*fresh.Prepared())) << n;
+        if (std::string_view(n) == "99999") {
+            EXPECT_EQ(view.Prepared(), kept) << "changed in place";
+        }
+        kept = view.Prepared();
+    }
+}
+
 TEST_F(RichView, HeightSearchWithGapsFramesWrappingAndEmptyText) {
     TRMRichView view;
     view.SetBounds(0, 0, 200, 0);
