@@ -46,12 +46,21 @@ void TRMProgressForm::setCaption(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
 }
 
+namespace {
+// Work tells its line for every page; events (and with them the window's layout and
+// painting) run at most this often, which keeps the window answering.
+constexpr qint64 kEventsInterval = 10; // ms
+} // namespace
+
 void TRMProgressForm::setLine(const std::string& line) {
     Label1->setText(QString::fromStdString(line));
 }
 
 void TRMProgressForm::processEvents() {
+    if (eventsRun_.isValid() && eventsRun_.elapsed() < kEventsInterval)
+        return;
     QCoreApplication::processEvents();
+    eventsRun_.start();
 }
 
 void TRMProgressForm::cancel() {

@@ -7,6 +7,7 @@
 #include "report/engine/model/RMProgress.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <functional>
 
@@ -42,6 +43,9 @@ protected:
 private:
     void btnCancelClick();
     bool cancelled_ = false;
+    // Relaying out and painting the window for each of thousands of pages would cost the
+    // work a good part of its time.
+    QElapsedTimer eventsRun_;
 };
 
 } // namespace report
