@@ -72,12 +72,11 @@ void TRMRichView::PrepareText(TRMReport& report) {
     const bool blankRows =
         report.State.BlankRowMode && ParentBand != nullptr && isDataBand(ParentBand->BandType);
     const bool cleared = blankRows && !flag2(flag2::PrintAtAppendBlank);
+    SplitPosition = 0;
     if (!cleared && (flag(flag::TextOnly) || source.plainText().find('[') == std::string::npos)) {
         prepared_ = unchangedCopy(RichText, source);
-        SplitPosition = 0;
         return;
     }
-    SplitPosition = 0;
     prepared_.reset();
     if (cleared) {
         auto doc = std::make_shared<TRMRichDocument>(source);
@@ -86,50 +85,42 @@ void TRMRichView::PrepareText(TRMReport& report) {
         return;
     }
     const ExpansionScope scope(report, *this, blankRows);
-    Expansion* last = expansion_ && expansion_->owner == this && expansion_->cache == cache_
-                          ? expansion_.get()
-                          : nullptr;
-    if (last == nullptr) {
-        auto doc = std::make_shared<TRMRichDocument>(source);
-        std::vector<TRMRichDocument::Expanded> expanded;
-        doc->expandBrackets(
-            [&](std::string_view content) { return report.EvaluateBracket(content); }, &expanded);
-        expansion_ = std::make_shared<Expansion>(Expansion{this, cache_, doc, std::move(expanded)});
-        prepared_ = std::move(doc);
-        return;
-    }
-    // The same groups as last time, evaluated once each and in order as a full expansion
-    // would; results that are the same stay, others are replaced in the document itself
-    // when nothing else holds it and they stay inside their paragraph.
     std::vector<std::string> values;
-    values.reserve(last->expanded.size());
-    for (const auto& group : last->expanded)
-        values.push_back(report.EvaluateBracket(group.content));
-    const auto inParagraph = [](const std::string& value) {
-        return !value.empty() && value.find('\n') == std::string::npos &&
-               value.find('\r') == std::string::npos &&
-               value.find("\xE2\x80\xA9") == std::string::npos; // U+2029, a paragraph
-    };
-    bool inPlace = last->doc.use_count() == 1;
-    for (std::size_t i = 0; i < values.size() && inPlace; ++i)
-        if (values[i] != last->expanded[i].value)
-            inPlace = inParagraph(values[i]) && inParagraph(last->expanded[i].value);
-    if (inPlace) {
-        int shift = 0;
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            auto& group = last->expanded[i];
-            group.start += shift;
-            if (values[i] == group.value)
-                continue;
-            const QString value = QString::fromStdString(values[i]);
-            last->doc->replaceText(group.start, group.length, value);
-            shift += static_cast<int>(value.size()) - group.length;
-            group.length = static_cast<int>(value.size());
-            group.value = std::move(values[i]);
+    if (expansion_ && expansion_->owner == this && expansion_->cache == cache_) {
+        // The same groups as last time, evaluated once each and in order as a full expansion
+        // would; results that are the same stay, others are replaced in the document itself
+        // when nothing else holds it and they stay inside their paragraph.
+        Expansion& last = *expansion_;
+        values.reserve(last.expanded.size());
+        for (const auto& group : last.expanded)
+            values.push_back(report.EvaluateBracket(group.content));
+        const auto inParagraph = [](const std::string& value) {
+            return !value.empty() && value.find('\n') == std::string::npos &&
+                   value.find('\r') == std::string::npos &&
+                   value.find("\xE2\x80\xA9") == std::string::npos; // U+2029, a paragraph
+        };
+        bool inPlace = last.doc.use_count() == 1;
+        for (std::size_t i = 0; i < values.size() && inPlace; ++i)
+            if (values[i] != last.expanded[i].value)
+                inPlace = inParagraph(values[i]) && inParagraph(last.expanded[i].value);
+        if (inPlace) {
+            int shift = 0;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                auto& group = last.expanded[i];
+                group.start += shift;
+                if (values[i] == group.value)
+                    continue;
+                const QString value = QString::fromStdString(values[i]);
+                last.doc->replaceText(group.start, group.length, value);
+                shift += static_cast<int>(value.size()) - group.length;
+                group.length = static_cast<int>(value.size());
+                group.value = std::move(values[i]);
+            }
+            prepared_ = last.doc;
+            return;
         }
-        prepared_ = last->doc;
-        return;
     }
+    // A full expansion of the template, taking the results already evaluated in their order.
     auto doc = std::make_shared<TRMRichDocument>(source);
     std::vector<TRMRichDocument::Expanded> expanded;
     std::size_t next = 0;
